@@ -1,0 +1,259 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "cli.h"
+
+#include "convert_text.h"
+#include "database.h"
+#include "db_error.h"
+#include "error_text.h"
+#include "get_full.h"
+#include "make_db.h"
+#include "recordset.h"
+#include "search_list.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+namespace Cli {
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("Cli", text);
+}
+
+const char* const kUsageText = R"(使い方:
+  ek-cli convert TEXTFILE DBFILE
+      宣言テキストファイル (コードページ 932) から宣言データベースを作成します。
+      DBFILE にあるファイルは置き換えられます。
+  ek-cli list DBFILE KIND
+      KIND の名前をすべて、名前の順に 1 行ずつ出力します。
+  ek-cli show DBFILE KIND NAME...
+      NAME の宣言全文を、コピーと同じ形 (各全文の後に CR LF) で出力します。
+      見つからない名前は空の行になります。
+  ek-cli search DBFILE KIND PREFIX
+      PREFIX で始まる最初の名前を出力します。
+  ek-cli --help | --version
+
+KIND: const (0, 定数)、func (1, 関数)、type (2, 型)
+出力は UTF-8 です。
+
+終了状態:
+  0  成功
+  1  convert: 格納できなかった行がある (行番号は標準エラーに出力)
+     search: 見つからない
+  2  引数が正しくない
+  3  ファイルまたはデータベースのエラー
+  4  convert: Ctrl+C で中断した (それまでの行は格納済み)
+)";
+
+class UsageError
+{
+public:
+    explicit UsageError(QString message)
+        : text(std::move(message))
+    {
+    }
+    QString text;
+};
+
+int parseKind(const QString& text)
+{
+    const QString k = text.toLower();
+    if (k == QLatin1String("const") || k == QLatin1String("0") || text == tr("定数"))
+        return kKindConstant;
+    if (k == QLatin1String("func") || k == QLatin1String("1") || text == tr("関数"))
+        return kKindProcedure;
+    if (k == QLatin1String("type") || k == QLatin1String("2") || text == tr("型"))
+        return kKindType;
+    throw UsageError(
+        tr("種類 %1 は指定できません。const、func、type のどれかを指定してください。").arg(text));
+}
+
+void requireArguments(const QStringList& args, qsizetype atLeast, qsizetype atMost = -1)
+{
+    if (args.size() < atLeast || (atMost >= 0 && args.size() > atMost))
+        throw UsageError(tr("引数の数が正しくありません。"));
+}
+
+// A kind's table in name order; a file without it is not a declaration database.
+struct Listing
+{
+    std::shared_ptr<Database> db;
+    std::unique_ptr<Recordset> rs;
+};
+
+Listing openKind(const QString& path, int kind)
+{
+    Listing listing;
+    listing.db = Database::OpenDatabase(path);
+    listing.rs = listing.db->OpenRecordset(kindTable(kind));
+    listing.rs->setIndex(QStringLiteral("ixName"));
+    return listing;
+}
+
+QStringList names(Recordset& rs)
+{
+    QStringList result;
+    const QString fdName = QStringLiteral("fdName");
+    while (!rs.Eof()) {
+        result << rs.Fields(fdName).toString();
+        rs.MoveNext();
+    }
+    return result;
+}
+
+class TerminalProgress : public ConvertProgress
+{
+public:
+    TerminalProgress(QTextStream& err, const Options& options)
+        : m_err(err)
+        , m_options(options)
+    {
+    }
+    void Init(qint64 lMax) override { m_max = lMax; }
+    bool Cancel(qint64 lNewValue) override
+    {
+        if (m_options.interrupted && m_options.interrupted->load())
+            return true;
+        if (!m_options.progress || m_max <= 0)
+            return false;
+        const int percent = int(std::min<qint64>(100, lNewValue * 100 / m_max));
+        if (percent != m_percent) {
+            m_percent = percent;
+            m_err << '\r' << tr("変換中 %1%").arg(percent, 3) << Qt::flush;
+        }
+        return false;
+    }
+    void Term() override
+    {
+        if (m_options.progress && m_percent >= 0)
+            m_err << '\r' << QString(12, u' ') << '\r' << Qt::flush;
+    }
+
+private:
+    QTextStream& m_err;
+    const Options& m_options;
+    qint64 m_max = 0;
+    int m_percent = -1;
+};
+
+int convert(const QStringList& args, QTextStream& out, QTextStream& err, const Options& options)
+{
+    requireArguments(args, 3, 3);
+    const QString text = args[1];
+    const QString db = args[2];
+    // Refused before MakeDb could delete the text file.
+    if (isSameFile(text, db))
+        throw DbError(DbFault::SameFile, text);
+    {
+        QFile probe(text);
+        if (!QFileInfo::exists(text))
+            throw DbError(QFileInfo(text).absoluteDir().exists() ? DbFault::TextNotFound : DbFault::BadPath,
+                          text);
+        if (!QFileInfo(text).isFile())
+            throw DbError(DbFault::NotAFile, text);
+        if (!probe.open(QIODevice::ReadOnly))
+            throw DbError(DbFault::TextAccess, text, probe.errorString());
+    }
+    MakeDb(db);
+    TerminalProgress progress(err, options);
+    const ConvertResult result = ConvertText(text, db, progress);
+    out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5 を格納しました。")
+               .arg(result.lines)
+               .arg(result.constants)
+               .arg(result.procedures)
+               .arg(result.types)
+               .arg(result.members)
+        << '\n';
+    for (const SkippedLine& line : result.skipped)
+        err << tr("%1:%2: %3: %4").arg(text).arg(line.lineNumber).arg(skipReasonText(line.reason), line.text)
+            << '\n';
+    if (result.skippedCount > result.skipped.size())
+        err << tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size()) << '\n';
+    if (result.skippedCount > 0)
+        err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
+    if (result.cancelled) {
+        err << tr("中断しました。それまでの行は %1 に格納されています。").arg(db) << '\n';
+        return kInterrupted;
+    }
+    return result.skippedCount > 0 ? kSomeLinesNotStored : kOk;
+}
+
+int list(const QStringList& args, QTextStream& out)
+{
+    requireArguments(args, 3, 3);
+    Listing listing = openKind(args[1], parseKind(args[2]));
+    for (const QString& name : names(*listing.rs))
+        out << name << '\n';
+    return kOk;
+}
+
+int show(const QStringList& args, QTextStream& out)
+{
+    requireArguments(args, 4);
+    const int kind = parseKind(args[2]);
+    Listing listing = openKind(args[1], kind);
+    QString text;
+    for (qsizetype i = 3; i < args.size(); ++i)
+        text += GetFull(*listing.rs, *listing.db, kind, args[i]) + QStringLiteral("\r\n");
+    out << text;
+    return kOk;
+}
+
+int search(const QStringList& args, QTextStream& out)
+{
+    requireArguments(args, 4, 4);
+    Listing listing = openKind(args[1], parseKind(args[2]));
+    const QStringList all = names(*listing.rs);
+    const long found = SearchList(StringListItems(all), args[3]);
+    if (found < 0)
+        return kNotFound;
+    out << all.at(found) << '\n';
+    return kOk;
+}
+
+} // namespace
+
+int run(const QStringList& args, QTextStream& out, QTextStream& err, const Options& options)
+{
+    try {
+        if (args.isEmpty())
+            throw UsageError(tr("コマンドを指定してください。"));
+        const QString& command = args.first();
+        if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+            command == QLatin1String("help")) {
+            out << tr(kUsageText);
+            return kOk;
+        }
+        if (command == QLatin1String("--version")) {
+            out << "ek-cli 0.10\n";
+            return kOk;
+        }
+        if (command == QLatin1String("convert"))
+            return convert(args, out, err, options);
+        if (command == QLatin1String("list"))
+            return list(args, out);
+        if (command == QLatin1String("show"))
+            return show(args, out);
+        if (command == QLatin1String("search"))
+            return search(args, out);
+        throw UsageError(tr("コマンド %1 はありません。").arg(command));
+    } catch (const UsageError& e) {
+        err << "ek-cli: " << e.text << '\n' << tr("使い方は ek-cli --help で表示されます。") << '\n';
+        return kUsage;
+    } catch (const DbError& e) {
+        const QString reason =
+            e.fault() == DbFault::NoTable
+                ? tr("%1 はサポート外のファイルです（宣言データベースではありません）。").arg(e.path())
+                : describeDbError(e);
+        err << "ek-cli: " << reason << tr(" (エラー %1)").arg(e.number()) << '\n';
+        return kFailed;
+    } catch (const std::bad_alloc&) {
+        err << "ek-cli: " << errorText(7) << '\n';
+        return kFailed;
+    }
+}
+
+} // namespace Cli

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "db_error.h"
+
+int faultNumber(DbFault fault)
+{
+    switch (fault) {
+    case DbFault::NoCurrentRecord:
+        return 3021;
+    case DbFault::Duplicate:
+        return 3022;
+    case DbFault::FileNotFound:
+        return 3024;
+    case DbFault::DiskFull:
+        return 3026;
+    case DbFault::ReadOnly:
+        return 3027;
+    case DbFault::Io:
+        return 3043;
+    case DbFault::BadPath:
+        return 3044;
+    case DbFault::Locked:
+        return 3045;
+    case DbFault::AccessDenied:
+        return 3051;
+    case DbFault::NotAFile:
+        return 3051;
+    case DbFault::Corrupt:
+        return 3049;
+    case DbFault::NoTable:
+        return 3078;
+    case DbFault::BadCriterion:
+        return 3077;
+    case DbFault::AlreadyExists:
+        return 3204;
+    case DbFault::Unsupported:
+        return 3251;
+    case DbFault::NoField:
+        return 3265;
+    case DbFault::EmptyName:
+        return 3315;
+    case DbFault::NotADatabase:
+        return 3343;
+    case DbFault::Closed:
+        return 3420;
+    case DbFault::OutOfMemory:
+        return 7;
+    case DbFault::TextNotFound:
+        return 53;
+    case DbFault::TextIo:
+        return 57;
+    case DbFault::TextAccess:
+        return 75;
+    case DbFault::SameFile:
+        return 75;
+    case DbFault::Engine:
+        return 3000;
+    }
+    return 3000;
+}
+
+DbError::DbError(DbFault fault, QString path, QString detail)
+    : m_fault(fault)
+    , m_path(std::move(path))
+    , m_detail(std::move(detail))
+{
+    m_what = "error " + std::to_string(number()) + ": " + m_path.toStdString();
+    if (!m_detail.isEmpty())
+        m_what += " (" + m_detail.toStdString() + ")";
+}

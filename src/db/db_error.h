@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+// What went wrong, independent of wording: the windows and the CLI turn it into
+// Japanese text. Each fault carries the number users of the old engine know.
+enum class DbFault {
+    NoCurrentRecord, // 3021
+    Duplicate,       // 3022
+    FileNotFound,    // 3024
+    DiskFull,        // 3026
+    ReadOnly,        // 3027
+    Io,              // 3043
+    BadPath,         // 3044: the folder does not exist
+    Locked,          // 3045
+    AccessDenied,    // 3051
+    NotAFile,        // 3051: a folder or device stands at the path
+    Corrupt,         // 3049
+    NoTable,         // 3078
+    BadCriterion,    // 3077
+    AlreadyExists,   // 3204
+    Unsupported,     // 3251
+    NoField,         // 3265
+    EmptyName,       // 3315
+    NotADatabase,    // 3343
+    Closed,          // 3420
+    OutOfMemory,     // 7
+    TextNotFound,    // 53
+    TextIo,          // 57
+    TextAccess,      // 75
+    SameFile,        // 75: converting a text file onto itself
+    Engine,          // 3000: anything else the storage reports
+};
+
+int faultNumber(DbFault fault);
+
+class DbError : public std::exception
+{
+public:
+    DbError(DbFault fault, QString path, QString detail = {});
+
+    DbFault fault() const { return m_fault; }
+    int number() const { return faultNumber(m_fault); }
+    // The file the operation was about; empty when none applies.
+    const QString& path() const { return m_path; }
+    // Untranslated technical detail (SQLite's or the system's own text).
+    const QString& detail() const { return m_detail; }
+    const char* what() const noexcept override { return m_what.c_str(); }
+
+private:
+    DbFault m_fault;
+    QString m_path;
+    QString m_detail;
+    std::string m_what;
+};

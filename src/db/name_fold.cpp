@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "name_fold.h"
+
+QString foldName(QStringView s)
+{
+    QString out(s.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        dst[i] = QChar(isFoldableLower(c) ? char16_t(c - (u'a' - u'A')) : c);
+    }
+    return out;
+}
+
+namespace {
+// Lifts surrogates above the rest of the BMP so that code unit order becomes code
+// point order.
+inline unsigned codePointRank(char16_t c)
+{
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return c + 0x2000u;
+    if (c >= 0xE000)
+        return c - 0x800u;
+    return c;
+}
+} // namespace
+
+int compareCodePoints(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x != y)
+            return codePointRank(x) < codePointRank(y) ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}

@@ -1,0 +1,399 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "recordset.h"
+
+#include "db_error.h"
+
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+namespace {
+
+QByteArray quoted(const QString& identifier)
+{
+    QByteArray s = identifier.toUtf8();
+    s.replace('"', "\"\"");
+    return '"' + s + '"';
+}
+
+// Column 0 of every walk is the "key equals the sought value" flag; the table's own
+// columns follow from 1.
+constexpr int kFirstColumn = 1;
+
+// Bit masks of assigned columns limit a table to 64 columns for AddNew; the
+// declaration tables have three.
+constexpr int kMaxColumns = 64;
+
+QVariant columnValue(sqlite3_stmt* stmt, int i)
+{
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(stmt, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt, i));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, i)));
+    }
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, i)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+int bindValue(sqlite3_stmt* stmt, int i, const QVariant& value)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(stmt, i);
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::Bool:
+        return sqlite3_bind_int64(stmt, i, value.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(stmt, i, value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return sqlite3_bind_blob(stmt, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        return sqlite3_bind_text(stmt, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+} // namespace
+
+Recordset::Recordset(Database& db, const QString& table, RecordsetType type)
+    : m_db(&db)
+    , m_table(table)
+    , m_type(type)
+    , m_quotedTable(quoted(table))
+{
+    sqlite3_stmt* info = db.prepare("PRAGMA table_info(" + m_quotedTable + ")");
+    int rc;
+    while ((rc = sqlite3_step(info)) == SQLITE_ROW)
+        m_columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 1)));
+    sqlite3_finalize(info);
+    if (rc != SQLITE_DONE)
+        db.raise(rc);
+    if (m_columns.isEmpty())
+        throw DbError(DbFault::NoTable, db.name(), table);
+    if (m_columns.size() > kMaxColumns)
+        throw DbError(DbFault::Unsupported, db.name(), table);
+    m_pending.resize(m_columns.size());
+    db.m_recordsets.insert(this);
+    try {
+        prepareWalks();
+        startWalk(nullptr);
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+Recordset::~Recordset()
+{
+    Close();
+}
+
+void Recordset::Close()
+{
+    if (!m_db)
+        return;
+    sqlite3_finalize(m_walkAll);
+    sqlite3_finalize(m_walkFrom);
+    for (auto& [mask, stmt] : m_inserts)
+        sqlite3_finalize(stmt);
+    m_inserts.clear();
+    m_walkAll = m_walkFrom = m_walk = nullptr;
+    m_onRow = false;
+    m_adding = false;
+    m_db->m_recordsets.erase(this);
+    m_db = nullptr;
+}
+
+void Recordset::checkOpen() const
+{
+    if (!m_db)
+        throw DbError(DbFault::Closed, QString(), m_table);
+}
+
+void Recordset::require(RecordsetType type) const
+{
+    checkOpen();
+    if (m_type != type)
+        throw DbError(DbFault::Unsupported, m_db->name(), m_table);
+}
+
+void Recordset::raise(int rc) const
+{
+    m_db->raise(rc);
+}
+
+int Recordset::columnIndex(const QString& name) const
+{
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    throw DbError(DbFault::NoField, m_db ? m_db->name() : QString(), m_table + u'.' + name);
+}
+
+void Recordset::prepareWalks()
+{
+    QByteArray columns;
+    for (const QString& c : std::as_const(m_columns))
+        columns += ", " + quoted(c);
+    QByteArray key;
+    QByteArray sought = "?1";
+    if (m_index.isEmpty()) {
+        key = "rowid";
+    } else if (m_index == QLatin1String("ixName")) {
+        key = "upper(" + quoted(m_columns[columnIndex(QStringLiteral("fdName"))]) + ')';
+        sought = "upper(?1)";
+    } else if (m_index == QLatin1String("ixTypeID")) {
+        key = quoted(m_columns[columnIndex(QStringLiteral("fdTypeID"))]);
+    } else {
+        throw DbError(DbFault::NoField, m_db->name(), m_table + u'.' + m_index);
+    }
+    // Equal keys follow in stored order, the order the index keeps them in.
+    const QByteArray order =
+        m_index.isEmpty() ? QByteArray(" ORDER BY rowid") : " ORDER BY " + key + ", rowid";
+    sqlite3_stmt* all = m_db->prepare("SELECT 0" + columns + " FROM " + m_quotedTable + order);
+    sqlite3_stmt* from = nullptr;
+    try {
+        from = m_db->prepare("SELECT " + key + " = " + sought + columns + " FROM " + m_quotedTable +
+                             " WHERE " + key + " >= " + sought + order);
+    } catch (...) {
+        sqlite3_finalize(all);
+        throw;
+    }
+    sqlite3_finalize(m_walkAll);
+    sqlite3_finalize(m_walkFrom);
+    m_walkAll = all;
+    m_walkFrom = from;
+    m_walk = nullptr;
+    m_textKey = m_index == QLatin1String("ixName");
+}
+
+void Recordset::resetWalks()
+{
+    sqlite3_reset(m_walkAll);
+    sqlite3_reset(m_walkFrom);
+    sqlite3_clear_bindings(m_walkFrom);
+    m_walk = nullptr;
+    m_onRow = false;
+}
+
+void Recordset::startWalk(const QVariant* from)
+{
+    resetWalks();
+    if (from) {
+        const int rc = m_textKey ? bindValue(m_walkFrom, 1, QVariant(from->toString()))
+                                 : bindValue(m_walkFrom, 1, *from);
+        if (rc != SQLITE_OK)
+            raise(rc);
+        m_walk = m_walkFrom;
+    } else {
+        m_walk = m_walkAll;
+    }
+    step();
+}
+
+void Recordset::step()
+{
+    const int rc = sqlite3_step(m_walk);
+    if (rc == SQLITE_ROW) {
+        m_onRow = true;
+        return;
+    }
+    // A finished walk is reset at once so that it holds no read lock on the file.
+    resetWalks();
+    if (rc != SQLITE_DONE)
+        raise(rc);
+}
+
+void Recordset::setIndex(const QString& index)
+{
+    require(RecordsetType::Table);
+    const QString previous = m_index;
+    m_index = index;
+    try {
+        prepareWalks();
+    } catch (...) {
+        m_index = previous;
+        prepareWalks();
+        throw;
+    }
+    startWalk(nullptr);
+}
+
+bool Recordset::Eof() const
+{
+    checkOpen();
+    return !m_onRow;
+}
+
+void Recordset::MoveNext()
+{
+    checkOpen();
+    if (!m_onRow)
+        throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
+    step();
+}
+
+void Recordset::MoveFirst()
+{
+    checkOpen();
+    startWalk(nullptr);
+    if (!m_onRow)
+        throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
+}
+
+void Recordset::Seek(const QString& comparison, const QVariant& key)
+{
+    require(RecordsetType::Table);
+    if (m_index.isEmpty() || comparison != QLatin1String("="))
+        throw DbError(DbFault::Unsupported, m_db->name(), m_table);
+    startWalk(&key);
+    m_noMatch = !(m_onRow && sqlite3_column_int(m_walk, 0) == 1);
+    if (m_noMatch)
+        resetWalks();
+}
+
+Recordset::Criterion Recordset::parseCriterion(const QString& criterion) const
+{
+    static const QRegularExpression shape(QStringLiteral("^\\s*(\\w+)\\s*=\\s*(-?\\d+)\\s*$"));
+    const QRegularExpressionMatch m = shape.match(criterion);
+    bool ok = false;
+    Criterion c;
+    if (m.hasMatch())
+        c.value = m.captured(2).toLongLong(&ok);
+    if (!ok)
+        throw DbError(DbFault::BadCriterion, m_db->name(), criterion);
+    c.column = columnIndex(m.captured(1));
+    return c;
+}
+
+bool Recordset::matches(const Criterion& c) const
+{
+    const int col = c.column + kFirstColumn;
+    switch (sqlite3_column_type(m_walk, col)) {
+    case SQLITE_INTEGER:
+        return sqlite3_column_int64(m_walk, col) == c.value;
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_walk, col) == double(c.value);
+    default:
+        return false;
+    }
+}
+
+void Recordset::findFrom(const Criterion& c)
+{
+    while (m_onRow && !matches(c))
+        step();
+    m_noMatch = !m_onRow;
+}
+
+void Recordset::FindFirst(const QString& criterion)
+{
+    require(RecordsetType::Snapshot);
+    const Criterion c = parseCriterion(criterion);
+    startWalk(nullptr);
+    findFrom(c);
+}
+
+void Recordset::FindNext(const QString& criterion)
+{
+    require(RecordsetType::Snapshot);
+    const Criterion c = parseCriterion(criterion);
+    if (!m_onRow) {
+        startWalk(nullptr);
+    } else {
+        step();
+    }
+    findFrom(c);
+}
+
+QVariant Recordset::Fields(const QString& name) const
+{
+    checkOpen();
+    const int i = columnIndex(name);
+    if (!m_onRow)
+        throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
+    return columnValue(m_walk, i + kFirstColumn);
+}
+
+void Recordset::AddNew()
+{
+    require(RecordsetType::Table);
+    std::fill(m_pending.begin(), m_pending.end(), QVariant());
+    m_assigned = 0;
+    m_adding = true;
+}
+
+void Recordset::setField(const QString& name, const QVariant& value)
+{
+    checkOpen();
+    if (!m_adding)
+        throw DbError(DbFault::Unsupported, m_db->name(), m_table);
+    const int i = columnIndex(name);
+    m_pending[i] = value;
+    m_assigned |= 1ull << i;
+}
+
+sqlite3_stmt* Recordset::insertStatement(unsigned long long columns)
+{
+    const auto found = m_inserts.find(columns);
+    if (found != m_inserts.end())
+        return found->second;
+    QByteArray names;
+    QByteArray values;
+    int parameter = 0;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (!(columns & (1ull << i)))
+            continue;
+        names += (names.isEmpty() ? "" : ", ") + quoted(m_columns[i]);
+        values += (values.isEmpty() ? "?" : ", ?") + QByteArray::number(++parameter);
+    }
+    const QByteArray sql = names.isEmpty()
+                               ? "INSERT INTO " + m_quotedTable + " DEFAULT VALUES"
+                               : "INSERT INTO " + m_quotedTable + " (" + names + ") VALUES (" + values + ')';
+    sqlite3_stmt* stmt = m_db->prepare(sql);
+    m_inserts.emplace(columns, stmt);
+    return stmt;
+}
+
+void Recordset::Update()
+{
+    checkOpen();
+    if (!m_adding)
+        throw DbError(DbFault::Unsupported, m_db->name(), m_table);
+    m_adding = false;
+    const int nameColumn = m_columns.indexOf(QStringLiteral("fdName"), 0);
+    if (nameColumn >= 0 && (m_assigned & (1ull << nameColumn)) && !m_pending[nameColumn].isNull() &&
+        m_pending[nameColumn].toString().isEmpty())
+        throw DbError(DbFault::EmptyName, m_db->name(), m_table + QStringLiteral(".fdName"));
+    sqlite3_stmt* stmt = insertStatement(m_assigned);
+    int parameter = 0;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (!(m_assigned & (1ull << i)))
+            continue;
+        const int rc = bindValue(stmt, ++parameter, m_pending[i]);
+        if (rc != SQLITE_OK)
+            raise(rc);
+    }
+    const int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (rc != SQLITE_DONE)
+        raise(rc);
+}

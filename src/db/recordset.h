@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include "database.h"
+
+#include <QStringList>
+#include <QVariant>
+#include <map>
+#include <vector>
+
+// A cursor over one table. A table-type recordset walks in the order of its current
+// index ("ixName": names under the fold, equal names in stored order; "ixTypeID":
+// type numbers, then stored order) or in stored order while no index is set. A
+// snapshot walks in stored order and is searched with FindFirst/FindNext.
+class Recordset
+{
+public:
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    RecordsetType type() const { return m_type; }
+    const QString& tableName() const { return m_table; }
+    bool isOpen() const { return m_db != nullptr; }
+
+    // Selecting an index moves the cursor to its first row.
+    void setIndex(const QString& index);
+    const QString& Index() const { return m_index; }
+
+    // EOF itself is a C macro.
+    bool Eof() const;
+    bool NoMatch() const { return m_noMatch; }
+    void MoveNext();
+    // Fails with NoCurrentRecord (3021) when the table is empty.
+    void MoveFirst();
+
+    // Only "=" is offered; the key is compared as the current index compares.
+    void Seek(const QString& comparison, const QVariant& key);
+    // Criterion "field = integer", the only form the callers need.
+    void FindFirst(const QString& criterion);
+    void FindNext(const QString& criterion);
+
+    // The current row's value; a null QVariant for SQL NULL.
+    QVariant Fields(const QString& name) const;
+
+    void AddNew();
+    void setField(const QString& name, const QVariant& value);
+    void Update();
+
+    // Closing an already closed recordset does nothing.
+    void Close();
+
+private:
+    friend class Database;
+    Recordset(Database& db, const QString& table, RecordsetType type);
+
+    struct Criterion
+    {
+        int column = -1;
+        qint64 value = 0;
+    };
+
+    void checkOpen() const;
+    void require(RecordsetType type) const;
+    int columnIndex(const QString& name) const;
+    void prepareWalks();
+    void startWalk(const QVariant* from);
+    void step();
+    void resetWalks();
+    Criterion parseCriterion(const QString& criterion) const;
+    void findFrom(const Criterion& c);
+    bool matches(const Criterion& c) const;
+    sqlite3_stmt* insertStatement(unsigned long long columns);
+    [[noreturn]] void raise(int rc) const;
+
+    Database* m_db;
+    QString m_table;
+    RecordsetType m_type;
+    QString m_index;
+    QStringList m_columns;
+    QByteArray m_quotedTable;
+    bool m_textKey = false;
+    sqlite3_stmt* m_walkAll = nullptr;
+    sqlite3_stmt* m_walkFrom = nullptr;
+    sqlite3_stmt* m_walk = nullptr; // whichever of the two is stepping
+    bool m_onRow = false;
+    bool m_noMatch = false;
+
+    bool m_adding = false;
+    std::vector<QVariant> m_pending;
+    unsigned long long m_assigned = 0;
+    std::map<unsigned long long, sqlite3_stmt*> m_inserts;
+};

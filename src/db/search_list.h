@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Read access to a list of names, as a list box or the CLI has one.
+class ListItems
+{
+public:
+    virtual ~ListItems() = default;
+    virtual qint64 ListCount() const = 0;
+    virtual QString List(qint64 index) const = 0;
+};
+
+class StringListItems : public ListItems
+{
+public:
+    explicit StringListItems(const QStringList& names)
+        : m_names(names)
+    {
+    }
+    qint64 ListCount() const override { return m_names.size(); }
+    QString List(qint64 index) const override { return m_names.value(index); }
+
+private:
+    const QStringList& m_names;
+};
+
+// The position of the first item whose first characters equal sKey under the name
+// fold, or -1. A bisection: it relies on the items being in the order of the name
+// index and reads about log2(count) items plus the run of matches before the hit.
+long SearchList(const ListItems& lstBox, const QString& sKey);

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Message box styles and answers, with the values the handlers were written with.
+namespace MsgBox {
+inline constexpr int OkOnly = 0;
+inline constexpr int OkCancel = 1;
+inline constexpr int Critical = 16;
+inline constexpr int Exclamation = 48;
+inline constexpr int Information = 64;
+inline constexpr int AnswerOk = 1;
+inline constexpr int AnswerCancel = 2;
+} // namespace MsgBox
+
+// Screen mouse pointers.
+namespace Pointer {
+inline constexpr int Default = 0;
+inline constexpr int Arrow = 1;
+inline constexpr int Hourglass = 11;
+inline constexpr int ArrowHourglass = 13;
+} // namespace Pointer
+
+// Open-file-name flags that change what the dialog does.
+namespace OpenFlag {
+inline constexpr int OverwritePrompt = 0x2;
+inline constexpr int HideReadOnly = 0x4;
+inline constexpr int ExtensionDifferent = 0x400;
+inline constexpr int PathMustExist = 0x800;
+} // namespace OpenFlag
+
+struct FileDialogRequest
+{
+    bool save = false;
+    QString title;
+    // The filter as the user reads it ("ﾃｷｽﾄﾌｧｲﾙ (*.txt)") and the patterns it
+    // selects, which match in any letter case.
+    QString filterText;
+    QStringList patterns;
+    QString defaultExt; // with its dot: ".txt"
+    int flags = 0;
+    QString initialName; // the name the dialog starts with; empty: whatever it held
+};
+
+// The only door to the desktop: windows never reach these services directly, so a
+// test can replace every one of them. GUI thread only.
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    virtual void beep() = 0;
+    // Returns MsgBox::AnswerOk or AnswerCancel. An empty title means the program's.
+    virtual int msgBox(const QString& prompt, int style, const QString& title) = 0;
+    // The chosen full path, or an empty string when the user cancelled.
+    virtual QString fileDialog(QWidget* owner, const FileDialogRequest& request) = 0;
+    // Clears the clipboard, then puts plain text on it.
+    virtual void setClipboardText(const QString& text) = 0;
+    virtual void setMousePointer(int pointer) = 0;
+    virtual int mousePointer() const = 0;
+    virtual QString getSetting(const QString& app, const QString& section, const QString& key,
+                               const QString& defaultValue) = 0;
+    virtual void saveSetting(const QString& app, const QString& section, const QString& key,
+                             const QString& value) = 0;
+    // Lets pending window events run from inside a handler.
+    virtual void processEvents() = 0;
+    // Keeps a window above all others without moving, resizing or activating it.
+    virtual void keepOnTop(QWidget& window) = 0;
+    virtual QRect screenRect() const = 0;
+};

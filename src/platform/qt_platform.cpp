@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "qt_platform.h"
+
+#include "settings_store.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+
+QtPlatform::QtPlatform(QString programTitle)
+    : m_title(std::move(programTitle))
+{
+}
+
+void QtPlatform::beep()
+{
+    QApplication::beep();
+}
+
+int QtPlatform::msgBox(const QString& prompt, int style, const QString& title)
+{
+    QMessageBox box;
+    box.setWindowTitle(title.isEmpty() ? m_title : title);
+    box.setText(prompt);
+    switch (style & 0x70) {
+    case MsgBox::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case 32:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgBox::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgBox::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    if ((style & 0xF) == MsgBox::OkCancel) {
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    return box.exec() == QMessageBox::Ok ? MsgBox::AnswerOk : MsgBox::AnswerCancel;
+}
+
+QString QtPlatform::fileDialog(QWidget* owner, const FileDialogRequest& request)
+{
+    // Qt's own dialog behaves the same on every desktop, and its texts follow the
+    // loaded Japanese translation.
+    QFileDialog dialog(owner, request.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & OpenFlag::OverwritePrompt));
+    // Without CaseSensitive the patterns match ".TXT" and ".txt" alike.
+    dialog.setFilter(QDir::AllEntries | QDir::AllDirs | QDir::NoDotAndDotDot);
+    dialog.setNameFilter(request.filterText);
+    dialog.setDefaultSuffix(request.defaultExt.startsWith(u'.') ? request.defaultExt.mid(1)
+                                                                : request.defaultExt);
+    const QString start = request.initialName.isEmpty() ? m_lastFileName : request.initialName;
+    if (!start.isEmpty()) {
+        const QFileInfo info(start);
+        if (info.isAbsolute() || start.contains(u'/'))
+            dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        const QString chosen = QDir::cleanPath(dialog.selectedFiles().constFirst());
+        if ((request.flags & OpenFlag::PathMustExist) && !QFileInfo(chosen).absoluteDir().exists()) {
+            msgBox(QCoreApplication::translate("QtPlatform", "フォルダー %1 が見つかりません。")
+                       .arg(QDir::toNativeSeparators(QFileInfo(chosen).absolutePath())),
+                   MsgBox::Exclamation, request.title);
+            continue;
+        }
+        m_lastFileName = chosen;
+        return chosen;
+    }
+}
+
+void QtPlatform::setClipboardText(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void QtPlatform::setMousePointer(int pointer)
+{
+    m_pointer = pointer;
+    if (pointer == Pointer::Default) {
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    QCursor cursor(Qt::ArrowCursor);
+    if (pointer == Pointer::Hourglass)
+        cursor = QCursor(Qt::WaitCursor);
+    else if (pointer == Pointer::ArrowHourglass)
+        cursor = QCursor(Qt::BusyCursor);
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(cursor);
+    else
+        QGuiApplication::setOverrideCursor(cursor);
+}
+
+QString QtPlatform::getSetting(const QString& app, const QString& section, const QString& key,
+                               const QString& defaultValue)
+{
+    return readSetting(app, section, key, defaultValue);
+}
+
+void QtPlatform::saveSetting(const QString& app, const QString& section, const QString& key,
+                             const QString& value)
+{
+    writeSetting(app, section, key, value);
+}
+
+void QtPlatform::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void QtPlatform::keepOnTop(QWidget& window)
+{
+    const bool visible = window.isVisible();
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (visible)
+        window.show();
+}
+
+QRect QtPlatform::screenRect() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "settings_store.h"
+
+#include <QSettings>
+
+namespace {
+QString keyPath(const QString& section, const QString& key)
+{
+    return section + u'/' + key;
+}
+} // namespace
+
+QString readSetting(const QString& app, const QString& section, const QString& key,
+                    const QString& defaultValue)
+{
+    const QSettings settings(QSettings::UserScope, app, app);
+    return settings.value(keyPath(section, key), defaultValue).toString();
+}
+
+void writeSetting(const QString& app, const QString& section, const QString& key, const QString& value)
+{
+    QSettings settings(QSettings::UserScope, app, app);
+    settings.setValue(keyPath(section, key), value);
+    settings.sync();
+}
+
+QString settingsLocation(const QString& app)
+{
+    return QSettings(QSettings::UserScope, app, app).fileName();
+}

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "error_text.h"
+
+#include "convert_text.h"
+#include "db_error.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("ErrDsp", text);
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+QString errorText(int number)
+{
+    switch (number) {
+    case kErrNotYet:
+        return tr("すんまへ～ん まだどすぅ(__;)");
+    case kErrUnsupportedFile:
+        return tr("サポート外のファイルです");
+    case 5:
+        return tr("プロシージャの呼び出し、または引数が不正です。");
+    case 6:
+        return tr("オーバーフローしました。");
+    case 7:
+        return tr("メモリが不足しています。");
+    case 9:
+        return tr("インデックスが有効範囲にありません。");
+    case 11:
+        return tr("0 で除算しました。");
+    case 13:
+        return tr("型が一致しません。");
+    case 52:
+        return tr("ファイル名または番号が不正です。");
+    case 53:
+        return tr("ファイルが見つかりません。");
+    case 55:
+        return tr("ファイルは既に開かれています。");
+    case 57:
+        return tr("デバイス I/O エラーです。");
+    case 58:
+        return tr("既に同名のファイルが存在しています。");
+    case 61:
+        return tr("ディスクの空き容量が不足しています。");
+    case 62:
+        return tr("ファイルにこれ以上データがありません。");
+    case 67:
+        return tr("ファイルが多すぎます。");
+    case 68:
+        return tr("デバイスが準備されていません。");
+    case 70:
+        return tr("書き込みできません。");
+    case 71:
+        return tr("ディスクが準備されていません。");
+    case 75:
+        return tr("パス名が無効です。");
+    case 76:
+        return tr("パスが見つかりません。");
+    default:
+        return tr("アプリケーション定義またはオブジェクト定義のエラーです。");
+    }
+}
+
+QString errorTitle(long long iErr)
+{
+    const unsigned long long magnitude =
+        iErr < 0 ? 0ull - static_cast<unsigned long long>(iErr) : static_cast<unsigned long long>(iErr);
+    return tr("エラー  : ") + u' ' + QString::number(magnitude);
+}
+
+QString describeDbError(const DbError& e)
+{
+    const QString file = shown(e.path());
+    switch (e.fault()) {
+    case DbFault::FileNotFound:
+        return tr("ファイル %1 が見つかりません。").arg(file);
+    case DbFault::TextNotFound:
+        return tr("テキストファイル %1 が見つかりません。").arg(file);
+    case DbFault::BadPath:
+        return tr("%1 のフォルダーが見つかりません。").arg(file);
+    case DbFault::NotAFile:
+        return tr("%1 はファイルではありません（フォルダーなど）。").arg(file);
+    case DbFault::AccessDenied:
+        return tr("%1 を開けません。アクセスが許可されていないか、使用中です。").arg(file);
+    case DbFault::TextAccess:
+        return tr("テキストファイル %1 を開けません。アクセスが許可されていません。").arg(file);
+    case DbFault::Locked:
+        return tr("%1 は他のプログラムが使用中です。しばらくしてからやり直してください。").arg(file);
+    case DbFault::ReadOnly:
+        return tr("%1 は読み取り専用のため書き込めません。").arg(file);
+    case DbFault::DiskFull:
+        return tr("ディスクの空き容量が不足したため、%1 に書き込めません。").arg(file);
+    case DbFault::Io:
+        return tr("%1 の読み書き中にディスクのエラーが発生しました。").arg(file);
+    case DbFault::TextIo:
+        return tr("テキストファイル %1 の読み込み中にエラーが発生しました。").arg(file);
+    case DbFault::Corrupt:
+        return tr("%1 は壊れているため読めません。").arg(file);
+    case DbFault::NotADatabase:
+        return tr("%1 はデータベースファイルではありません。").arg(file);
+    case DbFault::NoTable:
+        return tr("%1 はサポート外のファイルです（テーブル %2 がありません）。").arg(file, e.detail());
+    case DbFault::NoField:
+        return tr("%1 はサポート外のファイルです（%2 がありません）。").arg(file, e.detail());
+    case DbFault::SameFile:
+        return tr("テキストファイル %1 を、そのファイル自身に変換することはできません。").arg(file);
+    case DbFault::AlreadyExists:
+        return tr("%1 は既に存在します。").arg(file);
+    case DbFault::OutOfMemory:
+        return tr("メモリが不足しています。");
+    default:
+        return tr("%1 でデータベースのエラーが発生しました。%2").arg(file, e.detail());
+    }
+}
+
+QString skipReasonText(SkipReason reason)
+{
+    switch (reason) {
+    case SkipReason::NoConstDelimiter:
+        return tr("名前の後に「 =」がありません");
+    case SkipReason::NoLibDelimiter:
+        return tr("名前の後に「 Lib 」がありません");
+    case SkipReason::NoProcKeyword:
+        return tr("Declare の後に Function も Sub もありません");
+    case SkipReason::EmptyName:
+        return tr("名前が空です");
+    case SkipReason::DuplicateType:
+        return tr("同じ名前の型が既にあります");
+    }
+    return QString();
+}

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include <QString>
+
+class DbError;
+enum class SkipReason;
+
+// Reserved codes of the program itself.
+inline constexpr int kErrNotYet = -99;
+inline constexpr int kErrUnsupportedFile = -1;
+
+// The run-time text for an error number, or the general text for numbers the table
+// lacks (every database engine number among them).
+QString errorText(int number);
+// "エラー  : " and the number with the blank a sign would take. Numbers of any
+// size are shown whole.
+QString errorTitle(long long iErr);
+// A storage failure in words: what happened, to which file.
+QString describeDbError(const DbError& error);
+// Why a line of a declaration text file was not stored.
+QString skipReasonText(SkipReason reason);

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "prbf.h"
+
+#include "fonts.h"
+#include "platform.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <climits>
+#include <cmath>
+
+Prbf::Prbf(Platform& platform)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_platform(platform)
+{
+    setObjectName(QStringLiteral("Prbf"));
+    setFixedSize(twips(4512), twips(1872));
+
+    lblPer = new QLabel(this);
+    lblPer->setObjectName(QStringLiteral("lblPer"));
+    lblPer->setGeometry(twipsRect(120, 360, 4212, 252));
+    lblPer->setAlignment(Qt::AlignCenter);
+    lblPer->setFont(makeFont(kGothic, 10.2));
+
+    prbPer = new QProgressBar(this);
+    prbPer->setObjectName(QStringLiteral("prbPer"));
+    prbPer->setGeometry(twipsRect(150, 720, 4212, 252));
+    prbPer->setTextVisible(false);
+    prbPer->setRange(0, 1);
+    prbPer->setValue(0);
+
+    cmdCancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(twipsRect(1770, 1320, 972, 372));
+    cmdCancel->setFont(makeFont(kProportionalGothic, 10.2));
+    connect(cmdCancel, &QPushButton::clicked, this, &Prbf::cmdCancel_Click);
+}
+
+void Prbf::Form_Load()
+{
+    m_loaded = true;
+    m_platform.keepOnTop(*this);
+}
+
+void Prbf::Init(qint64 lMax, const QString& sTitle, QWidget* F)
+{
+    if (!m_loaded)
+        Form_Load();
+    m_max = std::max<qint64>(lMax, 0);
+    // The bar counts in int; larger files are shown in coarser steps.
+    m_barScale = 1;
+    while (m_max / m_barScale > INT_MAX / 2)
+        m_barScale *= 2;
+    prbPer->setRange(0, std::max(1, int(m_max / m_barScale)));
+    prbPer->setValue(0);
+    bCancel = false;
+    setWindowTitle(sTitle);
+    lblPer->setText(QStringLiteral("0%"));
+    m_percent = -1;
+    placeOver(F);
+    m_shown = true;
+    show();
+}
+
+void Prbf::placeOver(QWidget* F)
+{
+    const QSize own = frameGeometry().size();
+    QRect area = F ? F->frameGeometry() : m_platform.screenRect();
+    // Integer division truncating toward zero, also for a negative difference.
+    move(area.left() + (area.width() - own.width()) / 2, area.top() + (area.height() - own.height()) / 2);
+}
+
+void Prbf::showProgress(qint64 value)
+{
+    // A value past the maximum happens at the end of files without a final CR LF.
+    const qint64 shownValue = std::clamp<qint64>(value, 0, m_max);
+    // Set only when it moves, so that the window repaints only when it changes.
+    const int bar = m_max == 0 ? (value > 0 ? prbPer->maximum() : 0) : int(shownValue / m_barScale);
+    if (bar != prbPer->value())
+        prbPer->setValue(bar);
+    int percent;
+    if (m_max == 0)
+        percent = value > 0 ? 100 : 0;
+    else if (value >= m_max)
+        percent = 100;
+    else
+        percent = int(std::floor(double(value) / double(m_max) * 100.0 + 0.5));
+    if (percent != m_percent) {
+        m_percent = percent;
+        lblPer->setText(u' ' + QString::number(percent) + u'%');
+    }
+}
+
+bool Prbf::Cancel(qint64 lNewValue)
+{
+    const bool result = bCancel;
+    if (!result)
+        showProgress(lNewValue);
+    return result;
+}
+
+void Prbf::cmdCancel_Click()
+{
+    bCancel = true;
+    m_closingByCode = true;
+    close();
+    m_closingByCode = false;
+}
+
+void Prbf::Term()
+{
+    if (!m_shown)
+        return;
+    m_closingByCode = true;
+    close();
+    m_closingByCode = false;
+}
+
+void Prbf::closeEvent(QCloseEvent* event)
+{
+    // The title bar's close button means the same as Cancel.
+    if (!m_closingByCode)
+        bCancel = true;
+    m_shown = false;
+    m_loaded = false;
+    event->accept();
+}
+
+void Prbf::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    Form_LostFocus();
+}
+
+void Prbf::Form_LostFocus()
+{
+    // Only reached when the window itself, not its button, held the focus.
+    setFocus();
+}

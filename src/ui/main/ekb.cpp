@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "ekb.h"
+
+#include "database.h"
+#include "ekf.h"
+#include "recordset.h"
+
+Ekb::Ekb() = default;
+
+Ekb::~Ekb()
+{
+    // The recordset first: it belongs to its database.
+    rsDecl.reset();
+}
+
+QString helpFilePath(const QString& exeDir)
+{
+    QString dir = exeDir;
+    if (!dir.endsWith(u'/') && !dir.endsWith(u'\\'))
+        dir += u'/';
+    return dir + QStringLiteral("Ek") + QStringLiteral(".hlp");
+}
+
+std::unique_ptr<Ekf> Main(Platform& platform, Ekb& module, const QString& exeDir)
+{
+    module.helpFile = helpFilePath(exeDir);
+    module.sCrLf = QStringLiteral("\r\n");
+    auto window = std::make_unique<Ekf>(platform, module);
+    window->show();
+    return window;
+}
+
+QString GetPath(const QString& sPath)
+{
+    for (qsizetype i = sPath.size(); i >= 1; --i) {
+        const QChar c = sPath.at(i - 1);
+        if (c == u'\\' || c == u'/')
+            return sPath.left(i);
+    }
+    return QString();
+}

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class Database;
+class Recordset;
+class Platform;
+class Ekf;
+
+// The state the main window's handlers share, one instance per process.
+struct Ekb
+{
+    int iKind = 0;
+    QString sDbName;
+    std::shared_ptr<Database> dbDecl;
+    std::unique_ptr<Recordset> rsDecl;
+    // A recordset keeps its database alive after dbDecl has moved on to another
+    // file, as the engine's own objects did.
+    std::shared_ptr<Database> rsDeclDb;
+    QString sCrLf;
+    QString helpFile;
+
+    Ekb();
+    ~Ekb();
+    Ekb(const Ekb&) = delete;
+    Ekb& operator=(const Ekb&) = delete;
+};
+
+inline const QString kProgramName = QStringLiteral("Ek");
+inline const QString kProgramVersion = QStringLiteral("0.10");
+
+// Sets the help file path and the line break, then shows the main window.
+std::unique_ptr<Ekf> Main(Platform& platform, Ekb& module, const QString& exeDir);
+
+// The help file beside the executable; a separator is added only when missing.
+QString helpFilePath(const QString& exeDir);
+
+// The folder part of sPath with its last separator, "\" or "/"; empty when it has none.
+QString GetPath(const QString& sPath);

@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "ekf.h"
+
+#include "database.h"
+#include "db_error.h"
+#include "ekb.h"
+#include "err_dsp.h"
+#include "fonts.h"
+#include "platform.h"
+#include "prbf.h"
+#include "recordset.h"
+#include "twips.h"
+#include "version_f.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& rect)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(rect);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QAction* makeItem(QMenu* menu, const QString& name, const QString& caption)
+{
+    auto* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+QAction* makeSeparator(QMenu* menu, const QString& name)
+{
+    QAction* action = menu->addSeparator();
+    action->setObjectName(name);
+    return action;
+}
+
+} // namespace
+
+Ekf::Ekf(Platform& platform, Ekb& module)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                               Qt::WindowCloseButtonHint)
+    , m_platform(platform)
+    , m(module)
+    , m_keyPreview(*this, [this](int key, Qt::KeyboardModifiers shift) { Form_KeyDown(key, shift); })
+{
+    setObjectName(QStringLiteral("Ekf"));
+    setWindowTitle(QStringLiteral(" Ek"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/ek.png")));
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(twips(6456), twips(4644));
+    setCentralWidget(client);
+    buildControls(client);
+    buildMenus();
+    connectEvents();
+    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+Ekf::~Ekf() = default;
+
+void Ekf::buildControls(QWidget* client)
+{
+    const QFont gothic = makeFont(kGothic, 9);
+    const QFont proportional = makeFont(kProportionalGothic, 9);
+    client->setFont(proportional);
+
+    txtInp = new QLineEdit(client);
+    txtInp->setObjectName(QStringLiteral("txtInp"));
+    txtInp->setGeometry(twipsRect(120, 600, 4812, 264));
+    txtInp->setFont(gothic);
+
+    lstEk = new ListBox(false, client);
+    lstEk->setObjectName(QStringLiteral("lstEk"));
+    lstEk->setGeometry(twipsRect(120, 960, 4812, 1848));
+
+    lstDest = new ListBox(true, client);
+    lstDest->setObjectName(QStringLiteral("lstDest"));
+    lstDest->setGeometry(twipsRect(120, 3000, 4812, 1488));
+
+    Label1 = new QLabel(tr("種類(&K):"), client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(twipsRect(120, 240, 744, 180));
+    Label1->setFont(gothic);
+
+    cboKind = new QComboBox(client);
+    cboKind->setObjectName(QStringLiteral("cboKind"));
+    cboKind->setGeometry(twipsRect(960, 180, 1932, 276));
+    cboKind->setFont(gothic);
+    cboKind->setEditable(false);
+    Label1->setBuddy(cboKind);
+
+    cmdAdd = makeButton(client, "cmdAdd", tr("追加(&A)"), twipsRect(5280, 1080, 972, 372));
+    cmdDel = makeButton(client, "cmdDel", tr("削除(&D)"), twipsRect(5280, 3240, 972, 372));
+    cmdCpy = makeButton(client, "cmdCpy", tr("ｺﾋﾟｰ (&C)"), twipsRect(5280, 3720, 972, 372));
+
+    // Tab order of the layout; the label takes no focus.
+    setTabOrder(txtInp, lstEk);
+    setTabOrder(lstEk, lstDest);
+    setTabOrder(lstDest, cboKind);
+    setTabOrder(cboKind, cmdAdd);
+    setTabOrder(cmdAdd, cmdDel);
+    setTabOrder(cmdDel, cmdCpy);
+}
+
+void Ekf::buildMenus()
+{
+    mF = menuBar()->addMenu(tr("ﾌｧｲﾙ(&F&ﾌ)"));
+    mF->setObjectName(QStringLiteral("mF"));
+    mFile[0] = makeItem(mF, QStringLiteral("mFile0"), tr("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙの読み込み(&M)..."));
+    mFile[1] = makeItem(mF, QStringLiteral("mFile1"), tr("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙへの変換(&N)..."));
+    mFile[2] = makeSeparator(mF, QStringLiteral("mFile2"));
+    mFile[3] = makeItem(mF, QStringLiteral("mFile3"), QString());
+    mFile[4] = makeItem(mF, QStringLiteral("mFile4"), QString());
+    mFile[5] = makeSeparator(mF, QStringLiteral("mFile5"));
+    mFile[6] = makeItem(mF, QStringLiteral("mFile6"), tr("終了(&X&ｼ)"));
+    mFile[2]->setVisible(false);
+    mFile[3]->setVisible(false);
+    mFile[3]->setEnabled(false);
+    mFile[4]->setVisible(false);
+    mFile[4]->setEnabled(false);
+
+    mH = menuBar()->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
+    mH->setObjectName(QStringLiteral("mH"));
+    mHelp[0] = makeItem(mH, QStringLiteral("mHelp0"), tr("目次(&C&ﾓ)"));
+    mHelp[0]->setShortcut(QKeySequence(Qt::Key_F1));
+    mHelp[0]->setShortcutContext(Qt::WindowShortcut);
+    mHelp[2] = makeSeparator(mH, QStringLiteral("mHelp2"));
+    mHelp[3] = makeItem(mH, QStringLiteral("mHelp3"), tr("ﾊﾞｰｼﾞｮﾝ情報(&A)"));
+    // Shortcuts of menu items only work while the action belongs to a widget.
+    addAction(mHelp[0]);
+}
+
+void Ekf::connectEvents()
+{
+    connect(cboKind, &QComboBox::activated, this, [this] { guarded([this] { cboKind_Click(); }); });
+    connect(txtInp, &QLineEdit::textChanged, this, [this] { guarded([this] { txtInp_Change(); }); });
+    connect(lstEk, &ListBox::Click, this, [this] { guarded([this] { lstEk_Click(); }); });
+    connect(lstEk, &ListBox::DblClick, this, [this] { guarded([this] { lstEk_DblClick(); }); });
+    connect(lstDest, &ListBox::Click, this, [this] { guarded([this] { lstDest_Click(); }); });
+    connect(lstDest, &ListBox::DblClick, this, [this] { guarded([this] { lstDest_DblClick(); }); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { guarded([this] { cmdAdd_Click(); }); });
+    connect(cmdDel, &QPushButton::clicked, this, [this] { guarded([this] { cmdDel_Click(); }); });
+    connect(cmdCpy, &QPushButton::clicked, this, [this] { guarded([this] { cmdCpy_Click(); }); });
+    for (int i = 0; i < int(mFile.size()); ++i)
+        connect(mFile[i], &QAction::triggered, this, [this, i] { guarded([this, i] { mFile_Click(i); }); });
+    for (int i = 0; i < int(mHelp.size()); ++i) {
+        if (mHelp[i])
+            connect(mHelp[i], &QAction::triggered, this,
+                    [this, i] { guarded([this, i] { mHelp_Click(i); }); });
+    }
+}
+
+// A failure no handler expects is reported, never left to end the program.
+void Ekf::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const DbError& e) {
+        reportDbError(m_platform, e);
+    } catch (const std::bad_alloc&) {
+        ErrDsp(m_platform, 7);
+    } catch (const std::exception& e) {
+        ErrDsp(m_platform, 5, errorText(5) + u'\n' + QString::fromLocal8Bit(e.what()));
+    }
+}
+
+Prbf& Ekf::progressWindow()
+{
+    if (!m_prbf)
+        m_prbf = std::make_unique<Prbf>(m_platform);
+    return *m_prbf;
+}
+
+void Ekf::setTxtInpText(const QString& text)
+{
+    if (txtInp->text() == text)
+        return;
+    {
+        const QSignalBlocker blocker(txtInp);
+        txtInp->setText(text);
+    }
+    txtInp_Change();
+}
+
+void Ekf::setCboKindListIndex(int index)
+{
+    {
+        const QSignalBlocker blocker(cboKind);
+        cboKind->setCurrentIndex(index);
+    }
+    cboKind_Click();
+}
+
+void Ekf::Form_Load()
+{
+    {
+        // Filling selects the first item by itself; that is no Click.
+        const QSignalBlocker blocker(cboKind);
+        cboKind->clear();
+        cboKind->addItem(tr("定数"));
+        cboKind->addItem(tr("関数"));
+        cboKind->addItem(tr("型"));
+    }
+    setCboKindListIndex(1);
+    m.iKind = 1;
+    const QString name = m_platform.getSetting(QStringLiteral("Ek"), QStringLiteral("DataBase"),
+                                               QStringLiteral("Name"), QString());
+    if (!name.isEmpty()) {
+        mFile[2]->setVisible(true);
+        mFile[3]->setText(QString(name).replace(u'&', QStringLiteral("&&")));
+        mFile[3]->setEnabled(true);
+        mFile[3]->setVisible(true);
+    }
+    cmdAdd->setEnabled(false);
+    cmdDel->setEnabled(false);
+    cmdCpy->setEnabled(false);
+    m_txtInpTag.clear();
+}
+
+void Ekf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
+{
+    Q_UNUSED(Shift);
+    if (KeyCode == Qt::Key_Up) {
+        const int top = lstEk->TopIndex();
+        if (top > 0)
+            lstEk->setTopIndex(top - 1);
+    } else if (KeyCode == Qt::Key_Down) {
+        const int top = lstEk->TopIndex();
+        if (top < lstEk->ListCount() - 1)
+            lstEk->setTopIndex(top + 1);
+    }
+}
+
+void Ekf::closeEvent(QCloseEvent* event)
+{
+    // A running conversion is cancelled first and closes the window when it has
+    // cleaned up; closing under it would pull the database away.
+    if (m_converting) {
+        m_closeAfterConversion = true;
+        if (m_prbf && m_prbf->isShown())
+            m_prbf->cmdCancel_Click();
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void Ekf::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (!mFile[1]->isEnabled()) {
+        if (m.rsDecl)
+            m.rsDecl->Close();
+        if (m.dbDecl)
+            m.dbDecl->Close();
+    }
+    if (m_prbf)
+        m_prbf->Term();
+}
+
+QString Ekf::rememberedCaption() const
+{
+    return mFile[3]->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+}

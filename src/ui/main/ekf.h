@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include "key_preview.h"
+#include "list_box.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+struct Ekb;
+struct ConvertResult;
+class Platform;
+class Prbf;
+class VersionF;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+// The main window: browse a declaration database by kind, collect names, copy
+// their full text. Handlers keep the names of the events they answer.
+class Ekf : public QMainWindow
+{
+    Q_OBJECT
+public:
+    Ekf(Platform& platform, Ekb& module);
+    ~Ekf() override;
+
+    QLineEdit* txtInp;
+    ListBox* lstEk;
+    ListBox* lstDest;
+    QLabel* Label1;
+    QComboBox* cboKind;
+    QPushButton* cmdAdd;
+    QPushButton* cmdDel;
+    QPushButton* cmdCpy;
+    QMenu* mF;
+    QMenu* mH;
+    std::array<QAction*, 7> mFile{};
+    std::array<QAction*, 4> mHelp{}; // there is no item 1
+
+    // The one-shot marker lstEk_Click leaves for the next txtInp_Change.
+    const QString& txtInpTag() const { return m_txtInpTag; }
+    bool converting() const { return m_converting; }
+    Prbf& progressWindow();
+    VersionF* aboutWindow() const { return m_versionF.get(); }
+
+    void Form_Load();
+    void Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
+    void Form_Unload();
+
+    void FillList();
+    void cboKind_Click();
+    void txtInp_Change();
+    void lstEk_Click();
+
+    void cmdAdd_Click();
+    void lstEk_DblClick();
+    void cmdDel_Click();
+    void lstDest_Click();
+    void cmdCpy_Click();
+    void lstDest_DblClick();
+
+    void mFile_Click(int Index);
+    QString FileDlg(const QString& sMode);
+    void mHelp_Click(int Index);
+
+    QString GetFull(const QString& sName);
+    void ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner);
+
+    // Setting these from code raises the control's event, as a user's change does.
+    void setTxtInpText(const QString& text);
+    void setCboKindListIndex(int index);
+    // The path of the remembered-database item, without the mnemonic escapes.
+    QString rememberedCaption() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls(QWidget* client);
+    void buildMenus();
+    void connectEvents();
+    void guarded(const std::function<void()>& handler);
+    void showRemembered();
+    void openDatabase(const QString& path);
+    void convertCommand();
+    bool refuseWhileConverting();
+    void closeDatabaseAt(const QString& path);
+    void reportSkippedLines(const ConvertResult& result);
+
+    Platform& m_platform;
+    Ekb& m;
+    KeyPreview m_keyPreview;
+    std::unique_ptr<Prbf> m_prbf;
+    std::unique_ptr<VersionF> m_versionF;
+    QString m_txtInpTag;
+    bool bInit = false;
+    bool m_converting = false;
+    bool m_closeAfterConversion = false;
+    bool m_unloaded = false;
+};

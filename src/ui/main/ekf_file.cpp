@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "convert_text.h"
+#include "database.h"
+#include "db_error.h"
+#include "ekb.h"
+#include "ekf.h"
+#include "err_dsp.h"
+#include "make_db.h"
+#include "platform.h"
+#include "prbf.h"
+#include "recordset.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString kTxt = QStringLiteral("TXT");
+const QString kMdb = QStringLiteral("MDB");
+constexpr int kOpenFlags = OpenFlag::HideReadOnly | OpenFlag::ExtensionDifferent | OpenFlag::PathMustExist;
+
+class PrbfProgress : public ConvertProgress
+{
+public:
+    PrbfProgress(Prbf& prbf, Platform& platform, QWidget* owner)
+        : m_prbf(prbf)
+        , m_platform(platform)
+        , m_owner(owner)
+    {
+    }
+    void Init(qint64 lMax) override
+    {
+        m_prbf.Init(lMax, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
+    }
+    bool Cancel(qint64 lNewValue) override { return m_prbf.Cancel(lNewValue); }
+    void processEvents() override { m_platform.processEvents(); }
+    void Term() override { m_prbf.Term(); }
+
+private:
+    Prbf& m_prbf;
+    Platform& m_platform;
+    QWidget* m_owner;
+};
+
+// Checks before MakeDb deletes anything that the text file can really be read.
+void requireReadableText(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw DbError(info.absoluteDir().exists() ? DbFault::TextNotFound : DbFault::BadPath, path);
+    if (!info.isFile())
+        throw DbError(DbFault::NotAFile, path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DbError(DbFault::TextAccess, path, file.errorString());
+}
+
+} // namespace
+
+QString Ekf::FileDlg(const QString& sMode)
+{
+    FileDialogRequest request;
+    request.flags = kOpenFlags;
+    if (sMode == kTxt) {
+        request.defaultExt = QStringLiteral(".txt");
+        request.title = tr("テキストファイルのオープン");
+        request.filterText = tr("ﾃｷｽﾄﾌｧｲﾙ (*.txt)");
+    } else if (sMode == kMdb) {
+        request.defaultExt = QStringLiteral(".mdb");
+        request.title = tr("データベースファイルのオープン");
+        request.filterText = tr("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙ (*.mdb)");
+    } else {
+        request.save = true;
+        request.defaultExt = QStringLiteral(".mdb");
+        request.title = tr("データベースファイルの保存");
+        request.filterText = tr("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙ (*.mdb)");
+        request.flags |= OpenFlag::OverwritePrompt;
+        request.initialName = sMode;
+    }
+    try {
+        return m_platform.fileDialog(this, request);
+    } catch (...) {
+        return QString();
+    }
+}
+
+void Ekf::mFile_Click(int Index)
+{
+    switch (Index) {
+    case 0: {
+        if (refuseWhileConverting())
+            return;
+        const QString path = FileDlg(kMdb);
+        if (path.isEmpty() || path == m.sDbName)
+            return;
+        openDatabase(path);
+        if (m.sDbName != path)
+            return;
+        FillList();
+        m_platform.saveSetting(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name"),
+                               m.sDbName);
+        showRemembered();
+        break;
+    }
+    case 1:
+        if (refuseWhileConverting())
+            return;
+        convertCommand();
+        break;
+    case 3: {
+        if (refuseWhileConverting())
+            return;
+        const QString path = rememberedCaption();
+        openDatabase(path);
+        if (m.sDbName != path)
+            return;
+        FillList();
+        break;
+    }
+    case 6:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+bool Ekf::refuseWhileConverting()
+{
+    if (!m_converting)
+        return false;
+    m_platform.beep();
+    return true;
+}
+
+// Opens path as dbDecl. On failure the user is told why, the database open before
+// stays, and sDbName goes back, so that choosing the same path again tries again.
+void Ekf::openDatabase(const QString& path)
+{
+    const QString previous = m.sDbName;
+    m.sDbName = path;
+    m_platform.setMousePointer(Pointer::Hourglass);
+    try {
+        std::shared_ptr<Database> db = Database::OpenDatabase(path);
+        m.dbDecl = std::move(db);
+        m_platform.setMousePointer(Pointer::Default);
+    } catch (const DbError& e) {
+        m.sDbName = previous;
+        reportDbError(m_platform, e);
+    }
+}
+
+void Ekf::showRemembered()
+{
+    mFile[2]->setVisible(true);
+    mFile[3]->setText(QString(m.sDbName).replace(u'&', QStringLiteral("&&")));
+    mFile[3]->setEnabled(true);
+    mFile[3]->setVisible(true);
+}
+
+void Ekf::closeDatabaseAt(const QString& path)
+{
+    const bool inUse = (m.dbDecl && isSameFile(m.dbDecl->name(), path)) ||
+                       (m.rsDeclDb && isSameFile(m.rsDeclDb->name(), path));
+    if (!inUse)
+        return;
+    // The file is about to be replaced: nothing may keep reading the old one.
+    if (m.rsDecl)
+        m.rsDecl->Close();
+    m.rsDecl.reset();
+    m.rsDeclDb.reset();
+    m.dbDecl.reset();
+    lstEk->Clear();
+    setTxtInpText(QString());
+    cmdAdd->setEnabled(false);
+    mFile[1]->setEnabled(true);
+}
+
+void Ekf::convertCommand()
+{
+    const QString text = FileDlg(kTxt);
+    if (text.isEmpty())
+        return;
+    const QString initial = GetPath(text) + QStringLiteral("Ek") + QStringLiteral(".MDB");
+    const QString target = FileDlg(initial);
+    if (target.isEmpty())
+        return;
+    if (isSameFile(text, target)) {
+        reportDbError(m_platform, DbError(DbFault::SameFile, text));
+        return;
+    }
+    const QString previous = m.sDbName;
+    m.sDbName = target;
+    const QString prompt = text + tr(" から") + m.sCrLf + m.sCrLf + m.sDbName + tr(" を作成します");
+    if (m_platform.msgBox(prompt, MsgBox::OkCancel | MsgBox::Exclamation,
+                          tr("データベースファイルへの置換")) == MsgBox::AnswerCancel)
+        return;
+    repaint();
+    m_platform.setMousePointer(Pointer::Hourglass);
+    try {
+        requireReadableText(text);
+        closeDatabaseAt(m.sDbName);
+        MakeDb(m.sDbName);
+        m_platform.setMousePointer(Pointer::ArrowHourglass);
+        ConvertText(text, m.sDbName, this);
+    } catch (const DbError& e) {
+        m.sDbName = previous;
+        reportDbError(m_platform, e);
+        m_platform.setMousePointer(Pointer::Default);
+        if (m_closeAfterConversion)
+            close();
+        return;
+    }
+    m_platform.setMousePointer(Pointer::Default);
+    m_platform.saveSetting(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name"),
+                           m.sDbName);
+    showRemembered();
+    if (m_closeAfterConversion)
+        close();
+}
+
+void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner)
+{
+    PrbfProgress progress(progressWindow(), m_platform, frmOwner);
+    m_converting = true;
+    ConvertResult result;
+    try {
+        result = ::ConvertText(sTxtFile, sDbFile, progress);
+    } catch (...) {
+        m_converting = false;
+        throw;
+    }
+    m_converting = false;
+    if (result.skippedCount > 0)
+        reportSkippedLines(result);
+}
+
+void Ekf::reportSkippedLines(const ConvertResult& result)
+{
+    QString prompt = tr("%1 行をデータベースに格納できませんでした。").arg(result.skippedCount);
+    prompt += m.sCrLf;
+    for (const SkippedLine& line : result.skipped) {
+        prompt +=
+            m.sCrLf + tr("%1 行目: %2: %3").arg(line.lineNumber).arg(skipReasonText(line.reason), line.text);
+    }
+    if (result.skippedCount > result.skipped.size())
+        prompt += m.sCrLf + tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size());
+    m_platform.setMousePointer(Pointer::Arrow);
+    m_platform.beep();
+    m_platform.msgBox(prompt, MsgBox::Critical, tr("データベース作成"));
+}

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include "search_list.h"
+
+#include <QAbstractListModel>
+#include <QListView>
+
+// Holds the names; appends are announced to the view in batches, so that filling
+// a hundred thousand names costs one notification, not one per name.
+class NamesModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    void clear();
+    void append(const QString& name) { m_names.append(name); }
+    void removeAt(int row);
+    // Tells the view about the names appended since the last flush.
+    void flush();
+    const QStringList& names() const { return m_names; }
+
+private:
+    QStringList m_names;
+    int m_announced = 0;
+};
+
+// A list box with the operations the handlers were written against. Click is raised
+// by the user's click or keyboard move, never by code; Refresh shows pending items.
+class ListBox : public QListView, public ListItems
+{
+    Q_OBJECT
+public:
+    explicit ListBox(bool multiSelect, QWidget* parent = nullptr);
+
+    void Clear();
+    void AddItem(const QString& item);
+    void RemoveItem(int index);
+    void Refresh();
+    qint64 ListCount() const override;
+    QString List(qint64 index) const override;
+    int ListIndex() const;
+    void setListIndex(int index);
+    int TopIndex();
+    void setTopIndex(int index);
+    int SelCount() const;
+    bool Selected(int index) const;
+    void setSelected(int index, bool selected);
+    // The number of whole items the list shows at once.
+    int visibleRows();
+
+signals:
+    void Click();
+    void DblClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+
+private:
+    void settle();
+
+    NamesModel m_model;
+    bool m_multi;
+    bool m_byCode = false;
+    bool m_inDoubleClick = false;
+};

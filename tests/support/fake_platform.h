@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include "platform.h"
+
+#include <QList>
+#include <QMap>
+#include <QQueue>
+#include <QStringList>
+#include <functional>
+
+// Records every call a window makes to the desktop and answers dialogs from a
+// script. A dialog the test did not script is recorded in `unexpected` and
+// answered with Cancel, so a test fails with its text instead of blocking.
+class FakePlatform : public Platform
+{
+public:
+    struct Message
+    {
+        QString prompt;
+        int style = 0;
+        QString title;
+    };
+
+    void beep() override { ++beeps; }
+    int msgBox(const QString& prompt, int style, const QString& title) override;
+    QString fileDialog(QWidget* owner, const FileDialogRequest& request) override;
+    void setClipboardText(const QString& text) override;
+    void setMousePointer(int pointer) override;
+    int mousePointer() const override { return pointer; }
+    QString getSetting(const QString& app, const QString& section, const QString& key,
+                       const QString& defaultValue) override;
+    void saveSetting(const QString& app, const QString& section, const QString& key,
+                     const QString& value) override;
+    void processEvents() override;
+    void keepOnTop(QWidget& window) override;
+    QRect screenRect() const override { return screen; }
+
+    static QString settingKey(const QString& app, const QString& section, const QString& key);
+
+    // What happened.
+    int beeps = 0;
+    QList<Message> messages;
+    QList<FileDialogRequest> fileDialogs;
+    QString clipboard;
+    int clipboardWrites = 0;
+    int pointer = Pointer::Default;
+    QList<int> pointerHistory;
+    QMap<QString, QString> settings;
+    int settingWrites = 0;
+    int processEventsCalls = 0;
+    int keepOnTopCalls = 0;
+    QStringList unexpected;
+
+    // The script.
+    QQueue<QString> fileNames; // one per file dialog; an empty string cancels
+    QQueue<int> answers;       // one per message box with OK and Cancel
+    QRect screen{0, 0, 1280, 1024};
+    // Runs inside processEvents: how a test clicks while a conversion runs.
+    std::function<void(int call)> onProcessEvents;
+    // When set, processEvents also lets Qt deliver pending events.
+    bool realEvents = false;
+};

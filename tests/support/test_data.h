@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include "convert_text.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// Writes lines in code page 932, each followed by eol (also the last one).
+void writeCp932(const QString& path, const QStringList& lines, const QByteArray& eol = "\r\n");
+void writeBytes(const QString& path, const QByteArray& bytes);
+QByteArray readBytes(const QString& path);
+
+// The bundled sample declaration file.
+QString samplePath();
+
+// Records what the conversion reports and stops it at a chosen line.
+class RecordingProgress : public ConvertProgress
+{
+public:
+    void Init(qint64 lMax) override;
+    bool Cancel(qint64 lNewValue) override;
+    void processEvents() override { ++events; }
+    void Term() override { ++terms; }
+
+    qint64 max = -1;
+    QList<qint64> positions;
+    int inits = 0;
+    int terms = 0;
+    int events = 0;
+    // Cancel returns true from this call on (1-based); 0 never.
+    int cancelAtCall = 0;
+};
+
+// MakeDb, then ConvertText with a RecordingProgress.
+ConvertResult convertLines(const QString& dir, const QStringList& lines,
+                           const QString& dbName = QStringLiteral("t.mdb"));
+
+// Rows of a query on an SQLite file, read through SQLite itself: the truth about
+// what is stored, whatever the engine layer believes.
+QList<QVariantList> sqlRows(const QString& dbPath, const QString& sql);
+QStringList sqlColumn(const QString& dbPath, const QString& sql);
