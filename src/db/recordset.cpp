@@ -16,9 +16,12 @@ QByteArray quoted(const QString& identifier)
     return '"' + s + '"';
 }
 
-// Column 0 of every walk is the "key equals the sought value" flag; the table's own
-// columns follow from 1.
-constexpr int kFirstColumn = 1;
+// Every walk selects the "key equals the sought value" flag, the index key and the
+// rowid before the table's own columns.
+constexpr int kEqualColumn = 0;
+constexpr int kKeyColumn = 1;
+constexpr int kRowIdColumn = 2;
+constexpr int kFirstColumn = 3;
 
 // Bit masks of assigned columns limit a table to 64 columns for AddNew; the
 // declaration tables have three.
@@ -110,11 +113,14 @@ void Recordset::Close()
         return;
     sqlite3_finalize(m_walkAll);
     sqlite3_finalize(m_walkFrom);
+    sqlite3_finalize(m_walkAfter);
+    sqlite3_finalize(m_walkAfterNullKey);
     for (auto& [mask, stmt] : m_inserts)
         sqlite3_finalize(stmt);
     m_inserts.clear();
-    m_walkAll = m_walkFrom = m_walk = nullptr;
+    m_walkAll = m_walkFrom = m_walkAfter = m_walkAfterNullKey = m_walk = nullptr;
     m_onRow = false;
+    m_detached = false;
     m_adding = false;
     m_db->m_recordsets.erase(this);
     m_db = nullptr;
@@ -167,30 +173,75 @@ void Recordset::prepareWalks()
     // Equal keys follow in stored order, the order the index keeps them in.
     const QByteArray order =
         m_index.isEmpty() ? QByteArray(" ORDER BY rowid") : " ORDER BY " + key + ", rowid";
-    sqlite3_stmt* all = m_db->prepare("SELECT 0" + columns + " FROM " + m_quotedTable + order);
-    sqlite3_stmt* from = nullptr;
+    const QByteArray from = ", " + key + ", rowid" + columns + " FROM " + m_quotedTable;
+    std::vector<sqlite3_stmt*> prepared;
     try {
-        from = m_db->prepare("SELECT " + key + " = " + sought + columns + " FROM " + m_quotedTable +
-                             " WHERE " + key + " >= " + sought + order);
+        prepared.push_back(m_db->prepare("SELECT 0" + from + order));
+        prepared.push_back(m_db->prepare("SELECT " + key + " = " + sought + from + " WHERE " + key +
+                                         " >= " + sought + order));
+        prepared.push_back(
+            m_db->prepare("SELECT 0" + from + " WHERE (" + key + ", rowid) > (?1, ?2)" + order));
+        // NULL keys sort first and compare as nothing, so the rows after one need
+        // their own condition.
+        prepared.push_back(m_db->prepare("SELECT 0" + from + " WHERE (" + key +
+                                         " IS NULL AND rowid > ?2) OR " + key + " IS NOT NULL" + order));
     } catch (...) {
-        sqlite3_finalize(all);
+        for (sqlite3_stmt* stmt : prepared)
+            sqlite3_finalize(stmt);
         throw;
     }
     sqlite3_finalize(m_walkAll);
     sqlite3_finalize(m_walkFrom);
-    m_walkAll = all;
-    m_walkFrom = from;
+    sqlite3_finalize(m_walkAfter);
+    sqlite3_finalize(m_walkAfterNullKey);
+    m_walkAll = prepared[0];
+    m_walkFrom = prepared[1];
+    m_walkAfter = prepared[2];
+    m_walkAfterNullKey = prepared[3];
     m_walk = nullptr;
+    m_onRow = false;
+    m_detached = false;
     m_textKey = m_index == QLatin1String("ixName");
 }
 
 void Recordset::resetWalks()
 {
-    sqlite3_reset(m_walkAll);
-    sqlite3_reset(m_walkFrom);
-    sqlite3_clear_bindings(m_walkFrom);
+    for (sqlite3_stmt* stmt : {m_walkAll, m_walkFrom, m_walkAfter, m_walkAfterNullKey}) {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
     m_walk = nullptr;
     m_onRow = false;
+    m_detached = false;
+}
+
+void Recordset::detach()
+{
+    if (!m_onRow || m_detached)
+        return;
+    m_rowKey = columnValue(m_walk, kKeyColumn);
+    m_rowId = sqlite3_column_int64(m_walk, kRowIdColumn);
+    m_row.resize(m_columns.size());
+    for (int i = 0; i < m_columns.size(); ++i)
+        m_row[i] = columnValue(m_walk, i + kFirstColumn);
+    sqlite3_reset(m_walk);
+    m_walk = nullptr;
+    m_detached = true;
+}
+
+void Recordset::startAfterCurrent()
+{
+    const QVariant key = m_rowKey;
+    const qint64 rowId = m_rowId;
+    resetWalks();
+    sqlite3_stmt* stmt = key.isNull() ? m_walkAfterNullKey : m_walkAfter;
+    int rc = key.isNull() ? SQLITE_OK : bindValue(stmt, 1, key);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_bind_int64(stmt, 2, rowId);
+    if (rc != SQLITE_OK)
+        raise(rc);
+    m_walk = stmt;
+    step();
 }
 
 void Recordset::startWalk(const QVariant* from)
@@ -247,7 +298,10 @@ void Recordset::MoveNext()
     checkOpen();
     if (!m_onRow)
         throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
-    step();
+    if (m_detached)
+        startAfterCurrent();
+    else
+        step();
 }
 
 void Recordset::MoveFirst()
@@ -256,6 +310,7 @@ void Recordset::MoveFirst()
     startWalk(nullptr);
     if (!m_onRow)
         throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
+    detach();
 }
 
 void Recordset::Seek(const QString& comparison, const QVariant& key)
@@ -264,9 +319,11 @@ void Recordset::Seek(const QString& comparison, const QVariant& key)
     if (m_index.isEmpty() || comparison != QLatin1String("="))
         throw DbError(DbFault::Unsupported, m_db->name(), m_table);
     startWalk(&key);
-    m_noMatch = !(m_onRow && sqlite3_column_int(m_walk, 0) == 1);
+    m_noMatch = !(m_onRow && sqlite3_column_int(m_walk, kEqualColumn) == 1);
     if (m_noMatch)
         resetWalks();
+    else
+        detach();
 }
 
 Recordset::Criterion Recordset::parseCriterion(const QString& criterion) const
@@ -301,6 +358,7 @@ void Recordset::findFrom(const Criterion& c)
     while (m_onRow && !matches(c))
         step();
     m_noMatch = !m_onRow;
+    detach();
 }
 
 void Recordset::FindFirst(const QString& criterion)
@@ -315,11 +373,12 @@ void Recordset::FindNext(const QString& criterion)
 {
     require(RecordsetType::Snapshot);
     const Criterion c = parseCriterion(criterion);
-    if (!m_onRow) {
+    if (!m_onRow)
         startWalk(nullptr);
-    } else {
+    else if (m_detached)
+        startAfterCurrent();
+    else
         step();
-    }
     findFrom(c);
 }
 
@@ -329,7 +388,7 @@ QVariant Recordset::Fields(const QString& name) const
     const int i = columnIndex(name);
     if (!m_onRow)
         throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
-    return columnValue(m_walk, i + kFirstColumn);
+    return m_detached ? m_row[i] : columnValue(m_walk, i + kFirstColumn);
 }
 
 void Recordset::AddNew()

@@ -66,7 +66,9 @@ private:
     int columnIndex(const QString& name) const;
     void prepareWalks();
     void startWalk(const QVariant* from);
+    void startAfterCurrent();
     void step();
+    void detach();
     void resetWalks();
     Criterion parseCriterion(const QString& criterion) const;
     void findFrom(const Criterion& c);
@@ -83,9 +85,17 @@ private:
     bool m_textKey = false;
     sqlite3_stmt* m_walkAll = nullptr;
     sqlite3_stmt* m_walkFrom = nullptr;
-    sqlite3_stmt* m_walk = nullptr; // whichever of the two is stepping
+    sqlite3_stmt* m_walkAfter = nullptr;
+    sqlite3_stmt* m_walkAfterNullKey = nullptr;
+    sqlite3_stmt* m_walk = nullptr; // whichever of them is stepping
     bool m_onRow = false;
     bool m_noMatch = false;
+    // A positioned cursor keeps a copy of its row and no statement, so that it
+    // holds no read lock on the file while the user merely looks at it.
+    bool m_detached = false;
+    QVariant m_rowKey;
+    qint64 m_rowId = 0;
+    std::vector<QVariant> m_row;
 
     bool m_adding = false;
     std::vector<QVariant> m_pending;

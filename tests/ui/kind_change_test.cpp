@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "database.h"
+#include "recordset.h"
+#include "test_data.h"
+#include "ui_fixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <sqlite3.h>
+
+namespace {
+
+const QStringList kMixed{
+    QStringLiteral("Public Const WM_CLOSE = &H10"),
+    QStringLiteral("Public Const MAX_PATH = 260"),
+    QStringLiteral("Declare Function GetTickCount Lib \"kernel32\" () As Long"),
+    QStringLiteral("Declare Sub Sleep Lib \"kernel32\" (ByVal dwMilliseconds As Long)"),
+    QStringLiteral("Type RECT"),
+    QStringLiteral("    Left As Long"),
+    QStringLiteral("End Type"),
+};
+
+void execSql(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    QVERIFY(sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK);
+    QVERIFY2(sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK, sqlite3_errmsg(db));
+    sqlite3_close(db);
+}
+
+} // namespace
+
+class KindChangeTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void openingListsTheCurrentKindInNameOrder();
+    void choosingAnotherKindEmptiesTheSelectionAndRefills();
+    void choosingTheSameKindChangesNothing();
+    void kindChosenBeforeOpeningIsListedOnOpen();
+    void emptyKindListsNothingAndCountsAsOpen();
+    void databaseWithoutTheTableIsUnsupported();
+    void failedFillKeepsTheListAndClosesTwiceQuietly();
+    void fillShowsTheHourglassAndRestoresThePointer();
+};
+
+void KindChangeTest::openingListsTheCurrentKindInNameOrder()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(kMixed);
+    Ekf& w = f.start();
+    f.open(db);
+    QCOMPARE(w.lstEk->ListCount(), 2);
+    QCOMPARE(w.lstEk->List(0), QStringLiteral("GetTickCount"));
+    QCOMPARE(w.lstEk->List(1), QStringLiteral("Sleep"));
+    QVERIFY(!w.mFile[1]->isEnabled());
+    QCOMPARE(f.module.rsDecl->tableName(), QStringLiteral("tbProc"));
+    QCOMPARE(f.module.rsDecl->Index(), QStringLiteral("ixName"));
+    // The fill leaves the recordset on its first row.
+    QCOMPARE(f.module.rsDecl->Fields(QStringLiteral("fdName")).toString(), QStringLiteral("GetTickCount"));
+    EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+void KindChangeTest::choosingAnotherKindEmptiesTheSelectionAndRefills()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(kMixed);
+    Ekf& w = f.start();
+    f.open(db);
+    for (int row : {0, 1, 0}) {
+        f.clickItem(*w.lstEk, row);
+        w.cmdAdd->click();
+    }
+    QCOMPARE(w.lstDest->ListCount(), 3);
+    w.lstDest->setSelected(1, true);
+    QVERIFY(w.cmdDel->isEnabled());
+    f.clickItem(*w.lstEk, 1);
+    QVERIFY(w.cmdAdd->isEnabled());
+    w.cmdAdd->setFocus();
+
+    f.chooseKind(0);
+    QCOMPARE(f.module.iKind, 0);
+    QCOMPARE(w.lstDest->ListCount(), 0);
+    QVERIFY(!w.cmdDel->isEnabled());
+    QVERIFY(!w.cmdCpy->isEnabled());
+    QVERIFY(w.cmdAdd->isEnabled()); // left as it was
+    QVERIFY(w.txtInp->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), w.txtInp);
+    QCOMPARE(w.lstEk->ListCount(), 2);
+    QCOMPARE(w.lstEk->List(0), QStringLiteral("MAX_PATH"));
+    QCOMPARE(w.lstEk->List(1), QStringLiteral("WM_CLOSE"));
+    QCOMPARE(f.module.rsDecl->tableName(), QStringLiteral("tbCnst"));
+
+    f.chooseKind(2);
+    QCOMPARE(w.lstEk->ListCount(), 1);
+    QCOMPARE(w.lstEk->List(0), QStringLiteral("RECT"));
+    EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+void KindChangeTest::choosingTheSameKindChangesNothing()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(kMixed);
+    Ekf& w = f.start();
+    f.open(db);
+    f.clickItem(*w.lstEk, 0);
+    w.cmdAdd->click();
+    const Recordset* before = f.module.rsDecl.get();
+    f.chooseKind(1);
+    QCOMPARE(w.lstDest->ListCount(), 1);
+    QCOMPARE(w.txtInp->text(), QStringLiteral("GetTickCount"));
+    QCOMPARE(f.module.rsDecl.get(), before);
+    QVERIFY(f.module.rsDecl->isOpen());
+}
+
+void KindChangeTest::kindChosenBeforeOpeningIsListedOnOpen()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(kMixed);
+    Ekf& w = f.start();
+    f.chooseKind(2);
+    QCOMPARE(f.module.iKind, 2);
+    QCOMPARE(w.lstEk->ListCount(), 0);
+    QVERIFY(!f.module.rsDecl);
+    f.open(db);
+    QCOMPARE(w.lstEk->List(0), QStringLiteral("RECT"));
+}
+
+void KindChangeTest::emptyKindListsNothingAndCountsAsOpen()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase({QStringLiteral("Public Const ONLY = 1")});
+    Ekf& w = f.start();
+    f.open(db);
+    QCOMPARE(w.lstEk->ListCount(), 0);
+    QVERIFY(f.fake.messages.isEmpty());
+    QVERIFY(!w.mFile[1]->isEnabled());
+    QCOMPARE(f.fake.pointer, Pointer::Default);
+    // Because the database counts as open, another kind is listed at once.
+    f.chooseKind(0);
+    QCOMPARE(w.lstEk->List(0), QStringLiteral("ONLY"));
+    f.chooseKind(2);
+    QCOMPARE(w.lstEk->ListCount(), 0);
+    QVERIFY(f.fake.messages.isEmpty());
+}
+
+void KindChangeTest::databaseWithoutTheTableIsUnsupported()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(kMixed);
+    execSql(db, "DROP TABLE tbProc");
+    Ekf& w = f.start();
+    f.open(db);
+    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("サポート外のファイルです"));
+    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  1"));
+    QCOMPARE(f.fake.messages[0].style, 16);
+    QCOMPARE(f.fake.beeps, 1);
+    QCOMPARE(f.fake.pointer, Pointer::Arrow);
+    QVERIFY(w.mFile[1]->isEnabled());
+    QCOMPARE(w.lstEk->ListCount(), 0);
+    // The Open command still remembers the path.
+    QCOMPARE(w.rememberedCaption(), db);
+    // The other kinds of that file are still there to be listed once one is chosen.
+    f.chooseKind(0);
+    QCOMPARE(w.lstEk->ListCount(), 0);
+}
+
+void KindChangeTest::failedFillKeepsTheListAndClosesTwiceQuietly()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(kMixed);
+    Ekf& w = f.start();
+    f.open(db);
+    QCOMPARE(w.lstEk->ListCount(), 2);
+    execSql(db, "DROP TABLE tbType");
+    // The fill of 型 fails after the kind change has closed the recordset.
+    f.chooseKind(2);
+    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("サポート外のファイルです"));
+    QCOMPARE(w.lstEk->ListCount(), 2);
+    QVERIFY(!f.module.rsDecl->isOpen());
+    // The next change closes that recordset again, which does nothing.
+    f.chooseKind(0);
+    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(w.lstEk->List(0), QStringLiteral("MAX_PATH"));
+    f.chooseKind(2);
+    QCOMPARE(f.fake.messages.size(), 2);
+    QVERIFY(w.close());
+    QCOMPARE(f.fake.messages.size(), 2);
+}
+
+void KindChangeTest::fillShowsTheHourglassAndRestoresThePointer()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(kMixed);
+    f.start();
+    f.fake.pointerHistory.clear();
+    f.open(db);
+    QVERIFY(f.fake.pointerHistory.contains(Pointer::Hourglass));
+    QCOMPARE(f.fake.pointerHistory.last(), Pointer::Default);
+}
+
+QTEST_MAIN(KindChangeTest)
+#include "kind_change_test.moc"
