@@ -68,6 +68,8 @@ void Prbf::Init(qint64 lMax, const QString& sTitle, QWidget* F)
 
 void Prbf::placeOver(QWidget* F)
 {
+    // The frame is known only once the native window exists.
+    winId();
     const QSize own = frameGeometry().size();
     QRect area = F ? F->frameGeometry() : m_platform.screenRect();
     // Integer division truncating toward zero, also for a negative difference.

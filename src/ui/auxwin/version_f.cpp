@@ -80,6 +80,8 @@ void VersionF::Dsp(QWidget* vF, const QString& sPrg, const QString& sVer)
     lblName->setText(sPrg);
     lblVer->setText(QStringLiteral("Version ") + sVer);
     if (vF) {
+        // The frame is known only once the native window exists.
+        winId();
         const QRect owner = vF->frameGeometry();
         const QSize own = frameGeometry().size();
         move(owner.left() + (owner.width() - own.width()) / 2,

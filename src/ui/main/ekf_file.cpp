@@ -153,6 +153,7 @@ void Ekf::openDatabase(const QString& path)
     } catch (const DbError& e) {
         m.sDbName = previous;
         reportDbError(m_platform, e);
+        m_platform.setMousePointer(Pointer::Default);
     }
 }
 

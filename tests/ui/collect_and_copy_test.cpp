@@ -1,0 +1,268 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "database.h"
+#include "make_db.h"
+#include "recordset.h"
+#include "test_data.h"
+#include "ui_fixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+const QStringList kDecls{
+    QStringLiteral("Public Const WM_CLOSE = &H10 ' 閉じる"),
+    QStringLiteral("Public Const MAX_PATH = 260"),
+    QStringLiteral("Public Const MAX_PATH = 520"),
+    QStringLiteral("Type POINTAPI"),
+    QStringLiteral("    x As Long"),
+    QStringLiteral("    y As Long"),
+    QStringLiteral("End Type"),
+    QStringLiteral("Type EMPTYTYPE"),
+    QStringLiteral("End Type"),
+};
+
+struct Opened
+{
+    UiFixture f;
+    Ekf* w = nullptr;
+    explicit Opened(int kind, const QStringList& lines = kDecls)
+    {
+        const QString db = f.makeDatabase(lines);
+        w = &f.start();
+        f.chooseKind(kind);
+        f.open(db);
+    }
+    void add(int row)
+    {
+        f.clickItem(*w->lstEk, row);
+        w->cmdAdd->click();
+    }
+};
+
+} // namespace
+
+class CollectAndCopyTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void addingAFoundNameAppendsItAndSwapsButtons();
+    void addingAMissingNameOnlyBeeps();
+    void addingInAnotherCaseKeepsTheTypedText();
+    void sameNameCanBeAddedTwice();
+    void doubleClickAddsOnce();
+    void deleteRemovesTheSelectedEntries();
+    void deleteWithNothingSelectedChangesNothing();
+    void copyJoinsEveryEntryWithLineBreaks();
+    void copyOfARecordTypeRebuildsTheBlock();
+    void copyOfATypeWithoutMembersEndsAtOnce();
+    void copyOfEmptyListKeepsTheClipboard();
+    void doubleClickOnAnEntryCopiesItAlone();
+    void entryMissingFromAnotherDatabaseCopiesAsAnEmptyLine();
+    void typicalUseOnTheBundledSample();
+};
+
+void CollectAndCopyTest::addingAFoundNameAppendsItAndSwapsButtons()
+{
+    Opened o(0);
+    o.f.clickItem(*o.w->lstEk, 0);
+    QCOMPARE(o.w->txtInp->text(), QStringLiteral("MAX_PATH"));
+    QVERIFY(o.w->cmdAdd->isEnabled());
+    o.w->cmdAdd->click();
+    QCOMPARE(o.w->lstDest->ListCount(), 1);
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("MAX_PATH"));
+    QVERIFY(!o.w->cmdAdd->isEnabled());
+    QVERIFY(o.w->cmdCpy->isEnabled());
+    QVERIFY(!o.w->cmdDel->isEnabled());
+    QCOMPARE(o.w->txtInp->text(), QStringLiteral("MAX_PATH"));
+    QCOMPARE(o.f.fake.beeps, 0);
+}
+
+void CollectAndCopyTest::addingAMissingNameOnlyBeeps()
+{
+    Opened o(0);
+    o.f.clickItem(*o.w->lstEk, 0);
+    o.w->setTxtInpText(QStringLiteral("NO_SUCH"));
+    o.w->txtInp->setFocus();
+    o.w->cmdAdd->click();
+    QCOMPARE(o.f.fake.beeps, 1);
+    QCOMPARE(o.w->lstDest->ListCount(), 0);
+    QVERIFY(o.w->cmdAdd->isEnabled());
+    QVERIFY(!o.w->cmdCpy->isEnabled());
+    QCOMPARE(o.w->txtInp->text(), QStringLiteral("NO_SUCH"));
+    QVERIFY(o.f.fake.messages.isEmpty());
+}
+
+void CollectAndCopyTest::addingInAnotherCaseKeepsTheTypedText()
+{
+    Opened o(0);
+    o.f.clickItem(*o.w->lstEk, 0);
+    o.w->setTxtInpText(QStringLiteral("wm_close"));
+    o.w->cmdAdd->click();
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("wm_close"));
+    o.w->cmdCpy->click();
+    QCOMPARE(o.f.fake.clipboard, QStringLiteral("Public Const WM_CLOSE = &H10 ") + kCrLf);
+}
+
+void CollectAndCopyTest::sameNameCanBeAddedTwice()
+{
+    Opened o(0);
+    o.add(2);
+    QVERIFY(!o.w->cmdAdd->isEnabled());
+    o.add(2);
+    QCOMPARE(o.w->lstDest->ListCount(), 2);
+    QCOMPARE(o.w->lstDest->List(1), QStringLiteral("WM_CLOSE"));
+}
+
+void CollectAndCopyTest::doubleClickAddsOnce()
+{
+    Opened o(0);
+    o.f.doubleClickItem(*o.w->lstEk, 2);
+    QCOMPARE(o.w->lstDest->ListCount(), 1);
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("WM_CLOSE"));
+    QVERIFY(!o.w->cmdAdd->isEnabled());
+    QVERIFY(o.w->cmdCpy->isEnabled());
+    // One Click came with the double-click, and its marker was consumed.
+    QVERIFY(o.w->txtInpTag().isEmpty());
+}
+
+void CollectAndCopyTest::deleteRemovesTheSelectedEntries()
+{
+    Opened o(0);
+    o.add(0);
+    o.add(2);
+    o.add(0);
+    o.f.clickItem(*o.w->lstDest, 0);
+    QVERIFY(o.w->cmdDel->isEnabled());
+    o.f.clickItem(*o.w->lstDest, 2);
+    QCOMPARE(o.w->lstDest->SelCount(), 2);
+    o.w->cmdDel->click();
+    QCOMPARE(o.w->lstDest->ListCount(), 1);
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("WM_CLOSE"));
+    QVERIFY(!o.w->cmdDel->isEnabled());
+    QVERIFY(o.w->cmdCpy->isEnabled());
+    o.f.clickItem(*o.w->lstDest, 0);
+    o.w->cmdDel->click();
+    QCOMPARE(o.w->lstDest->ListCount(), 0);
+    QVERIFY(!o.w->cmdCpy->isEnabled());
+}
+
+void CollectAndCopyTest::deleteWithNothingSelectedChangesNothing()
+{
+    Opened o(0);
+    o.add(0);
+    o.f.clickItem(*o.w->lstDest, 0);
+    QVERIFY(o.w->cmdDel->isEnabled());
+    // Clicking again unselects; Delete stays enabled and then does nothing.
+    o.f.clickItem(*o.w->lstDest, 0);
+    QCOMPARE(o.w->lstDest->SelCount(), 0);
+    QVERIFY(o.w->cmdDel->isEnabled());
+    o.w->cmdDel->click();
+    QCOMPARE(o.w->lstDest->ListCount(), 1);
+    QVERIFY(o.w->cmdDel->isEnabled());
+}
+
+void CollectAndCopyTest::copyJoinsEveryEntryWithLineBreaks()
+{
+    Opened o(0);
+    o.add(2);
+    o.add(0);
+    o.f.clickItem(*o.w->lstDest, 1);
+    o.w->cmdCpy->click();
+    // A name stored twice gives its first row in name order; trailing blanks stay.
+    QCOMPARE(o.f.fake.clipboard, QStringLiteral("Public Const WM_CLOSE = &H10 ") + kCrLf +
+                                     QStringLiteral("Public Const MAX_PATH = 260") + kCrLf);
+    QCOMPARE(o.w->lstDest->ListCount(), 2);
+    QVERIFY(!o.w->cmdAdd->isEnabled());
+    QVERIFY(o.w->cmdCpy->isEnabled());
+}
+
+void CollectAndCopyTest::copyOfARecordTypeRebuildsTheBlock()
+{
+    Opened o(2);
+    QCOMPARE(o.w->lstEk->List(1), QStringLiteral("POINTAPI"));
+    o.add(1);
+    o.w->cmdCpy->click();
+    QCOMPARE(o.f.fake.clipboard,
+             QStringLiteral("Type POINTAPI\r\n    x As Long\r\n    y As Long\r\nEnd Type\r\n"));
+}
+
+void CollectAndCopyTest::copyOfATypeWithoutMembersEndsAtOnce()
+{
+    Opened o(2);
+    o.add(0);
+    o.w->cmdCpy->click();
+    QCOMPARE(o.f.fake.clipboard, QStringLiteral("Type EMPTYTYPE\r\nEnd Type\r\n"));
+}
+
+void CollectAndCopyTest::copyOfEmptyListKeepsTheClipboard()
+{
+    Opened o(0);
+    o.w->cmdCpy_Click();
+    QCOMPARE(o.f.fake.clipboardWrites, 0);
+}
+
+void CollectAndCopyTest::doubleClickOnAnEntryCopiesItAlone()
+{
+    Opened o(2);
+    o.add(0);
+    o.add(1);
+    o.f.fake.clipboard = QStringLiteral("before");
+    o.f.doubleClickItem(*o.w->lstDest, 1);
+    QCOMPARE(o.f.fake.clipboard,
+             QStringLiteral("Type POINTAPI\r\n    x As Long\r\n    y As Long\r\nEnd Type"));
+    QCOMPARE(o.w->lstDest->ListCount(), 2);
+    // The clicks of the double-click selected the entry, which enables Delete.
+    QVERIFY(o.w->lstDest->Selected(1));
+    QVERIFY(o.w->cmdDel->isEnabled());
+}
+
+void CollectAndCopyTest::entryMissingFromAnotherDatabaseCopiesAsAnEmptyLine()
+{
+    Opened o(0);
+    o.add(0); // MAX_PATH
+    o.add(2); // WM_CLOSE
+    const QString other =
+        o.f.makeDatabase({QStringLiteral("Public Const WM_CLOSE = 16")}, QStringLiteral("other.mdb"));
+    o.f.open(other);
+    QCOMPARE(o.w->lstDest->ListCount(), 2);
+    o.w->cmdCpy->click();
+    QCOMPARE(o.f.fake.clipboard, kCrLf + QStringLiteral("Public Const WM_CLOSE = 16") + kCrLf);
+    // A double-click on the missing entry leaves the clipboard as it was.
+    o.f.doubleClickItem(*o.w->lstDest, 0);
+    QCOMPARE(o.f.fake.clipboard, kCrLf + QStringLiteral("Public Const WM_CLOSE = 16") + kCrLf);
+}
+
+void CollectAndCopyTest::typicalUseOnTheBundledSample()
+{
+    UiFixture f;
+    const QString db = f.path(QStringLiteral("sample.mdb"));
+    MakeDb(db);
+    RecordingProgress progress;
+    ConvertText(samplePath(), db, progress);
+    f.fake.settings.insert(
+        FakePlatform::settingKey(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name")),
+        db);
+    Ekf& w = f.start();
+    w.mFile[3]->trigger();
+    f.chooseKind(2);
+    QTest::keyClicks(w.txtInp, QStringLiteral("rec"));
+    const int rect = int(SearchList(*w.lstEk, QStringLiteral("rec")));
+    QCOMPARE(w.lstEk->List(rect), QStringLiteral("RECT"));
+    QCOMPARE(w.lstEk->TopIndex(),
+             std::max(0, std::min<int>(rect, int(w.lstEk->ListCount()) - w.lstEk->visibleRows())));
+    f.clickItem(*w.lstEk, rect);
+    w.cmdAdd->click();
+    w.cmdCpy->click();
+    QCOMPARE(f.fake.clipboard, QStringLiteral("Type RECT\r\n    Left As Long\r\n    Top As Long\r\n"
+                                              "    Right As Long\r\n    Bottom As Long\r\nEnd Type\r\n"));
+    EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+QTEST_MAIN(CollectAndCopyTest)
+#include "collect_and_copy_test.moc"
