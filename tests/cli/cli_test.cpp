@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "cli.h"
+#include "database.h"
+#include "test_data.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run cli(const QStringList& args)
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.status = Cli::run(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+QString u8(const QByteArray& bytes)
+{
+    return QString::fromUtf8(bytes);
+}
+
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void helpExplainsCommandsAndStatuses();
+    void badArgumentsAreUsageErrors_data();
+    void badArgumentsAreUsageErrors();
+    void convertsTheSampleCompletely();
+    void linesNotStoredGiveStatusOneWithLineNumbers();
+    void convertRefusesToOverwriteItsOwnInput();
+    void convertOfAMissingTextLeavesTheTargetAlone();
+    void listPrintsNamesInIndexOrder();
+    void kindsHaveSeveralSpellings_data();
+    void kindsHaveSeveralSpellings();
+    void showPrintsWhatCopyWouldCopy();
+    void searchFindsTheFirstMatchOrFails();
+    void filesThatAreNotDeclarationDatabasesAreRefused();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_db;
+};
+
+void CliTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_db = m_dir.filePath(QStringLiteral("sample.mdb"));
+    const Run r = cli({QStringLiteral("convert"), samplePath(), m_db});
+    QCOMPARE(r.status, Cli::kOk);
+}
+
+void CliTest::helpExplainsCommandsAndStatuses()
+{
+    const Run r = cli({QStringLiteral("--help")});
+    QCOMPARE(r.status, 0);
+    for (const char* word : {"convert", "list", "show", "search", "KIND", "終了状態"})
+        QVERIFY2(u8(r.out).contains(QString::fromUtf8(word)), word);
+    QVERIFY(r.err.isEmpty());
+}
+
+void CliTest::badArgumentsAreUsageErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("nothing") << QStringList();
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")};
+    QTest::newRow("convert without target")
+        << QStringList{QStringLiteral("convert"), QStringLiteral("a.txt")};
+    QTest::newRow("list without kind") << QStringList{QStringLiteral("list"), QStringLiteral("a.mdb")};
+    QTest::newRow("bad kind") << QStringList{QStringLiteral("list"), QStringLiteral("a.mdb"),
+                                             QStringLiteral("enum")};
+    QTest::newRow("show without names")
+        << QStringList{QStringLiteral("show"), QStringLiteral("a.mdb"), QStringLiteral("type")};
+}
+
+void CliTest::badArgumentsAreUsageErrors()
+{
+    QFETCH(QStringList, args);
+    const Run r = cli(args);
+    QCOMPARE(r.status, Cli::kUsage);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(u8(r.err).contains(QStringLiteral("ek-cli --help")));
+}
+
+void CliTest::convertsTheSampleCompletely()
+{
+    const QString db = m_dir.filePath(QStringLiteral("again.mdb"));
+    writeBytes(db, "an old file in the way");
+    const Run r = cli({QStringLiteral("convert"), samplePath(), db});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(u8(r.out).contains(QStringLiteral("型 7")), r.out.constData());
+    QVERIFY(r.err.isEmpty());
+    QCOMPARE(sqlColumn(db, QStringLiteral("SELECT count(*) FROM tbType")), QStringList{QStringLiteral("7")});
+}
+
+void CliTest::linesNotStoredGiveStatusOneWithLineNumbers()
+{
+    const QString text = m_dir.filePath(QStringLiteral("bad.txt"));
+    writeCp932(text,
+               {QStringLiteral("Public Const OK = 1"), QStringLiteral("Declare  Function Two Lib \"k\" ()"),
+                QStringLiteral("Type T"), QStringLiteral("End Type"), QStringLiteral("type t")});
+    const QString db = m_dir.filePath(QStringLiteral("bad.mdb"));
+    const Run r = cli({QStringLiteral("convert"), text, db});
+    QCOMPARE(r.status, Cli::kSomeLinesNotStored);
+    const QString err = u8(r.err);
+    QVERIFY2(err.contains(text + QStringLiteral(":2: ")), r.err.constData());
+    QVERIFY(err.contains(text + QStringLiteral(":5: 同じ名前の型が既にあります: type t")));
+    QVERIFY(err.contains(QStringLiteral("2 行を格納できませんでした。")));
+    QCOMPARE(sqlColumn(db, QStringLiteral("SELECT fdName FROM tbCnst")), QStringList{QStringLiteral("OK")});
+}
+
+void CliTest::convertRefusesToOverwriteItsOwnInput()
+{
+    const QString text = m_dir.filePath(QStringLiteral("self.txt"));
+    writeCp932(text, {QStringLiteral("Public Const OK = 1")});
+    const QByteArray before = readBytes(text);
+    const Run r = cli({QStringLiteral("convert"), text, text});
+    QCOMPARE(r.status, Cli::kFailed);
+    QCOMPARE(readBytes(text), before);
+    QVERIFY(u8(r.err).contains(text));
+    // Through another spelling of the same path too.
+    const Run viaDots = cli({QStringLiteral("convert"), text, m_dir.path() + QStringLiteral("/./self.txt")});
+    QCOMPARE(viaDots.status, Cli::kFailed);
+    QCOMPARE(readBytes(text), before);
+}
+
+void CliTest::convertOfAMissingTextLeavesTheTargetAlone()
+{
+    const QString db = m_dir.filePath(QStringLiteral("keep.mdb"));
+    writeBytes(db, "precious");
+    const Run r = cli({QStringLiteral("convert"), m_dir.filePath(QStringLiteral("nope.txt")), db});
+    QCOMPARE(r.status, Cli::kFailed);
+    QCOMPARE(readBytes(db), QByteArray("precious"));
+    QVERIFY(u8(r.err).contains(QStringLiteral("nope.txt")));
+}
+
+void CliTest::listPrintsNamesInIndexOrder()
+{
+    const Run r = cli({QStringLiteral("list"), m_db, QStringLiteral("type")});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out,
+             QByteArray("MSG\nOSVERSIONINFO\nPOINTAPI\nRECT\nSECURITY_ATTRIBUTES\nSIZE\nSYSTEMTIME\n"));
+}
+
+void CliTest::kindsHaveSeveralSpellings_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("const") << "const"
+                           << "CF_TEXT";
+    QTest::newRow("0") << "0"
+                       << "CF_TEXT";
+    QTest::newRow("定数") << "定数"
+                          << "CF_TEXT";
+    QTest::newRow("func") << "func"
+                          << "BitBlt";
+    QTest::newRow("関数") << "関数"
+                          << "BitBlt";
+    QTest::newRow("2") << "2"
+                       << "MSG";
+    QTest::newRow("型") << "型"
+                        << "MSG";
+}
+
+void CliTest::kindsHaveSeveralSpellings()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, first);
+    const Run r = cli({QStringLiteral("list"), m_db, kind});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(u8(r.out).section(u'\n', 0, 0), first);
+}
+
+void CliTest::showPrintsWhatCopyWouldCopy()
+{
+    const Run r = cli({QStringLiteral("show"), m_db, QStringLiteral("type"), QStringLiteral("rect"),
+                       QStringLiteral("NOSUCH"), QStringLiteral("SIZE")});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QByteArray("Type RECT\r\n    Left As Long\r\n    Top As Long\r\n    Right As Long\r\n"
+                               "    Bottom As Long\r\nEnd Type\r\n"
+                               "\r\n"
+                               "Type SIZE\r\n    cx As Long\r\n    cy As Long\r\nEnd Type\r\n"));
+    const Run c = cli({QStringLiteral("show"), m_db, QStringLiteral("const"), QStringLiteral("SYSTEM_DIR")});
+    QCOMPARE(u8(c.out), QStringLiteral("Public Const SYSTEM_DIR = \"C:\\Windows\\System32\\\" \r\n"));
+}
+
+void CliTest::searchFindsTheFirstMatchOrFails()
+{
+    Run r = cli({QStringLiteral("search"), m_db, QStringLiteral("const"), QStringLiteral("wm_k")});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QByteArray("WM_KEYDOWN\n"));
+    r = cli({QStringLiteral("search"), m_db, QStringLiteral("type"), QStringLiteral("rec")});
+    QCOMPARE(r.out, QByteArray("RECT\n"));
+    r = cli({QStringLiteral("search"), m_db, QStringLiteral("type"), QStringLiteral("zzz")});
+    QCOMPARE(r.status, Cli::kNotFound);
+    QVERIFY(r.out.isEmpty());
+}
+
+void CliTest::filesThatAreNotDeclarationDatabasesAreRefused()
+{
+    const QString garbage = m_dir.filePath(QStringLiteral("garbage.mdb"));
+    writeBytes(garbage, QByteArray(3000, 'x'));
+    Run r = cli({QStringLiteral("list"), garbage, QStringLiteral("type")});
+    QCOMPARE(r.status, Cli::kFailed);
+    QVERIFY(u8(r.err).contains(QStringLiteral("3343")));
+
+    const QString foreign = m_dir.filePath(QStringLiteral("foreign.db"));
+    {
+        std::unique_ptr<Database> db = Database::CreateDatabase(foreign);
+        db->execute("CREATE TABLE t (x)");
+    }
+    r = cli({QStringLiteral("show"), foreign, QStringLiteral("func"), QStringLiteral("X")});
+    QCOMPARE(r.status, Cli::kFailed);
+    QVERIFY(u8(r.err).contains(QStringLiteral("サポート外のファイルです")));
+
+    const QString missing = m_dir.filePath(QStringLiteral("missing.mdb"));
+    r = cli({QStringLiteral("search"), missing, QStringLiteral("func"), QStringLiteral("X")});
+    QCOMPARE(r.status, Cli::kFailed);
+    QVERIFY(!QFile::exists(missing));
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "cli_test.moc"
