@@ -69,6 +69,7 @@ public:
 
     void beginBatch()
     {
+        m_batch.clear();
         if (m_options.commitIntervalMs > 0)
             m_db.BeginTrans();
         m_clock.restart();
@@ -82,25 +83,26 @@ public:
         }
     }
 
-    // Keeps every row that made it into the batch, also after a failed write.
+    // Commits what the open batch holds. A full disk may have made SQLite roll the
+    // batch back by itself; its rows are then written again, as many as still fit,
+    // so that every row stored before the failure stays.
     void finish() noexcept
     {
         try {
-            if (m_db.inTransaction())
+            if (m_db.inTransaction()) {
                 m_db.CommitTrans();
-        } catch (const DbError&) {
-            try {
-                m_db.Rollback();
-            } catch (const DbError&) {
+                m_batch.clear();
             }
+        } catch (const DbError&) {
+            rollbackQuietly();
         }
+        replayBatch();
         m_cnst->Close();
         m_proc->Close();
         m_type->Close();
         m_menb->Close();
         m_db.Close();
     }
-
     void handle(qint64 lineNumber, const QString& line)
     {
         const QString upper = foldName(line);
@@ -130,25 +132,72 @@ public:
             m_inBlock = true;
             store(*m_type, lineNumber, line.mid(5), line, &m_typeNumber, m_result.types);
         } else {
-            m_menb->AddNew();
-            m_menb->setField(QStringLiteral("fdFull"), line);
-            m_menb->setField(QStringLiteral("fdTypeID"), m_typeNumber);
-            m_menb->Update();
+            write(Row{m_menb.get(), QString(), line, m_typeNumber, false, true});
             ++m_result.members;
         }
     }
 
 private:
+    struct Row
+    {
+        Recordset* rs;
+        QString name;
+        QString full;
+        qint64 typeNumber;
+        bool hasName;
+        bool hasType;
+    };
+
+    static void insert(const Row& row)
+    {
+        row.rs->AddNew();
+        if (row.hasName)
+            row.rs->setField(QStringLiteral("fdName"), row.name);
+        row.rs->setField(QStringLiteral("fdFull"), row.full);
+        if (row.hasType)
+            row.rs->setField(QStringLiteral("fdTypeID"), row.typeNumber);
+        row.rs->Update();
+    }
+
+    void write(Row row)
+    {
+        insert(row);
+        if (m_db.inTransaction())
+            m_batch.push_back(std::move(row));
+    }
+
+    void rollbackQuietly() noexcept
+    {
+        try {
+            m_db.Rollback();
+        } catch (const DbError&) {
+        }
+    }
+
+    void replayBatch() noexcept
+    {
+        size_t count = m_batch.size();
+        while (count > 0 && !m_db.inTransaction()) {
+            size_t written = 0;
+            try {
+                m_db.BeginTrans();
+                for (; written < count; ++written)
+                    insert(m_batch[written]);
+                m_db.CommitTrans();
+                break;
+            } catch (const DbError&) {
+                rollbackQuietly();
+                count = std::min(written, count - 1);
+            }
+        }
+        m_batch.clear();
+    }
+
     void store(Recordset& rs, qint64 lineNumber, const QString& name, const QString& full,
                const qint64* typeNumber, qint64& counter)
     {
-        rs.AddNew();
-        rs.setField(QStringLiteral("fdName"), name);
-        rs.setField(QStringLiteral("fdFull"), full);
-        if (typeNumber)
-            rs.setField(QStringLiteral("fdTypeID"), *typeNumber);
         try {
-            rs.Update();
+            write(Row{&rs, name, full, typeNumber ? *typeNumber : 0, true, typeNumber != nullptr});
         } catch (const DbError& e) {
             if (e.fault() == DbFault::Duplicate)
                 return skip(lineNumber, SkipReason::DuplicateType, full);
@@ -174,6 +223,7 @@ private:
     std::unique_ptr<Recordset> m_type;
     std::unique_ptr<Recordset> m_menb;
     QElapsedTimer m_clock;
+    std::vector<Row> m_batch;
     qint64 m_typeNumber = 0;
     bool m_inBlock = false;
 };

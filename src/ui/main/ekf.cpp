@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "ekf.h"
 
+#include "convert_text.h"
 #include "database.h"
 #include "db_error.h"
 #include "ekb.h"

@@ -12,6 +12,7 @@
 
 struct Ekb;
 struct ConvertResult;
+struct ConvertOptions;
 class Platform;
 class Prbf;
 class VersionF;
@@ -78,6 +79,8 @@ public:
     void setCboKindListIndex(int index);
     // The path of the remembered-database item, without the mnemonic escapes.
     QString rememberedCaption() const;
+    // Storage limits for conversions; a test simulates a full disk with them.
+    void setConvertOptions(const ConvertOptions& options);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +102,7 @@ private:
     KeyPreview m_keyPreview;
     std::unique_ptr<Prbf> m_prbf;
     std::unique_ptr<VersionF> m_versionF;
+    std::unique_ptr<ConvertOptions> m_convertOptions;
     QString m_txtInpTag;
     bool bInit = false;
     bool m_converting = false;

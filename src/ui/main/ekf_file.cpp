@@ -232,7 +232,8 @@ void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* 
     m_converting = true;
     ConvertResult result;
     try {
-        result = ::ConvertText(sTxtFile, sDbFile, progress);
+        result = m_convertOptions ? ::ConvertText(sTxtFile, sDbFile, progress, *m_convertOptions)
+                                  : ::ConvertText(sTxtFile, sDbFile, progress);
     } catch (...) {
         m_converting = false;
         throw;
@@ -240,6 +241,11 @@ void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* 
     m_converting = false;
     if (result.skippedCount > 0)
         reportSkippedLines(result);
+}
+
+void Ekf::setConvertOptions(const ConvertOptions& options)
+{
+    m_convertOptions = std::make_unique<ConvertOptions>(options);
 }
 
 void Ekf::reportSkippedLines(const ConvertResult& result)

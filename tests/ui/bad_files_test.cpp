@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "convert_text.h"
+#include "database.h"
+#include "prbf.h"
+#include "recordset.h"
+#include "test_data.h"
+#include "ui_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList procLines(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral("Declare Sub P%1 Lib \"k\" ()").arg(i, 5, 10, QLatin1Char('0'));
+    return lines;
+}
+
+void execSql(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    QVERIFY(sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK);
+    QVERIFY2(sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK, sqlite3_errmsg(db));
+    sqlite3_close(db);
+}
+
+} // namespace
+
+// What the user is told when a file is not what it should be; nothing crashes,
+// and what was listed before stays listed.
+class BadFilesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyFileIsUnsupported();
+    void randomBytesAreNotADatabase();
+    void truncatedDatabaseIsReported();
+    void tableWithWrongColumnsIsReported();
+    void lockedDatabaseIsReportedWithoutFreezing();
+    void readOnlyDatabaseIsBrowsedNormally();
+    void fullDiskStopsTheConversionAndKeepsTheRows();
+    void missingTargetFolderIsReported();
+    void textFileThatIsAFolderIsReported();
+};
+
+void BadFilesTest::emptyFileIsUnsupported()
+{
+    UiFixture f;
+    const QString empty = f.path(QStringLiteral("empty.mdb"));
+    writeBytes(empty, QByteArray());
+    Ekf& w = f.start();
+    f.open(empty);
+    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("サポート外のファイルです"));
+    QCOMPARE(readBytes(empty).size(), 0);
+    QVERIFY(w.mFile[1]->isEnabled());
+}
+
+void BadFilesTest::randomBytesAreNotADatabase()
+{
+    UiFixture f;
+    const QString good = f.makeDatabase(procLines(3));
+    QByteArray bytes;
+    for (int i = 0; i < 8192; ++i)
+        bytes += char((i * 7919) % 251);
+    const QString bad = f.path(QStringLiteral("random.mdb"));
+    writeBytes(bad, bytes);
+    Ekf& w = f.start();
+    f.open(good);
+    f.clickItem(*w.lstEk, 1);
+    w.cmdAdd->click();
+    f.open(bad);
+    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3343"));
+    QCOMPARE(f.fake.messages[0].prompt,
+             QDir::toNativeSeparators(bad) + QStringLiteral(" はデータベースファイルではありません。"));
+    // The first database is still open and usable.
+    w.cmdCpy->click();
+    QCOMPARE(f.fake.clipboard, QStringLiteral("Declare Sub P00001 Lib \"k\" ()\r\n"));
+    QCOMPARE(readBytes(bad), bytes);
+}
+
+void BadFilesTest::truncatedDatabaseIsReported()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(procLines(3000));
+    QFile file(db);
+    QVERIFY(file.resize(file.size() / 3));
+    Ekf& w = f.start();
+    f.open(db);
+    QCOMPARE(f.fake.messages.size(), 1);
+    const QString title = f.fake.messages[0].title;
+    // SQLite notices the damage either when it opens the file or when it reads the list.
+    QVERIFY2(title == QStringLiteral("エラー  :  3049") || title == QStringLiteral("エラー  :  3343") ||
+                 title == QStringLiteral("エラー  :  1"),
+             qPrintable(title + u' ' + f.fake.messages[0].prompt));
+    QVERIFY(w.isVisible());
+}
+
+void BadFilesTest::tableWithWrongColumnsIsReported()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(procLines(2));
+    execSql(db, "DROP TABLE tbProc; CREATE TABLE tbProc (id INTEGER, text TEXT)");
+    Ekf& w = f.start();
+    f.open(db);
+    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3265"));
+    QVERIFY(w.mFile[1]->isEnabled());
+    QCOMPARE(w.lstEk->ListCount(), 0);
+}
+
+void BadFilesTest::lockedDatabaseIsReportedWithoutFreezing()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(procLines(2));
+    sqlite3* other = nullptr;
+    QVERIFY(sqlite3_open(QFile::encodeName(db).constData(), &other) == SQLITE_OK);
+    QVERIFY(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK);
+    Ekf& w = f.start();
+    f.open(db);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3045"));
+    QVERIFY(f.fake.messages[0].prompt.contains(QStringLiteral("他のプログラムが使用中")));
+    QVERIFY(f.module.sDbName.isEmpty());
+    // Once the other program lets go, the same path opens.
+    f.open(db);
+    QCOMPARE(w.lstEk->ListCount(), 2);
+}
+
+void BadFilesTest::readOnlyDatabaseIsBrowsedNormally()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(procLines(2));
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    Ekf& w = f.start();
+    f.open(db);
+    QVERIFY(f.fake.messages.isEmpty());
+    f.clickItem(*w.lstEk, 0);
+    w.cmdAdd->click();
+    w.cmdCpy->click();
+    QCOMPARE(f.fake.clipboard, QStringLiteral("Declare Sub P00000 Lib \"k\" ()\r\n"));
+}
+
+void BadFilesTest::fullDiskStopsTheConversionAndKeepsTheRows()
+{
+    UiFixture f;
+    const QString text = f.path(QStringLiteral("decl.txt"));
+    writeCp932(text, procLines(20000));
+    const QString target = f.path(QStringLiteral("out.mdb"));
+    Ekf& w = f.start();
+    ConvertOptions limits;
+    limits.maxPageCount = 40;
+    w.setConvertOptions(limits);
+    f.fake.fileNames << text << target;
+    f.fake.answers << MsgBox::AnswerOk;
+    w.mFile[1]->trigger();
+    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3026"));
+    QCOMPARE(f.fake.messages[1].prompt, QStringLiteral("ディスクの空き容量が不足したため、") +
+                                            QDir::toNativeSeparators(target) +
+                                            QStringLiteral(" に書き込めません。"));
+    QVERIFY(!w.progressWindow().isShown());
+    QVERIFY(!w.converting());
+    // The rows stored before stay, in order, and the file opens and lists them.
+    const QStringList stored = sqlColumn(target, QStringLiteral("SELECT fdName FROM tbProc ORDER BY fdID"));
+    QVERIFY(stored.size() > 10 && stored.size() < 20000);
+    QCOMPARE(stored, procLines(int(stored.size()))
+                         .replaceInStrings(QStringLiteral("Declare Sub "), QString())
+                         .replaceInStrings(QStringLiteral(" Lib \"k\" ()"), QString()));
+    f.open(target);
+    QCOMPARE(w.lstEk->ListCount(), stored.size());
+}
+
+void BadFilesTest::missingTargetFolderIsReported()
+{
+    UiFixture f;
+    const QString text = f.path(QStringLiteral("decl.txt"));
+    writeCp932(text, procLines(2));
+    const QString target = f.path(QStringLiteral("no/such/folder/out.mdb"));
+    Ekf& w = f.start();
+    f.fake.fileNames << text << target;
+    f.fake.answers << MsgBox::AnswerOk;
+    w.mFile[1]->trigger();
+    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3044"));
+    QVERIFY(f.fake.messages[1].prompt.contains(QStringLiteral("フォルダーが見つかりません")));
+    QVERIFY(!w.mFile[3]->isVisible());
+}
+
+void BadFilesTest::textFileThatIsAFolderIsReported()
+{
+    UiFixture f;
+    QDir(f.dir.path()).mkdir(QStringLiteral("decl.txt"));
+    const QString target = f.path(QStringLiteral("out.mdb"));
+    Ekf& w = f.start();
+    f.fake.fileNames << f.path(QStringLiteral("decl.txt")) << target;
+    f.fake.answers << MsgBox::AnswerOk;
+    w.mFile[1]->trigger();
+    QCOMPARE(f.fake.messages.size(), 2);
+    QVERIFY(f.fake.messages[1].prompt.contains(QStringLiteral("ファイルではありません")));
+    QVERIFY(!QFile::exists(target));
+}
+
+QTEST_MAIN(BadFilesTest)
+#include "bad_files_test.moc"
