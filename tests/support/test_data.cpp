@@ -105,3 +105,21 @@ QStringList sqlColumn(const QString& dbPath, const QString& sql)
         out << row.value(0).toString();
     return out;
 }
+
+void sqlExec(const QString& dbPath, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open " + dbPath.toStdString());
+    }
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : "?";
+        sqlite3_free(message);
+        sqlite3_close(db);
+        throw std::runtime_error("statement failed: " + text);
+    }
+    sqlite3_close(db);
+}

@@ -43,3 +43,5 @@ ConvertResult convertLines(const QString& dir, const QStringList& lines,
 // what is stored, whatever the engine layer believes.
 QList<QVariantList> sqlRows(const QString& dbPath, const QString& sql);
 QStringList sqlColumn(const QString& dbPath, const QString& sql);
+// Runs statements on an SQLite file through SQLite itself; throws when they fail.
+void sqlExec(const QString& dbPath, const QString& sql);

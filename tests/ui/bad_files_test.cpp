@@ -11,11 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,14 +22,6 @@ QStringList procLines(int count)
     for (int i = 0; i < count; ++i)
         lines << QStringLiteral("Declare Sub P%1 Lib \"k\" ()").arg(i, 5, 10, QLatin1Char('0'));
     return lines;
-}
-
-void execSql(const QString& path, const char* sql)
-{
-    sqlite3* db = nullptr;
-    QVERIFY(sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK);
-    QVERIFY2(sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK, sqlite3_errmsg(db));
-    sqlite3_close(db);
 }
 
 } // namespace
@@ -112,7 +101,7 @@ void BadFilesTest::tableWithWrongColumnsIsReported()
 {
     UiFixture f;
     const QString db = f.makeDatabase(procLines(2));
-    execSql(db, "DROP TABLE tbProc; CREATE TABLE tbProc (id INTEGER, text TEXT)");
+    sqlExec(db, QStringLiteral("DROP TABLE tbProc; CREATE TABLE tbProc (id INTEGER, text TEXT)"));
     Ekf& w = f.start();
     f.open(db);
     QCOMPARE(f.fake.messages.size(), 1);

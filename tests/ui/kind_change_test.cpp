@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <sqlite3.h>
 
 namespace {
 
@@ -22,14 +21,6 @@ const QStringList kMixed{
     QStringLiteral("    Left As Long"),
     QStringLiteral("End Type"),
 };
-
-void execSql(const QString& path, const char* sql)
-{
-    sqlite3* db = nullptr;
-    QVERIFY(sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK);
-    QVERIFY2(sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK, sqlite3_errmsg(db));
-    sqlite3_close(db);
-}
 
 } // namespace
 
@@ -151,7 +142,7 @@ void KindChangeTest::databaseWithoutTheTableIsUnsupported()
 {
     UiFixture f;
     const QString db = f.makeDatabase(kMixed);
-    execSql(db, "DROP TABLE tbProc");
+    sqlExec(db, QStringLiteral("DROP TABLE tbProc"));
     Ekf& w = f.start();
     f.open(db);
     QCOMPARE(f.fake.messages.size(), 1);
@@ -176,7 +167,7 @@ void KindChangeTest::failedFillKeepsTheListAndClosesTwiceQuietly()
     Ekf& w = f.start();
     f.open(db);
     QCOMPARE(w.lstEk->ListCount(), 2);
-    execSql(db, "DROP TABLE tbType");
+    sqlExec(db, QStringLiteral("DROP TABLE tbType"));
     // The fill of 型 fails after the kind change has closed the recordset.
     f.chooseKind(2);
     QCOMPARE(f.fake.messages.size(), 1);

@@ -29,6 +29,19 @@ private:
     QStringList m_names;
 };
 
+// Fifty constants C00..C49, listed under 定数, plus any extra lines.
+Ekf& openConstants(UiFixture& f, const QStringList& extra = {})
+{
+    QStringList lines;
+    for (int i = 0; i < 50; ++i)
+        lines << QStringLiteral("Public Const C%1 = %1").arg(i, 2, 10, QLatin1Char('0'));
+    const QString db = f.makeDatabase(lines + extra);
+    Ekf& w = f.start();
+    f.chooseKind(0);
+    f.open(db);
+    return w;
+}
+
 class PrefixSearchTest : public QObject
 {
     Q_OBJECT
@@ -125,14 +138,8 @@ void PrefixSearchTest::readsOnlyAboutLog2Items()
 void PrefixSearchTest::typingScrollsTheMatchToTheTop()
 {
     UiFixture f;
-    QStringList lines;
-    for (int i = 0; i < 50; ++i)
-        lines << QStringLiteral("Public Const C%1 = %1").arg(i, 2, 10, QLatin1Char('0'));
-    lines << QStringLiteral("Public Const WM_PAINT = &HF") << QStringLiteral("Public Const WM_QUIT = &H12");
-    const QString db = f.makeDatabase(lines);
-    Ekf& w = f.start();
-    f.chooseKind(0);
-    f.open(db);
+    Ekf& w = openConstants(
+        f, {QStringLiteral("Public Const WM_PAINT = &HF"), QStringLiteral("Public Const WM_QUIT = &H12")});
     w.txtInp->setFocus();
     QTest::keyClicks(w.txtInp, QStringLiteral("c2"));
     QCOMPARE(w.lstEk->TopIndex(), 20);
@@ -148,13 +155,7 @@ void PrefixSearchTest::typingScrollsTheMatchToTheTop()
 void PrefixSearchTest::typingWithoutMatchLeavesTheListAlone()
 {
     UiFixture f;
-    QStringList lines;
-    for (int i = 0; i < 50; ++i)
-        lines << QStringLiteral("Public Const C%1 = %1").arg(i, 2, 10, QLatin1Char('0'));
-    const QString db = f.makeDatabase(lines);
-    Ekf& w = f.start();
-    f.chooseKind(0);
-    f.open(db);
+    Ekf& w = openConstants(f);
     QTest::keyClicks(w.txtInp, QStringLiteral("c3"));
     QCOMPARE(w.lstEk->TopIndex(), 30);
     QTest::keyClicks(w.txtInp, QStringLiteral("x"));
@@ -164,13 +165,7 @@ void PrefixSearchTest::typingWithoutMatchLeavesTheListAlone()
 void PrefixSearchTest::clickedNameDoesNotScrollTheListAway()
 {
     UiFixture f;
-    QStringList lines;
-    for (int i = 0; i < 50; ++i)
-        lines << QStringLiteral("Public Const C%1 = %1").arg(i, 2, 10, QLatin1Char('0'));
-    const QString db = f.makeDatabase(lines);
-    Ekf& w = f.start();
-    f.chooseKind(0);
-    f.open(db);
+    Ekf& w = openConstants(f);
     w.lstEk->setTopIndex(10);
     f.clickItem(*w.lstEk, 12);
     QCOMPARE(w.txtInp->text(), QStringLiteral("C12"));
@@ -189,13 +184,7 @@ void PrefixSearchTest::clickedNameDoesNotScrollTheListAway()
 void PrefixSearchTest::markerLeftByARepeatedClickSwallowsOneEdit()
 {
     UiFixture f;
-    QStringList lines;
-    for (int i = 0; i < 50; ++i)
-        lines << QStringLiteral("Public Const C%1 = %1").arg(i, 2, 10, QLatin1Char('0'));
-    const QString db = f.makeDatabase(lines);
-    Ekf& w = f.start();
-    f.chooseKind(0);
-    f.open(db);
+    Ekf& w = openConstants(f);
     f.clickItem(*w.lstEk, 3);
     QVERIFY(w.txtInpTag().isEmpty());
     // The same name again raises no Change, so the marker stays for the next edit.
@@ -215,13 +204,7 @@ void PrefixSearchTest::markerLeftByARepeatedClickSwallowsOneEdit()
 void PrefixSearchTest::searchNeverChangesSelectionOrButtons()
 {
     UiFixture f;
-    QStringList lines;
-    for (int i = 0; i < 50; ++i)
-        lines << QStringLiteral("Public Const C%1 = %1").arg(i, 2, 10, QLatin1Char('0'));
-    const QString db = f.makeDatabase(lines);
-    Ekf& w = f.start();
-    f.chooseKind(0);
-    f.open(db);
+    Ekf& w = openConstants(f);
     f.clickItem(*w.lstEk, 2);
     QCOMPARE(w.lstEk->ListIndex(), 2);
     w.setTxtInpText(QString());
