@@ -24,7 +24,8 @@ void QtPlatform::beep()
 
 int QtPlatform::msgBox(const QString& prompt, int style, const QString& title)
 {
-    QMessageBox box;
+    // Over the window the user is working in, not in the middle of the screen.
+    QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title.isEmpty() ? m_title : title);
     box.setText(prompt);
     switch (style & 0x70) {

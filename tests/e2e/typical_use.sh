@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 The Ek developers
+#
+# A person's first session with Ek, on a private X server: convert the bundled
+# sample through the File menu, reopen it from the remembered item, find RECT among
+# the types, collect it, copy it, and check the X clipboard byte for byte; then the
+# Help notice, the About window, and Exit.
+#
+# usage: typical_use.sh EK SAMPLE_TEXT EK_CLI
+set -euo pipefail
+
+if (($# != 3)); then
+    printf 'usage: %s EK SAMPLE_TEXT EK_CLI\n' "$0" >&2
+    exit 2
+fi
+EK=$(realpath "$1")
+SAMPLE=$(realpath "$2")
+EK_CLI=$(realpath "$3")
+
+# shellcheck source=e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
+
+e2e_require_tools
+e2e_make_tmp typical_use
+e2e_log "working in $E2E_TMP"
+
+text="$E2E_TMP/work/winapi.txt"
+db="$E2E_TMP/work/sample.mdb"
+cp "$SAMPLE" "$text"
+
+expected="$E2E_TMP/expected.txt"
+printf 'Type RECT\r\n    Left As Long\r\n    Top As Long\r\n    Right As Long\r\n    Bottom As Long\r\nEnd Type\r\n' \
+    >"$expected"
+
+e2e_start_xvfb
+e2e_watch_windows
+e2e_start_ek "$EK"
+
+e2e_step "1 convert the sample through File > convert"
+e2e_start_convert "$text" "$db"
+e2e_finish_convert "$db"
+[[ -s $db ]] || e2e_fail "the conversion said it was done but $db is missing or empty"
+e2e_wait_for 5 e2e_window_came_and_went_after "$E2E_CONFIRM" ||
+    e2e_fail "no progress window came and went while converting"
+"$EK_CLI" list "$db" type >"$E2E_TMP/types.txt" || e2e_fail "ek-cli cannot list the types of $db"
+
+e2e_step "2 reopen the database through the remembered item"
+e2e_open_menu f
+# The menu opens on its first item; the remembered path is the third, past the
+# separator that arrow keys skip.
+e2e_key Down Down Return
+e2e_wait_gone "$E2E_MENU" "the File menu"
+sleep 0.3
+[[ ! -s $E2E_TMP/ek.rc ]] || e2e_fail "ek ended: the item chosen was Exit, not the remembered path"
+if e2e_find_window window '.*'; then
+    e2e_fail "reopening brought up '$(xdotool getwindowname "$WIN")' instead of the list"
+fi
+
+e2e_step "3 choose 型, type rec, click RECT, Add, Copy"
+e2e_focus "$EK_MAIN"
+e2e_key alt+k
+# 関数 is chosen at start; one down is 型. Choosing a kind puts the focus in the
+# input box.
+e2e_key Down
+sleep 0.3
+e2e_type rec
+sleep 0.3
+e2e_click_listed "$E2E_TMP/types.txt" rec RECT
+e2e_key alt+a
+e2e_key alt+c
+
+e2e_step "4 compare the X clipboard with RECT's full text"
+clipboard="$E2E_TMP/clipboard.txt"
+clipboard_holds_rect()
+{
+    timeout 5 xclip -selection clipboard -t UTF8_STRING -o >"$clipboard" 2>/dev/null &&
+        cmp -s "$clipboard" "$expected"
+}
+if ! e2e_wait_for 10 clipboard_holds_rect; then
+    e2e_log "expected:" && od -c "$expected"
+    e2e_log "clipboard:" && od -c "$clipboard"
+    e2e_fail "the clipboard does not hold RECT's full text"
+fi
+"$EK_CLI" show "$db" type RECT >"$E2E_TMP/cli_show.txt" || e2e_fail "ek-cli show failed on $db"
+cmp "$E2E_TMP/cli_show.txt" "$clipboard" || e2e_fail "ek-cli show and the clipboard differ"
+
+e2e_step "5a F1 shows the notice"
+e2e_focus "$EK_MAIN"
+e2e_key F1
+e2e_wait_window "$E2E_TITLE_NOTICE" "the notice shown by F1"
+notice=$WIN
+e2e_focus "$notice"
+e2e_key Return
+e2e_wait_gone "$notice" "the notice after Enter"
+
+e2e_step "5b Help > About shows the About window; Esc closes it"
+e2e_open_menu h
+e2e_key a
+e2e_wait_window "$E2E_TITLE_ABOUT" "the About window"
+about=$WIN
+xdotool search --name "$E2E_TITLE_ABOUT" >/dev/null || e2e_fail "no window is named ﾊﾞｰｼﾞｮﾝ情報 (WM_NAME)"
+e2e_focus "$about"
+e2e_key Escape
+e2e_wait_gone "$about" "the About window after Esc"
+
+e2e_step "6 File > Exit ends the program and it remembers the database"
+e2e_open_menu f
+e2e_key x
+status=0
+e2e_wait_ek_exit || status=$?
+((status == 0)) || e2e_fail "ek ended with status $status"
+settings=$(e2e_settings_file)
+[[ -f $settings ]] || e2e_fail "no settings file $settings"
+remembered=$(awk -F= '/^\[/ { section = $0; next } section == "[DataBase]" && $1 == "Name" { print substr($0, 6) }' \
+    "$settings")
+[[ $remembered == "$db" ]] || e2e_fail "$settings has [DataBase] Name=$remembered, expected $db"
+
+e2e_log "PASS: typical use, end to end"
