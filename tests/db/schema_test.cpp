@@ -1,0 +1,333 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "database.h"
+#include "db_checks.h"
+#include "make_db.h"
+#include "recordset.h"
+#include "test_data.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+
+namespace {
+
+QStringList columnsOf(const QString& db, const QString& table)
+{
+    QStringList out;
+    for (const QVariantList& row : sqlRows(db, QStringLiteral("PRAGMA table_info(%1)").arg(table)))
+        out << row.value(1).toString() + u' ' + row.value(2).toString();
+    return out;
+}
+
+qint64 rowCount(const QString& db, const QString& table)
+{
+    return sqlRows(db, QStringLiteral("SELECT count(*) FROM %1").arg(table)).value(0).value(0).toLongLong();
+}
+
+void fillSomeRows(const QString& db)
+{
+    std::unique_ptr<Database> d = Database::OpenDatabase(db);
+    std::unique_ptr<Recordset> rs = d->OpenRecordset(QStringLiteral("tbCnst"));
+    for (const QString& name : {QStringLiteral("OLD_ONE"), QStringLiteral("OLD_TWO")}) {
+        rs->AddNew();
+        rs->setField(QStringLiteral("fdName"), name);
+        rs->setField(QStringLiteral("fdFull"), QStringLiteral("Public Const %1 = 1").arg(name));
+        rs->Update();
+    }
+    d->Close();
+}
+
+const QStringList kTables = {QStringLiteral("tbCnst"), QStringLiteral("tbProc"), QStringLiteral("tbType"),
+                             QStringLiteral("tbMenb")};
+
+} // namespace
+
+class SchemaTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void makeDbCreatesFourTablesWithColumnsInOrder();
+    void indexesCarryTheirTableAndFoldNames();
+    void onlyTheTypeNameIndexIsUnique();
+    void freshDatabaseListsEveryKindAsEmpty();
+    void counterFollowsStoredOrder();
+    void databaseWithRowsIsReplacedByEmptyOne();
+    void fileOfRandomBytesIsReplaced();
+    void symbolicLinkIsReplacedAndItsTargetKept();
+    void folderAtThePathIsKeptAndRefused();
+    void fifoAtThePathIsRefused();
+    void missingFolderIsReportedAndNothingCreated();
+    void fileThatCannotBeDeletedStaysAndIsReported();
+    void createDatabaseNeverOverwrites();
+    void standardShellChecksAndCountsConvertedFile();
+    void rowsWrittenByStandardShellAreFoundByName();
+};
+
+void SchemaTest::makeDbCreatesFourTablesWithColumnsInOrder()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
+    MakeDb(db);
+    QCOMPARE(
+        sqlColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")),
+        kTables);
+    QCOMPARE(columnsOf(db, QStringLiteral("tbCnst")),
+             QStringList({"fdID INTEGER", "fdName TEXT", "fdFull TEXT"}));
+    QCOMPARE(columnsOf(db, QStringLiteral("tbProc")),
+             QStringList({"fdID INTEGER", "fdName TEXT", "fdFull TEXT"}));
+    QCOMPARE(columnsOf(db, QStringLiteral("tbType")),
+             QStringList({"fdName TEXT", "fdFull TEXT", "fdTypeID INTEGER"}));
+    QCOMPARE(columnsOf(db, QStringLiteral("tbMenb")),
+             QStringList({"fdID INTEGER", "fdFull TEXT", "fdTypeID INTEGER"}));
+    for (const QString& table : kTables)
+        QCOMPARE(rowCount(db, table), 0);
+    // The file must be closed: nothing but the database itself is left behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Ek.MDB")});
+}
+
+void SchemaTest::indexesCarryTheirTableAndFoldNames()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    MakeDb(db);
+    const QList<QVariantList> rows = sqlRows(
+        db, QStringLiteral("SELECT name, tbl_name FROM sqlite_master WHERE type = 'index' ORDER BY name"));
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[0], QVariantList({"tbCnst_ixName", "tbCnst"}));
+    QCOMPARE(rows[1], QVariantList({"tbMenb_ixTypeID", "tbMenb"}));
+    QCOMPARE(rows[2], QVariantList({"tbProc_ixName", "tbProc"}));
+    QCOMPARE(rows[3], QVariantList({"tbType_ixName", "tbType"}));
+    QCOMPARE(storedIndexName(QStringLiteral("tbType"), QStringLiteral("ixName")),
+             QStringLiteral("tbType_ixName"));
+
+    for (const QString& index : {QStringLiteral("tbCnst_ixName"), QStringLiteral("tbProc_ixName"),
+                                 QStringLiteral("tbType_ixName")}) {
+        // An expression column shows as cid -2 with no name.
+        const QList<QVariantList> info = sqlRows(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(index));
+        QVERIFY(!info.isEmpty());
+        QCOMPARE(info[0].value(1).toLongLong(), -2);
+        QVERIFY2(sqlColumn(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE name = '%1'").arg(index))
+                     .value(0)
+                     .contains(QLatin1String("upper(fdName)")),
+                 qPrintable(index));
+    }
+    const QList<QVariantList> typeId = sqlRows(db, QStringLiteral("PRAGMA index_info(tbMenb_ixTypeID)"));
+    QCOMPARE(typeId.size(), 1);
+    QCOMPARE(typeId[0].value(2).toString(), QStringLiteral("fdTypeID"));
+}
+
+void SchemaTest::onlyTheTypeNameIndexIsUnique()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    MakeDb(db);
+    for (const QString& table : kTables) {
+        const QList<QVariantList> list = sqlRows(db, QStringLiteral("PRAGMA index_list(%1)").arg(table));
+        QCOMPARE(list.size(), 1);
+        // Columns: seq, name, unique, origin ("c": made by CREATE INDEX, not a key).
+        QCOMPARE(list[0].value(2).toLongLong(), table == QLatin1String("tbType") ? 1 : 0);
+        QCOMPARE(list[0].value(3).toString(), QStringLiteral("c"));
+    }
+}
+
+void SchemaTest::freshDatabaseListsEveryKindAsEmpty()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.mdb"));
+    MakeDb(path);
+    std::unique_ptr<Database> db = Database::OpenDatabase(path);
+    for (const QString& table :
+         {QStringLiteral("tbCnst"), QStringLiteral("tbProc"), QStringLiteral("tbType")}) {
+        std::unique_ptr<Recordset> rs = db->OpenRecordset(table);
+        rs->setIndex(QStringLiteral("ixName"));
+        QVERIFY(rs->Eof());
+        QCOMPARE(faultNumberOf([&] { rs->MoveFirst(); }), 3021);
+    }
+    std::unique_ptr<Recordset> members = db->OpenRecordset(QStringLiteral("tbMenb"), RecordsetType::Snapshot);
+    QVERIFY(members->Eof());
+}
+
+void SchemaTest::counterFollowsStoredOrder()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.mdb"));
+    MakeDb(path);
+    {
+        std::unique_ptr<Database> db = Database::OpenDatabase(path);
+        std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbMenb"));
+        for (int i = 0; i < 3; ++i) {
+            rs->AddNew();
+            rs->setField(QStringLiteral("fdFull"), QStringLiteral("line %1").arg(i));
+            rs->setField(QStringLiteral("fdTypeID"), 7);
+            rs->Update();
+        }
+    }
+    QCOMPARE(sqlRows(path, QStringLiteral("SELECT fdID, fdFull FROM tbMenb ORDER BY fdID")),
+             QList<QVariantList>({{qint64(1), "line 0"}, {qint64(2), "line 1"}, {qint64(3), "line 2"}}));
+}
+
+void SchemaTest::databaseWithRowsIsReplacedByEmptyOne()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    MakeDb(db);
+    fillSomeRows(db);
+    QCOMPARE(rowCount(db, QStringLiteral("tbCnst")), 2);
+    MakeDb(db);
+    for (const QString& table : kTables)
+        QCOMPARE(rowCount(db, table), 0);
+    QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+}
+
+void SchemaTest::fileOfRandomBytesIsReplaced()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    QByteArray noise(50000, Qt::Uninitialized);
+    QRandomGenerator random(5);
+    for (char& c : noise)
+        c = char(random.bounded(256));
+    writeBytes(db, noise);
+    MakeDb(db);
+    QCOMPARE(
+        sqlColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")),
+        kTables);
+    QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+}
+
+void SchemaTest::symbolicLinkIsReplacedAndItsTargetKept()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("precious.txt"));
+    const QString link = dir.filePath(QStringLiteral("t.mdb"));
+    writeBytes(target, "keep me\r\n");
+    QVERIFY(QFile::link(target, link));
+    MakeDb(link);
+    QCOMPARE(readBytes(target), QByteArray("keep me\r\n"));
+    const QFileInfo info(link);
+    QVERIFY(!info.isSymLink());
+    QVERIFY(info.isFile());
+    QCOMPARE(rowCount(link, QStringLiteral("tbType")), 0);
+}
+
+void SchemaTest::folderAtThePathIsKeptAndRefused()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("t.mdb"));
+    QVERIFY(QDir().mkpath(folder));
+    writeBytes(QDir(folder).filePath(QStringLiteral("inside.txt")), "x");
+    const std::optional<DbError> e = dbErrorOf([&] { MakeDb(folder); });
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::NotAFile);
+    QCOMPARE(e->number(), 3051);
+    QCOMPARE(e->path(), folder);
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(readBytes(QDir(folder).filePath(QStringLiteral("inside.txt"))), QByteArray("x"));
+}
+
+void SchemaTest::fifoAtThePathIsRefused()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("t.mdb"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(dbErrorOf([&] { MakeDb(fifo); })->fault(), DbFault::NotAFile);
+    struct stat st
+    {
+    };
+    QCOMPARE(lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+}
+
+void SchemaTest::missingFolderIsReportedAndNothingCreated()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("no/such/folder/t.mdb"));
+    const std::optional<DbError> e = dbErrorOf([&] { MakeDb(db); });
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::BadPath);
+    QCOMPARE(e->number(), 3044);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
+}
+
+void SchemaTest::fileThatCannotBeDeletedStaysAndIsReported()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString db = QDir(folder).filePath(QStringLiteral("t.mdb"));
+    MakeDb(db);
+    fillSomeRows(db);
+    giveToUnprivilegedUser(dir.path());
+    QVERIFY(QFile::setPermissions(folder,
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    std::optional<DbError> e;
+    {
+        UnprivilegedFiles unprivileged;
+        if (!unprivileged.modesApply())
+            QSKIP("running privileged and cannot drop the file-system identity");
+        e = dbErrorOf([&] { MakeDb(db); });
+    }
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::AccessDenied);
+    QCOMPARE(e->number(), 3051);
+    QCOMPARE(rowCount(db, QStringLiteral("tbCnst")), 2);
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void SchemaTest::createDatabaseNeverOverwrites()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.mdb"));
+    writeBytes(path, "not ours");
+    QCOMPARE(faultNumberOf([&] { Database::CreateDatabase(path); }), 3204);
+    QCOMPARE(readBytes(path), QByteArray("not ours"));
+}
+
+void SchemaTest::standardShellChecksAndCountsConvertedFile()
+{
+    if (sqliteShell().isEmpty())
+        QSKIP("the sqlite3 shell is not installed");
+    QTemporaryDir dir;
+    convertLines(dir.path(),
+                 {"Public Const MAX_PATH = 260", "Declare Function GetTickCount Lib \"kernel32\" () As Long",
+                  "Type POINT", "    x As Long", "    y As Long", "End Type"});
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    QCOMPARE(runSqliteShell(db, QStringLiteral("PRAGMA integrity_check;")), QStringLiteral("ok"));
+    QCOMPARE(runSqliteShell(db, QStringLiteral("SELECT count(*) FROM tbCnst; SELECT count(*) FROM tbProc;"
+                                               "SELECT count(*) FROM tbType; SELECT count(*) FROM tbMenb;")),
+             QStringLiteral("1\n1\n1\n2"));
+    QCOMPARE(runSqliteShell(db, QStringLiteral("SELECT fdName FROM tbType WHERE upper(fdName) = 'POINT';")),
+             QStringLiteral("POINT"));
+}
+
+void SchemaTest::rowsWrittenByStandardShellAreFoundByName()
+{
+    if (sqliteShell().isEmpty())
+        QSKIP("the sqlite3 shell is not installed");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.mdb"));
+    MakeDb(path);
+    QCOMPARE(runSqliteShell(path, QStringLiteral("INSERT INTO tbCnst (fdName, fdFull) VALUES "
+                                                 "('WM_USER', 'Public Const WM_USER = &H400');")),
+             QString());
+    // The unique type index needs no collation from us, so the shell enforces it too.
+    QVERIFY(runSqliteShell(path, QStringLiteral("INSERT INTO tbType VALUES ('Rect', 'Type Rect', 0);"
+                                                "INSERT INTO tbType VALUES ('RECT', 'Type RECT', 1);"))
+                .startsWith(QLatin1String("FAILED")));
+    std::unique_ptr<Database> db = Database::OpenDatabase(path);
+    std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbCnst"));
+    rs->setIndex(QStringLiteral("ixName"));
+    rs->Seek(QStringLiteral("="), QStringLiteral("wm_user"));
+    QVERIFY(!rs->NoMatch());
+    QCOMPARE(rs->Fields(QStringLiteral("fdFull")).toString(), QStringLiteral("Public Const WM_USER = &H400"));
+    std::unique_ptr<Recordset> types = db->OpenRecordset(QStringLiteral("tbType"));
+    types->setIndex(QStringLiteral("ixName"));
+    QCOMPARE(walkNames(*types), QStringList{QStringLiteral("Rect")});
+}
+
+QTEST_GUILESS_MAIN(SchemaTest)
+#include "schema_test.moc"
