@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <array>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -50,7 +51,71 @@ void openText(QFile& file, const QString& path)
         throw DbError(DbFault::TextAccess, path, file.errorString());
 }
 
-enum class Shape { Constant, Procedure, TypeEnd, TypeHeader, Member };
+// Keywords are compared under the name fold without making an upper-case copy of
+// every line; the keywords and delimiters themselves are upper case.
+bool hasFoldedAt(QStringView line, qsizetype at, QLatin1StringView word)
+{
+    if (at < 0 || at + word.size() > line.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        char16_t c = line[at + i].unicode();
+        if (isFoldableLower(c))
+            c = char16_t(c - (u'a' - u'A'));
+        if (c != word[i].unicode())
+            return false;
+    }
+    return true;
+}
+
+qsizetype indexOfFolded(QStringView line, QLatin1StringView word)
+{
+    for (qsizetype at = 0; at + word.size() <= line.size(); ++at) {
+        if (hasFoldedAt(line, at, word))
+            return at;
+    }
+    return -1;
+}
+
+// Rows written since the last commit, kept in one reused buffer so that a batch
+// SQLite rolls back after a full disk can be written again without re-reading.
+class Batch
+{
+public:
+    struct Row
+    {
+        int table;
+        bool hasName;
+        bool hasType;
+        qint64 typeNumber;
+        qsizetype at;
+        qsizetype nameSize;
+        qsizetype fullSize;
+    };
+
+    void clear()
+    {
+        m_rows.clear();
+        m_text.resize(0);
+    }
+    void add(int table, const QString* name, const QString& full, const qint64* typeNumber)
+    {
+        m_rows.push_back(Row{table, name != nullptr, typeNumber != nullptr, typeNumber ? *typeNumber : 0,
+                             m_text.size(), name ? name->size() : 0, full.size()});
+        if (name)
+            m_text += *name;
+        m_text += full;
+    }
+    size_t size() const { return m_rows.size(); }
+    const Row& row(size_t i) const { return m_rows[i]; }
+    QString name(const Row& r) const { return m_text.mid(r.at, r.nameSize); }
+    QString full(const Row& r) const { return m_text.mid(r.at + r.nameSize, r.fullSize); }
+    // Commit early rather than let one batch hold more than this many characters.
+    bool isLarge() const { return m_text.size() > 4 * 1024 * 1024; }
+
+private:
+    std::vector<Row> m_rows;
+    QString m_text;
+};
 
 class Run
 {
@@ -59,11 +124,15 @@ public:
         : m_db(db)
         , m_result(result)
         , m_options(options)
-        , m_cnst(db.OpenRecordset(QStringLiteral("tbCnst")))
-        , m_proc(db.OpenRecordset(QStringLiteral("tbProc")))
-        , m_type(db.OpenRecordset(QStringLiteral("tbType")))
-        , m_menb(db.OpenRecordset(QStringLiteral("tbMenb")))
     {
+        const char* const tables[] = {"tbCnst", "tbProc", "tbType", "tbMenb"};
+        for (int t = 0; t < kTables; ++t) {
+            Table& table = m_tables[t];
+            table.rs = db.OpenRecordset(QLatin1String(tables[t]));
+            table.name = t == kMenb ? -1 : table.rs->fieldIndex(QStringLiteral("fdName"));
+            table.full = table.rs->fieldIndex(QStringLiteral("fdFull"));
+            table.typeId = t == kType || t == kMenb ? table.rs->fieldIndex(QStringLiteral("fdTypeID")) : -1;
+        }
         m_clock.start();
     }
 
@@ -77,7 +146,7 @@ public:
 
     void commitIfDue()
     {
-        if (m_db.inTransaction() && m_clock.elapsed() >= m_options.commitIntervalMs) {
+        if (m_db.inTransaction() && (m_clock.elapsed() >= m_options.commitIntervalMs || m_batch.isLarge())) {
             m_db.CommitTrans();
             beginBatch();
         }
@@ -97,73 +166,72 @@ public:
             rollbackQuietly();
         }
         replayBatch();
-        m_cnst->Close();
-        m_proc->Close();
-        m_type->Close();
-        m_menb->Close();
+        for (Table& table : m_tables)
+            table.rs->Close();
         m_db.Close();
     }
+
     void handle(qint64 lineNumber, const QString& line)
     {
-        const QString upper = foldName(line);
-        if (!m_inBlock && upper.startsWith(QLatin1String("PUBLIC CONST "))) {
+        if (!m_inBlock && hasFoldedAt(line, 0, QLatin1StringView("PUBLIC CONST "))) {
             constexpr qsizetype start = 13;
-            const qsizetype p = upper.indexOf(QLatin1String(" ="));
+            const qsizetype p = line.indexOf(QLatin1StringView(" ="));
             if (p < start)
                 return skip(lineNumber, SkipReason::NoConstDelimiter, line);
-            store(*m_cnst, lineNumber, line.mid(start, p - start), line, nullptr, m_result.constants);
-        } else if (!m_inBlock && upper.startsWith(QLatin1String("DECLARE "))) {
+            store(kCnst, lineNumber, line.mid(start, p - start), line, nullptr, m_result.constants);
+        } else if (!m_inBlock && hasFoldedAt(line, 0, QLatin1StringView("DECLARE "))) {
             qsizetype start;
-            if (QStringView(upper).mid(8, 9) == QLatin1String("FUNCTION "))
+            if (hasFoldedAt(line, 8, QLatin1StringView("FUNCTION ")))
                 start = 17;
-            else if (QStringView(upper).mid(8, 4) == QLatin1String("SUB "))
+            else if (hasFoldedAt(line, 8, QLatin1StringView("SUB ")))
                 start = 12;
             else
                 return skip(lineNumber, SkipReason::NoProcKeyword, line);
-            const qsizetype p = upper.indexOf(QLatin1String(" LIB "));
+            const qsizetype p = indexOfFolded(line, QLatin1StringView(" LIB "));
             if (p < start)
                 return skip(lineNumber, SkipReason::NoLibDelimiter, line);
-            store(*m_proc, lineNumber, line.mid(start, p - start), line, nullptr, m_result.procedures);
-        } else if (upper.startsWith(QLatin1String("END TYPE"))) {
+            store(kProc, lineNumber, line.mid(start, p - start), line, nullptr, m_result.procedures);
+        } else if (hasFoldedAt(line, 0, QLatin1StringView("END TYPE"))) {
             ++m_typeNumber;
             m_inBlock = false;
-        } else if (upper.startsWith(QLatin1String("TYPE "))) {
+        } else if (hasFoldedAt(line, 0, QLatin1StringView("TYPE "))) {
             // A refused header still opens the block, so its members keep this number.
             m_inBlock = true;
-            store(*m_type, lineNumber, line.mid(5), line, &m_typeNumber, m_result.types);
+            store(kType, lineNumber, line.mid(5), line, &m_typeNumber, m_result.types);
         } else {
-            write(Row{m_menb.get(), QString(), line, m_typeNumber, false, true});
+            write(kMenb, nullptr, line, &m_typeNumber);
             ++m_result.members;
         }
     }
 
 private:
-    struct Row
+    enum { kCnst, kProc, kType, kMenb, kTables };
+
+    struct Table
     {
-        Recordset* rs;
-        QString name;
-        QString full;
-        qint64 typeNumber;
-        bool hasName;
-        bool hasType;
+        std::unique_ptr<Recordset> rs;
+        int name = -1;
+        int full = -1;
+        int typeId = -1;
     };
 
-    static void insert(const Row& row)
+    void insert(int t, const QString* name, const QString& full, const qint64* typeNumber)
     {
-        row.rs->AddNew();
-        if (row.hasName)
-            row.rs->setField(QStringLiteral("fdName"), row.name);
-        row.rs->setField(QStringLiteral("fdFull"), row.full);
-        if (row.hasType)
-            row.rs->setField(QStringLiteral("fdTypeID"), row.typeNumber);
-        row.rs->Update();
+        Table& table = m_tables[t];
+        table.rs->AddNew();
+        if (name)
+            table.rs->setField(table.name, *name);
+        table.rs->setField(table.full, full);
+        if (typeNumber)
+            table.rs->setField(table.typeId, *typeNumber);
+        table.rs->Update();
     }
 
-    void write(Row row)
+    void write(int t, const QString* name, const QString& full, const qint64* typeNumber)
     {
-        insert(row);
+        insert(t, name, full, typeNumber);
         if (m_db.inTransaction())
-            m_batch.push_back(std::move(row));
+            m_batch.add(t, name, full, typeNumber);
     }
 
     void rollbackQuietly() noexcept
@@ -181,8 +249,12 @@ private:
             size_t written = 0;
             try {
                 m_db.BeginTrans();
-                for (; written < count; ++written)
-                    insert(m_batch[written]);
+                for (; written < count; ++written) {
+                    const Batch::Row& row = m_batch.row(written);
+                    const QString name = m_batch.name(row);
+                    insert(row.table, row.hasName ? &name : nullptr, m_batch.full(row),
+                           row.hasType ? &row.typeNumber : nullptr);
+                }
                 m_db.CommitTrans();
                 break;
             } catch (const DbError&) {
@@ -193,11 +265,11 @@ private:
         m_batch.clear();
     }
 
-    void store(Recordset& rs, qint64 lineNumber, const QString& name, const QString& full,
-               const qint64* typeNumber, qint64& counter)
+    void store(int t, qint64 lineNumber, const QString& name, const QString& full, const qint64* typeNumber,
+               qint64& counter)
     {
         try {
-            write(Row{&rs, name, full, typeNumber ? *typeNumber : 0, true, typeNumber != nullptr});
+            write(t, &name, full, typeNumber);
         } catch (const DbError& e) {
             if (e.fault() == DbFault::Duplicate)
                 return skip(lineNumber, SkipReason::DuplicateType, full);
@@ -218,12 +290,9 @@ private:
     Database& m_db;
     ConvertResult& m_result;
     const ConvertOptions& m_options;
-    std::unique_ptr<Recordset> m_cnst;
-    std::unique_ptr<Recordset> m_proc;
-    std::unique_ptr<Recordset> m_type;
-    std::unique_ptr<Recordset> m_menb;
+    std::array<Table, kTables> m_tables;
     QElapsedTimer m_clock;
-    std::vector<Row> m_batch;
+    Batch m_batch;
     qint64 m_typeNumber = 0;
     bool m_inBlock = false;
 };
@@ -239,6 +308,9 @@ ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, Conve
     std::unique_ptr<Database> db = Database::OpenDatabase(sDbFile);
     if (options.maxPageCount > 0)
         db->setMaxPageCount(options.maxPageCount);
+    // The name indexes of a large file outgrow SQLite's default 2 MB page cache, and
+    // then every insert reads its index pages back from the disk.
+    db->execute("PRAGMA cache_size = -16384");
     Run run(*db, result, options);
     QFile text;
     try {

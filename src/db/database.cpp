@@ -14,9 +14,9 @@ namespace {
 
 DbFault faultFor(int rc)
 {
-    switch (rc & 0xff) {
-    case SQLITE_CONSTRAINT:
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
         return DbFault::Duplicate;
+    switch (rc & 0xff) {
     case SQLITE_FULL:
         return DbFault::DiskFull;
     case SQLITE_READONLY:
@@ -121,6 +121,9 @@ void Database::Close()
     const std::set<Recordset*> open = m_recordsets;
     for (Recordset* rs : open)
         rs->Close();
+    for (auto& [sql, stmt] : m_idle)
+        sqlite3_finalize(stmt);
+    m_idle.clear();
     if (inTransaction())
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (inTransaction())
@@ -148,6 +151,30 @@ sqlite3_stmt* Database::prepare(const QByteArray& sql)
     if (rc != SQLITE_OK)
         raise(rc);
     return stmt;
+}
+
+sqlite3_stmt* Database::acquire(const QByteArray& sql)
+{
+    checkOpen();
+    const auto idle = m_idle.find(sql);
+    if (idle == m_idle.end())
+        return prepare(sql);
+    sqlite3_stmt* stmt = idle->second;
+    m_idle.erase(idle);
+    return stmt;
+}
+
+void Database::release(sqlite3_stmt* stmt)
+{
+    if (!stmt)
+        return;
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (!m_db) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    m_idle.emplace(QByteArray(sqlite3_sql(stmt)), stmt);
 }
 
 void Database::execute(const char* sql)

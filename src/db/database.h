@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -49,6 +50,10 @@ public:
 
     // For Recordset: prepares or raises the mapped fault.
     sqlite3_stmt* prepare(const QByteArray& sql);
+    // Prepared statements are kept for reuse: a recordset opened for every lookup
+    // then costs no parsing. A released statement is reset and unbound.
+    sqlite3_stmt* acquire(const QByteArray& sql);
+    void release(sqlite3_stmt* stmt);
     [[noreturn]] void raise(int rc) const;
     sqlite3* handle() const { return m_db; }
 
@@ -60,6 +65,7 @@ private:
     sqlite3* m_db;
     QString m_path;
     std::set<Recordset*> m_recordsets;
+    std::multimap<QByteArray, sqlite3_stmt*> m_idle;
 };
 
 // Maps an SQLite result code to the fault users are told about.

@@ -7,24 +7,10 @@ QString foldName(QStringView s)
     QString out(s.size(), Qt::Uninitialized);
     QChar* dst = out.data();
     for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        dst[i] = QChar(isFoldableLower(c) ? char16_t(c - (u'a' - u'A')) : c);
+        dst[i] = QChar(foldChar(s[i].unicode()));
     }
     return out;
 }
-
-namespace {
-// Lifts surrogates above the rest of the BMP so that code unit order becomes code
-// point order.
-inline unsigned codePointRank(char16_t c)
-{
-    if (c >= 0xD800 && c <= 0xDFFF)
-        return c + 0x2000u;
-    if (c >= 0xE000)
-        return c - 0x800u;
-    return c;
-}
-} // namespace
 
 int compareCodePoints(QStringView a, QStringView b)
 {

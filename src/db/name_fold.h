@@ -16,6 +16,22 @@ inline bool isFoldableLower(char16_t c)
     return c >= u'a' && c <= u'z';
 }
 
+inline char16_t foldChar(char16_t c)
+{
+    return isFoldableLower(c) ? char16_t(c - (u'a' - u'A')) : c;
+}
+
+// Lifts surrogates above the rest of the BMP so that code unit order becomes code
+// point order.
+inline unsigned codePointRank(char16_t c)
+{
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return c + 0x2000u;
+    if (c >= 0xE000)
+        return c - 0x800u;
+    return c;
+}
+
 // Orders by Unicode code point, which is the order SQLite's BINARY collation gives
 // UTF-8 text. A plain UTF-16 comparison would put U+E000..U+FFFF after surrogate
 // pairs and disagree with the index.

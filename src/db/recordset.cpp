@@ -80,11 +80,11 @@ Recordset::Recordset(Database& db, const QString& table, RecordsetType type)
     , m_type(type)
     , m_quotedTable(quoted(table))
 {
-    sqlite3_stmt* info = db.prepare("PRAGMA table_info(" + m_quotedTable + ")");
+    sqlite3_stmt* info = db.acquire("PRAGMA table_info(" + m_quotedTable + ")");
     int rc;
     while ((rc = sqlite3_step(info)) == SQLITE_ROW)
         m_columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 1)));
-    sqlite3_finalize(info);
+    db.release(info);
     if (rc != SQLITE_DONE)
         db.raise(rc);
     if (m_columns.isEmpty())
@@ -93,13 +93,7 @@ Recordset::Recordset(Database& db, const QString& table, RecordsetType type)
         throw DbError(DbFault::Unsupported, db.name(), table);
     m_pending.resize(m_columns.size());
     db.m_recordsets.insert(this);
-    try {
-        prepareWalks();
-        startWalk(nullptr);
-    } catch (...) {
-        Close();
-        throw;
-    }
+    setIndex(QString());
 }
 
 Recordset::~Recordset()
@@ -111,16 +105,13 @@ void Recordset::Close()
 {
     if (!m_db)
         return;
-    sqlite3_finalize(m_walkAll);
-    sqlite3_finalize(m_walkFrom);
-    sqlite3_finalize(m_walkAfter);
-    sqlite3_finalize(m_walkAfterNullKey);
+    releaseWalks();
     for (auto& [mask, stmt] : m_inserts)
-        sqlite3_finalize(stmt);
+        m_db->release(stmt);
     m_inserts.clear();
-    m_walkAll = m_walkFrom = m_walkAfter = m_walkAfterNullKey = m_walk = nullptr;
     m_onRow = false;
     m_detached = false;
+    m_firstPending = false;
     m_adding = false;
     m_db->m_recordsets.erase(this);
     m_db = nullptr;
@@ -144,7 +135,7 @@ void Recordset::raise(int rc) const
     m_db->raise(rc);
 }
 
-int Recordset::columnIndex(const QString& name) const
+int Recordset::fieldIndex(const QString& name) const
 {
     for (int i = 0; i < m_columns.size(); ++i) {
         if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
@@ -153,66 +144,96 @@ int Recordset::columnIndex(const QString& name) const
     throw DbError(DbFault::NoField, m_db ? m_db->name() : QString(), m_table + u'.' + name);
 }
 
-void Recordset::prepareWalks()
+void Recordset::setIndex(const QString& index)
 {
+    checkOpen();
+    if (!index.isEmpty() && m_type != RecordsetType::Table)
+        throw DbError(DbFault::Unsupported, m_db->name(), m_table);
+    QByteArray key;
+    QByteArray sought = "?1";
+    if (index.isEmpty()) {
+        key = "rowid";
+    } else if (index == QLatin1String("ixName")) {
+        key = "upper(" + quoted(m_columns[fieldIndex(QStringLiteral("fdName"))]) + ')';
+        sought = "upper(?1)";
+    } else if (index == QLatin1String("ixTypeID")) {
+        key = quoted(m_columns[fieldIndex(QStringLiteral("fdTypeID"))]);
+    } else {
+        throw DbError(DbFault::NoField, m_db->name(), m_table + u'.' + index);
+    }
+    releaseWalks();
+    m_index = index;
+    m_key = key;
+    m_sought = sought;
+    m_textKey = index == QLatin1String("ixName");
     QByteArray columns;
     for (const QString& c : std::as_const(m_columns))
         columns += ", " + quoted(c);
-    QByteArray key;
-    QByteArray sought = "?1";
-    if (m_index.isEmpty()) {
-        key = "rowid";
-    } else if (m_index == QLatin1String("ixName")) {
-        key = "upper(" + quoted(m_columns[columnIndex(QStringLiteral("fdName"))]) + ')';
-        sought = "upper(?1)";
-    } else if (m_index == QLatin1String("ixTypeID")) {
-        key = quoted(m_columns[columnIndex(QStringLiteral("fdTypeID"))]);
-    } else {
-        throw DbError(DbFault::NoField, m_db->name(), m_table + u'.' + m_index);
-    }
+    m_selectFrom = ", " + key + ", rowid" + columns + " FROM " + m_quotedTable;
     // Equal keys follow in stored order, the order the index keeps them in.
-    const QByteArray order =
-        m_index.isEmpty() ? QByteArray(" ORDER BY rowid") : " ORDER BY " + key + ", rowid";
-    const QByteArray from = ", " + key + ", rowid" + columns + " FROM " + m_quotedTable;
-    std::vector<sqlite3_stmt*> prepared;
-    try {
-        prepared.push_back(m_db->prepare("SELECT 0" + from + order));
-        prepared.push_back(m_db->prepare("SELECT " + key + " = " + sought + from + " WHERE " + key +
-                                         " >= " + sought + order));
-        prepared.push_back(
-            m_db->prepare("SELECT 0" + from + " WHERE (" + key + ", rowid) > (?1, ?2)" + order));
-        // NULL keys sort first and compare as nothing, so the rows after one need
-        // their own condition.
-        prepared.push_back(m_db->prepare("SELECT 0" + from + " WHERE (" + key +
-                                         " IS NULL AND rowid > ?2) OR " + key + " IS NOT NULL" + order));
-    } catch (...) {
-        for (sqlite3_stmt* stmt : prepared)
-            sqlite3_finalize(stmt);
-        throw;
-    }
-    sqlite3_finalize(m_walkAll);
-    sqlite3_finalize(m_walkFrom);
-    sqlite3_finalize(m_walkAfter);
-    sqlite3_finalize(m_walkAfterNullKey);
-    m_walkAll = prepared[0];
-    m_walkFrom = prepared[1];
-    m_walkAfter = prepared[2];
-    m_walkAfterNullKey = prepared[3];
-    m_walk = nullptr;
-    m_onRow = false;
-    m_detached = false;
-    m_textKey = m_index == QLatin1String("ixName");
+    m_order = index.isEmpty() ? QByteArray(" ORDER BY rowid") : " ORDER BY " + key + ", rowid";
+    m_firstPending = true;
 }
 
-void Recordset::resetWalks()
+sqlite3_stmt* Recordset::walkStatement(Walk walk)
 {
-    for (sqlite3_stmt* stmt : {m_walkAll, m_walkFrom, m_walkAfter, m_walkAfterNullKey}) {
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
+    if (!m_walks[walk]) {
+        QByteArray sql;
+        switch (walk) {
+        case FromFirst:
+            sql = "SELECT 0" + m_selectFrom + m_order;
+            break;
+        case FromKey:
+            sql = "SELECT " + m_key + " = " + m_sought + m_selectFrom + " WHERE " + m_key +
+                  " >= " + m_sought + m_order;
+            break;
+        case AfterRow:
+            sql = "SELECT 0" + m_selectFrom + " WHERE (" + m_key + ", rowid) > (?1, ?2)" + m_order;
+            break;
+        case AfterNullKeyRow:
+            // NULL keys sort first and compare as nothing, so the rows after one need
+            // their own condition.
+            sql = "SELECT 0" + m_selectFrom + " WHERE (" + m_key + " IS NULL AND rowid > ?2) OR " + m_key +
+                  " IS NOT NULL" + m_order;
+            break;
+        case WalkCount:
+            break;
+        }
+        m_walks[walk] = m_db->acquire(sql);
+    }
+    return m_walks[walk];
+}
+
+void Recordset::releaseWalks()
+{
+    for (sqlite3_stmt*& stmt : m_walks) {
+        if (stmt)
+            m_db->release(stmt);
+        stmt = nullptr;
     }
     m_walk = nullptr;
     m_onRow = false;
     m_detached = false;
+}
+
+// Ends the current walk; a finished walk holds no read lock on the file.
+void Recordset::stopWalk()
+{
+    if (m_walk) {
+        sqlite3_reset(m_walk);
+        sqlite3_clear_bindings(m_walk);
+    }
+    m_walk = nullptr;
+    m_onRow = false;
+    m_detached = false;
+}
+
+void Recordset::settle()
+{
+    if (m_firstPending) {
+        m_firstPending = false;
+        startWalk(nullptr);
+    }
 }
 
 void Recordset::detach()
@@ -225,6 +246,7 @@ void Recordset::detach()
     for (int i = 0; i < m_columns.size(); ++i)
         m_row[i] = columnValue(m_walk, i + kFirstColumn);
     sqlite3_reset(m_walk);
+    sqlite3_clear_bindings(m_walk);
     m_walk = nullptr;
     m_detached = true;
 }
@@ -233,8 +255,8 @@ void Recordset::startAfterCurrent()
 {
     const QVariant key = m_rowKey;
     const qint64 rowId = m_rowId;
-    resetWalks();
-    sqlite3_stmt* stmt = key.isNull() ? m_walkAfterNullKey : m_walkAfter;
+    stopWalk();
+    sqlite3_stmt* stmt = walkStatement(key.isNull() ? AfterNullKeyRow : AfterRow);
     int rc = key.isNull() ? SQLITE_OK : bindValue(stmt, 1, key);
     if (rc == SQLITE_OK)
         rc = sqlite3_bind_int64(stmt, 2, rowId);
@@ -246,15 +268,16 @@ void Recordset::startAfterCurrent()
 
 void Recordset::startWalk(const QVariant* from)
 {
-    resetWalks();
+    stopWalk();
+    m_firstPending = false;
     if (from) {
-        const int rc = m_textKey ? bindValue(m_walkFrom, 1, QVariant(from->toString()))
-                                 : bindValue(m_walkFrom, 1, *from);
+        sqlite3_stmt* stmt = walkStatement(FromKey);
+        const int rc = m_textKey ? bindValue(stmt, 1, QVariant(from->toString())) : bindValue(stmt, 1, *from);
         if (rc != SQLITE_OK)
             raise(rc);
-        m_walk = m_walkFrom;
+        m_walk = stmt;
     } else {
-        m_walk = m_walkAll;
+        m_walk = walkStatement(FromFirst);
     }
     step();
 }
@@ -266,36 +289,22 @@ void Recordset::step()
         m_onRow = true;
         return;
     }
-    // A finished walk is reset at once so that it holds no read lock on the file.
-    resetWalks();
+    stopWalk();
     if (rc != SQLITE_DONE)
         raise(rc);
 }
 
-void Recordset::setIndex(const QString& index)
-{
-    require(RecordsetType::Table);
-    const QString previous = m_index;
-    m_index = index;
-    try {
-        prepareWalks();
-    } catch (...) {
-        m_index = previous;
-        prepareWalks();
-        throw;
-    }
-    startWalk(nullptr);
-}
-
-bool Recordset::Eof() const
+bool Recordset::Eof()
 {
     checkOpen();
+    settle();
     return !m_onRow;
 }
 
 void Recordset::MoveNext()
 {
     checkOpen();
+    settle();
     if (!m_onRow)
         throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
     if (m_detached)
@@ -321,7 +330,7 @@ void Recordset::Seek(const QString& comparison, const QVariant& key)
     startWalk(&key);
     m_noMatch = !(m_onRow && sqlite3_column_int(m_walk, kEqualColumn) == 1);
     if (m_noMatch)
-        resetWalks();
+        stopWalk();
     else
         detach();
 }
@@ -336,7 +345,7 @@ Recordset::Criterion Recordset::parseCriterion(const QString& criterion) const
         c.value = m.captured(2).toLongLong(&ok);
     if (!ok)
         throw DbError(DbFault::BadCriterion, m_db->name(), criterion);
-    c.column = columnIndex(m.captured(1));
+    c.column = fieldIndex(m.captured(1));
     return c;
 }
 
@@ -373,6 +382,7 @@ void Recordset::FindNext(const QString& criterion)
 {
     require(RecordsetType::Snapshot);
     const Criterion c = parseCriterion(criterion);
+    settle();
     if (!m_onRow)
         startWalk(nullptr);
     else if (m_detached)
@@ -382,13 +392,21 @@ void Recordset::FindNext(const QString& criterion)
     findFrom(c);
 }
 
-QVariant Recordset::Fields(const QString& name) const
+QVariant Recordset::Fields(const QString& name)
 {
     checkOpen();
-    const int i = columnIndex(name);
+    return Fields(fieldIndex(name));
+}
+
+QVariant Recordset::Fields(int field)
+{
+    checkOpen();
+    settle();
     if (!m_onRow)
         throw DbError(DbFault::NoCurrentRecord, m_db->name(), m_table);
-    return m_detached ? m_row[i] : columnValue(m_walk, i + kFirstColumn);
+    if (field < 0 || field >= m_columns.size())
+        throw DbError(DbFault::NoField, m_db->name(), m_table);
+    return m_detached ? m_row[field] : columnValue(m_walk, field + kFirstColumn);
 }
 
 void Recordset::AddNew()
@@ -402,11 +420,18 @@ void Recordset::AddNew()
 void Recordset::setField(const QString& name, const QVariant& value)
 {
     checkOpen();
+    setField(fieldIndex(name), value);
+}
+
+void Recordset::setField(int field, const QVariant& value)
+{
+    checkOpen();
     if (!m_adding)
         throw DbError(DbFault::Unsupported, m_db->name(), m_table);
-    const int i = columnIndex(name);
-    m_pending[i] = value;
-    m_assigned |= 1ull << i;
+    if (field < 0 || field >= m_columns.size())
+        throw DbError(DbFault::NoField, m_db->name(), m_table);
+    m_pending[field] = value;
+    m_assigned |= 1ull << field;
 }
 
 sqlite3_stmt* Recordset::insertStatement(unsigned long long columns)
@@ -426,7 +451,7 @@ sqlite3_stmt* Recordset::insertStatement(unsigned long long columns)
     const QByteArray sql = names.isEmpty()
                                ? "INSERT INTO " + m_quotedTable + " DEFAULT VALUES"
                                : "INSERT INTO " + m_quotedTable + " (" + names + ") VALUES (" + values + ')';
-    sqlite3_stmt* stmt = m_db->prepare(sql);
+    sqlite3_stmt* stmt = m_db->acquire(sql);
     m_inserts.emplace(columns, stmt);
     return stmt;
 }

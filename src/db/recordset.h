@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <QVariant>
+#include <array>
 #include <map>
 #include <vector>
 
@@ -29,7 +30,7 @@ public:
     const QString& Index() const { return m_index; }
 
     // EOF itself is a C macro.
-    bool Eof() const;
+    bool Eof();
     bool NoMatch() const { return m_noMatch; }
     void MoveNext();
     // Fails with NoCurrentRecord (3021) when the table is empty.
@@ -41,11 +42,15 @@ public:
     void FindFirst(const QString& criterion);
     void FindNext(const QString& criterion);
 
+    // A field's position, for loops that read or write it on every row.
+    int fieldIndex(const QString& name) const;
     // The current row's value; a null QVariant for SQL NULL.
-    QVariant Fields(const QString& name) const;
+    QVariant Fields(const QString& name);
+    QVariant Fields(int field);
 
     void AddNew();
     void setField(const QString& name, const QVariant& value);
+    void setField(int field, const QVariant& value);
     void Update();
 
     // Closing an already closed recordset does nothing.
@@ -55,6 +60,9 @@ private:
     friend class Database;
     Recordset(Database& db, const QString& table, RecordsetType type);
 
+    // The four ways a walk can start.
+    enum Walk { FromFirst, FromKey, AfterRow, AfterNullKeyRow, WalkCount };
+
     struct Criterion
     {
         int column = -1;
@@ -63,13 +71,14 @@ private:
 
     void checkOpen() const;
     void require(RecordsetType type) const;
-    int columnIndex(const QString& name) const;
-    void prepareWalks();
+    void settle();
+    sqlite3_stmt* walkStatement(Walk walk);
+    void releaseWalks();
     void startWalk(const QVariant* from);
     void startAfterCurrent();
     void step();
     void detach();
-    void resetWalks();
+    void stopWalk();
     Criterion parseCriterion(const QString& criterion) const;
     void findFrom(const Criterion& c);
     bool matches(const Criterion& c) const;
@@ -82,12 +91,16 @@ private:
     QString m_index;
     QStringList m_columns;
     QByteArray m_quotedTable;
+    QByteArray m_key;    // the index's key expression
+    QByteArray m_sought; // how a sought value is folded to compare with the key
+    QByteArray m_selectFrom;
+    QByteArray m_order;
     bool m_textKey = false;
-    sqlite3_stmt* m_walkAll = nullptr;
-    sqlite3_stmt* m_walkFrom = nullptr;
-    sqlite3_stmt* m_walkAfter = nullptr;
-    sqlite3_stmt* m_walkAfterNullKey = nullptr;
-    sqlite3_stmt* m_walk = nullptr; // whichever of them is stepping
+    std::array<sqlite3_stmt*, WalkCount> m_walks{};
+    sqlite3_stmt* m_walk = nullptr; // whichever walk is stepping
+    // Opening or choosing an index puts the cursor on the first row; it is found
+    // when first asked for, so a recordset that only writes never reads.
+    bool m_firstPending = false;
     bool m_onRow = false;
     bool m_noMatch = false;
     // A positioned cursor keeps a copy of its row and no statement, so that it

@@ -11,7 +11,9 @@ class ListItems
 public:
     virtual ~ListItems() = default;
     virtual qint64 ListCount() const = 0;
-    virtual QString List(qint64 index) const = 0;
+    // The item without a copy, valid until the list changes; empty beyond the end.
+    virtual QStringView ListView(qint64 index) const = 0;
+    QString List(qint64 index) const { return ListView(index).toString(); }
 };
 
 class StringListItems : public ListItems
@@ -22,7 +24,10 @@ public:
     {
     }
     qint64 ListCount() const override { return m_names.size(); }
-    QString List(qint64 index) const override { return m_names.value(index); }
+    QStringView ListView(qint64 index) const override
+    {
+        return index >= 0 && index < m_names.size() ? QStringView(m_names.at(index)) : QStringView();
+    }
 
 private:
     const QStringList& m_names;

@@ -130,7 +130,14 @@ void QtPlatform::saveSetting(const QString& app, const QString& section, const Q
 
 void QtPlatform::processEvents()
 {
+    // A conversion asks once per line, tens of thousands of times a second. Nobody
+    // can click or see faster than every 10 ms, and each real pass costs a system
+    // call, so the passes in between are skipped.
+    constexpr qint64 kIntervalMs = 10;
+    if (m_eventClock.isValid() && m_eventClock.elapsed() < kIntervalMs)
+        return;
     QCoreApplication::processEvents();
+    m_eventClock.start();
 }
 
 void QtPlatform::keepOnTop(QWidget& window)

@@ -4,6 +4,8 @@
 
 #include "platform.h"
 
+#include <QElapsedTimer>
+
 // The real desktop behind Platform, through Qt Widgets.
 class QtPlatform : public Platform
 {
@@ -29,4 +31,5 @@ private:
     QString m_title;
     int m_pointer = Pointer::Default;
     QString m_lastFileName; // what the dialog "still holds" from its previous use
+    QElapsedTimer m_eventClock;
 };

@@ -553,13 +553,13 @@ void ConversionTest::failureMidRunStillEndsProgress()
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
     writeCp932(text, {"Public Const A = 1", "Type T", "  x As Long", "End Type"});
     MakeDb(db);
-    // A member table from some other program: the member line cannot be stored.
-    sqlExec(db, QStringLiteral("DROP TABLE tbMenb; CREATE TABLE tbMenb (fdID INTEGER PRIMARY KEY, "
-                               "fdFull TEXT);"));
+    // Some other program's trigger refuses member rows: the third line cannot be stored.
+    sqlExec(db, QStringLiteral(
+                    "CREATE TRIGGER refuse BEFORE INSERT ON tbMenb BEGIN SELECT RAISE(ABORT, 'no'); END;"));
     RecordingProgress progress;
     const std::optional<DbError> e = dbErrorOf([&] { ConvertText(text, db, progress); });
     QVERIFY(e);
-    QCOMPARE(e->fault(), DbFault::NoField);
+    QCOMPARE(e->fault(), DbFault::Engine);
     QCOMPARE(progress.inits, 1);
     QCOMPARE(progress.terms, 1);
     QCOMPARE(progress.positions.size(), 3);

@@ -513,13 +513,14 @@ void FaultsTest::tableWithWrongColumnsIsReported()
     QCOMPARE(walkNames(*types), QStringList({"TYPE_0", "TYPE_1", "TYPE_2"}));
     db->Close();
 
-    // Converting into it stores what fits and stops at the first constant.
+    // Converting into it is refused before a line is read or a row written.
     writeBytes(p.text, crlf({"  before", "Public Const A = 1", "  after"}));
     RecordingProgress progress;
     QCOMPARE(faultNumberOf([&] { ConvertText(p.text, p.db, progress); }), 3265);
-    QCOMPARE(progress.terms, 1);
-    QCOMPARE(sqlColumn(p.db, QStringLiteral("SELECT fdFull FROM tbMenb WHERE fdID > 3 ORDER BY fdID")),
-             QStringList{QStringLiteral("  before")});
+    QCOMPARE(progress.inits, 0);
+    QCOMPARE(progress.terms, 0);
+    QCOMPARE(sqlColumn(p.db, QStringLiteral("SELECT count(*) FROM tbMenb WHERE fdID > 3")),
+             QStringList{QStringLiteral("0")});
     QCOMPARE(integrityCheck(p.db), QStringLiteral("ok"));
 }
 

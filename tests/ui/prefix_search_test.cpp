@@ -18,10 +18,10 @@ public:
     {
     }
     qint64 ListCount() const override { return m_names.size(); }
-    QString List(qint64 index) const override
+    QStringView ListView(qint64 index) const override
     {
         ++reads;
-        return m_names.value(index);
+        return index < m_names.size() ? QStringView(m_names.at(index)) : QStringView();
     }
     mutable int reads = 0;
 

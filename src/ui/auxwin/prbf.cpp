@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <climits>
 #include <cmath>
 
 Prbf::Prbf(Platform& platform)
@@ -51,9 +50,11 @@ void Prbf::Init(qint64 lMax, const QString& sTitle, QWidget* F)
     if (!m_loaded)
         Form_Load();
     m_max = std::max<qint64>(lMax, 0);
-    // The bar counts in int; larger files are shown in coarser steps.
+    // A bar a few hundred pixels wide shows no finer steps than these; counting every
+    // byte would make the bar recompute itself on nearly every line for nothing.
+    constexpr qint64 kBarSteps = 1024;
     m_barScale = 1;
-    while (m_max / m_barScale > INT_MAX / 2)
+    while (m_max / m_barScale > kBarSteps)
         m_barScale *= 2;
     prbPer->setRange(0, std::max(1, int(m_max / m_barScale)));
     prbPer->setValue(0);

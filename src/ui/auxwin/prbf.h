@@ -46,6 +46,6 @@ private:
     bool m_shown = false;
     bool m_closingByCode = false;
     qint64 m_max = 0;
-    int m_barScale = 1;
+    qint64 m_barScale = 1;
     int m_percent = -1;
 };

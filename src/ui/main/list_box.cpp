@@ -98,9 +98,10 @@ qint64 ListBox::ListCount() const
     return m_model.names().size();
 }
 
-QString ListBox::List(qint64 index) const
+QStringView ListBox::ListView(qint64 index) const
 {
-    return index >= 0 && index < m_model.names().size() ? m_model.names().at(index) : QString();
+    const QStringList& names = m_model.names();
+    return index >= 0 && index < names.size() ? QStringView(names.at(index)) : QStringView();
 }
 
 int ListBox::ListIndex() const

@@ -43,7 +43,7 @@ public:
     void RemoveItem(int index);
     void Refresh();
     qint64 ListCount() const override;
-    QString List(qint64 index) const override;
+    QStringView ListView(qint64 index) const override;
     int ListIndex() const;
     void setListIndex(int index);
     int TopIndex();

@@ -1,0 +1,475 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "bench_platform.h"
+#include "database.h"
+#include "ekb.h"
+#include "ekf.h"
+#include "fonts.h"
+#include "get_full.h"
+#include "make_db.h"
+#include "name_fold.h"
+#include "qt_platform.h"
+#include "recordset.h"
+#include "search_list.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+// The in-process benchmarks on the real main window, offscreen.
+//
+//   ek-bench-ui convert TEXTFILE DBFILE   what the File menu's convert does after the
+//                                         user said OK: MakeDb, then Ekf::ConvertText
+//                                         with the progress window, real events
+//   ek-bench-ui browse DBFILE             listing, SearchList, GetFull and Copy, each
+//                                         against its baseline in the same process
+//
+// Results are key=value pairs on stdout; bench/run.sh turns them into the table.
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+void put(const char* key, double value)
+{
+    std::printf("%s=%.4f\n", key, value);
+}
+
+void put(const char* key, long long value)
+{
+    std::printf("%s=%lld\n", key, value);
+}
+
+class Rng
+{
+public:
+    explicit Rng(uint64_t seed)
+        : m_state(seed)
+    {
+    }
+    size_t below(size_t n)
+    {
+        m_state ^= m_state >> 12;
+        m_state ^= m_state << 25;
+        m_state ^= m_state >> 27;
+        return size_t(((m_state * 2685821657736338717ull) >> 11) % n);
+    }
+
+private:
+    uint64_t m_state;
+};
+
+// The real desktop, except that a message box would wait for a click nobody makes.
+class UnattendedQtPlatform : public QtPlatform
+{
+public:
+    using QtPlatform::QtPlatform;
+    int msgBox(const QString& prompt, int style, const QString& title) override
+    {
+        Q_UNUSED(style);
+        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(prompt));
+        ++messages;
+        return MsgBox::AnswerOk;
+    }
+    int messages = 0;
+};
+
+bool waitExposed(QWidget& w)
+{
+    const Clock::time_point start = Clock::now();
+    while (!(w.windowHandle() && w.windowHandle()->isExposed())) {
+        if (msSince(start) > 5000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+int convert(const QString& text, const QString& db)
+{
+    UnattendedQtPlatform platform(kProgramName);
+    Ekb module;
+    const std::unique_ptr<Ekf> w = Main(platform, module, QCoreApplication::applicationDirPath());
+    if (!waitExposed(*w)) {
+        std::fputs("ek-bench-ui: the main window was never exposed\n", stderr);
+        return 3;
+    }
+    const Clock::time_point start = Clock::now();
+    MakeDb(db);
+    w->ConvertText(text, db, w.get());
+    put("convert_ms", msSince(start));
+    return platform.messages == 0 ? 0 : 1;
+}
+
+// ---- browsing ----
+
+struct Browse
+{
+    BenchPlatform platform;
+    Ekb module;
+    std::unique_ptr<Ekf> w;
+    sqlite3* bare = nullptr;
+    QString dbPath;
+    int failures = 0;
+
+    void fail(const char* what)
+    {
+        std::fprintf(stderr, "ek-bench-ui: %s\n", what);
+        ++failures;
+    }
+    void requireQuiet(const char* step)
+    {
+        if (!platform.messages.isEmpty()) {
+            std::fprintf(stderr, "ek-bench-ui: %s: %s\n", step, qPrintable(platform.messages.join(u'\n')));
+            platform.messages.clear();
+            ++failures;
+        }
+    }
+    long long count(const char* table)
+    {
+        const std::string sql = std::string("SELECT count(*) FROM ") + table;
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(bare, sql.c_str(), -1, &s, nullptr);
+        const long long n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+        sqlite3_finalize(s);
+        return n;
+    }
+    void fill(int kind)
+    {
+        module.iKind = kind;
+        w->FillList();
+        QCoreApplication::processEvents(); // the first page painted
+    }
+};
+
+QStringList listed(const ListBox& list)
+{
+    QStringList names;
+    for (qint64 i = 0; i < list.ListCount(); ++i)
+        names << list.List(i);
+    return names;
+}
+
+const char* const kTables[] = {"tbCnst", "tbProc", "tbType"};
+
+// What the list gets, read with nothing but the C API: the same query order the
+// name index gives, the names made into the QStrings a list holds.
+QStringList bareNames(sqlite3* db, int kind)
+{
+    const std::string sql =
+        std::string("SELECT fdName FROM ") + kTables[kind] + " ORDER BY upper(fdName), rowid";
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
+    QStringList names;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                                   sqlite3_column_bytes(s, 0));
+    }
+    sqlite3_finalize(s);
+    return names;
+}
+
+size_t bareNamesBytes(sqlite3* db, int kind)
+{
+    const std::string sql =
+        std::string("SELECT fdName FROM ") + kTables[kind] + " ORDER BY upper(fdName), rowid";
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
+    std::vector<std::string> names;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                           size_t(sqlite3_column_bytes(s, 0)));
+    }
+    sqlite3_finalize(s);
+    return names.size();
+}
+
+void measureFill(Browse& b, int kind)
+{
+    std::vector<double> list, bareQt, bareStd, ratios;
+    for (int r = 0; r < 5; ++r) {
+        Clock::time_point t = Clock::now();
+        b.fill(kind);
+        list.push_back(msSince(t));
+        t = Clock::now();
+        const qsizetype n = bareNames(b.bare, kind).size();
+        bareQt.push_back(msSince(t));
+        ratios.push_back(list.back() / bareQt.back());
+        t = Clock::now();
+        bareNamesBytes(b.bare, kind);
+        bareStd.push_back(msSince(t));
+        if (n != b.w->lstEk->ListCount())
+            b.fail("the list and the bare query disagree on the number of names");
+    }
+    b.requireQuiet("FillList");
+    if (listed(*b.w->lstEk) != bareNames(b.bare, kind))
+        b.fail("the list does not hold the names the bare query reads, in its order");
+    put("fill_rows", (long long)b.w->lstEk->ListCount());
+    put("fill_ms", median(list));
+    put("fill_base_ms", median(bareQt));
+    put("fill_ratio", median(ratios));
+    put("fill_base_std_ms", median(bareStd));
+}
+
+// The keys a user types: every prefix of a name, as it grows letter by letter,
+// half of them in lower case.
+QStringList typedKeys(const QStringList& names, size_t words)
+{
+    Rng rng(0x9e3779b97f4a7c15ull);
+    QStringList keys;
+    for (size_t i = 0; i < words; ++i) {
+        QString name = names.at(qsizetype(rng.below(size_t(names.size()))));
+        if (i % 2)
+            name = name.toLower();
+        for (qsizetype n = 1; n <= name.size(); ++n)
+            keys << name.left(n);
+    }
+    return keys;
+}
+
+// The first item whose folded beginning equals the folded key, item by item.
+long linearSearch(const ListItems& items, const QString& sKey)
+{
+    const QString key = foldName(sKey);
+    const qint64 n = items.ListCount();
+    for (qint64 i = 0; i < n; ++i) {
+        const QString item = items.List(i);
+        if (item.size() < key.size())
+            continue;
+        qsizetype j = 0;
+        for (; j < key.size(); ++j) {
+            const char16_t c = item[j].unicode();
+            if ((isFoldableLower(c) ? char16_t(c - 32) : c) != key[j].unicode())
+                break;
+        }
+        if (j == key.size())
+            return long(i);
+    }
+    return -1;
+}
+
+void measureSearch(Browse& b)
+{
+    const ListItems& items = *b.w->lstEk;
+    const QStringList keys = typedKeys(listed(*b.w->lstEk), 2000);
+    std::vector<long> found(size_t(keys.size()));
+    // By key length: 1, 2, 3, 4 and longer.
+    double byLength[5] = {};
+    long long countByLength[5] = {};
+    double total = 0;
+    double worst = 0;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const Clock::time_point t = Clock::now();
+        found[size_t(i)] = SearchList(items, keys[i]);
+        const double ms = msSince(t);
+        total += ms;
+        worst = std::max(worst, ms);
+        const size_t bucket = size_t(std::min<qsizetype>(keys[i].size(), 5) - 1);
+        byLength[bucket] += ms;
+        ++countByLength[bucket];
+    }
+    constexpr qsizetype kLinearKeys = 300;
+    const qsizetype step = keys.size() / kLinearKeys;
+    int mismatches = 0;
+    const Clock::time_point linearStart = Clock::now();
+    for (qsizetype i = 0; i < kLinearKeys; ++i)
+        mismatches += linearSearch(items, keys[i * step]) != found[size_t(i * step)];
+    const double linear = msSince(linearStart);
+    if (mismatches)
+        b.fail("SearchList and the linear scan found different items");
+    put("search_names", (long long)items.ListCount());
+    put("search_keys", (long long)keys.size());
+    put("search_us", total * 1000 / double(keys.size()));
+    put("search_worst_us", worst * 1000);
+    const char* const bucketKeys[] = {"search_len1_us", "search_len2_us", "search_len3_us", "search_len4_us",
+                                      "search_len5up_us"};
+    for (size_t k = 0; k < 5; ++k)
+        put(bucketKeys[k], countByLength[k] ? byLength[k] * 1000 / double(countByLength[k]) : 0.0);
+    put("search_base_us", linear * 1000 / double(kLinearKeys));
+    put("search_mismatches", (long long)mismatches);
+}
+
+// Full text the way the old engine had to find the members: a snapshot of the
+// whole member table searched with FindFirst/FindNext on the criterion.
+QString criterionScanFull(Recordset& rsDecl, Database& db, const QString& sName)
+{
+    rsDecl.Seek(QStringLiteral("="), sName);
+    if (rsDecl.NoMatch())
+        return QString();
+    QString s = rsDecl.Fields(QStringLiteral("fdFull")).toString() + QStringLiteral("\r\n");
+    const QString criterion =
+        QStringLiteral("fdTypeID = ") + rsDecl.Fields(QStringLiteral("fdTypeID")).toString();
+    std::unique_ptr<Recordset> m = db.OpenRecordset(QStringLiteral("tbMenb"), RecordsetType::Snapshot);
+    m->FindFirst(criterion);
+    while (!m->NoMatch()) {
+        s += m->Fields(QStringLiteral("fdFull")).toString() + QStringLiteral("\r\n");
+        m->FindNext(criterion);
+    }
+    m->Close();
+    return s + QStringLiteral("End Type");
+}
+
+QStringList pickDistinct(const QStringList& names, size_t count, uint64_t seed)
+{
+    Rng rng(seed);
+    std::vector<bool> taken(size_t(names.size()));
+    QStringList picked;
+    while (size_t(picked.size()) < std::min(count, taken.size())) {
+        const size_t i = rng.below(taken.size());
+        if (!taken[i]) {
+            taken[i] = true;
+            picked << names.at(qsizetype(i));
+        }
+    }
+    return picked;
+}
+
+void measureGetFull(Browse& b)
+{
+    b.fill(kKindType);
+    const QStringList types = pickDistinct(listed(*b.w->lstEk), 500, 7);
+    std::vector<QString> fast(size_t(types.size()));
+    std::vector<double> each;
+    for (qsizetype i = 0; i < types.size(); ++i) {
+        const Clock::time_point t = Clock::now();
+        fast[size_t(i)] = b.w->GetFull(types[i]);
+        each.push_back(msSince(t));
+    }
+    double total = 0;
+    for (double ms : each)
+        total += ms;
+
+    std::unique_ptr<Database> db = Database::OpenDatabase(b.dbPath);
+    std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbType"));
+    rs->setIndex(QStringLiteral("ixName"));
+    constexpr qsizetype kScans = 20;
+    int mismatches = 0;
+    const Clock::time_point scanStart = Clock::now();
+    for (qsizetype i = 0; i < kScans; ++i)
+        mismatches += criterionScanFull(*rs, *db, types[i]) != fast[size_t(i)];
+    const double scans = msSince(scanStart);
+    rs->Close();
+    db->Close();
+    if (mismatches)
+        b.fail("GetFull and the criterion scan built different texts");
+    b.requireQuiet("GetFull");
+    put("getfull_members", b.count("tbMenb"));
+    put("getfull_ms", total / double(types.size()));
+    put("getfull_median_ms", median(each));
+    put("getfull_worst_ms", *std::max_element(each.begin(), each.end()));
+    put("getfull_base_ms", scans / double(kScans));
+}
+
+void measureCopy(Browse& b, int kind, const char* prefix)
+{
+    b.w->setCboKindListIndex(kind); // empties lstDest and lists the kind, as a user's choice does
+    const QStringList chosen = pickDistinct(listed(*b.w->lstEk), 1000, 11);
+    for (const QString& name : chosen) {
+        b.w->setTxtInpText(name);
+        b.w->cmdAdd_Click();
+    }
+    if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps != 0)
+        b.fail("Add did not collect the chosen names");
+
+    std::unique_ptr<Database> db = Database::OpenDatabase(b.dbPath);
+    std::unique_ptr<Recordset> rs = db->OpenRecordset(kindTable(kind));
+    rs->setIndex(QStringLiteral("ixName"));
+    std::vector<double> copy, calls, ratios;
+    QString expected;
+    for (int r = 0; r < 5; ++r) {
+        b.platform.clipboard.clear();
+        Clock::time_point t = Clock::now();
+        b.w->cmdCpy_Click();
+        copy.push_back(msSince(t));
+        t = Clock::now();
+        QString all;
+        for (const QString& name : chosen)
+            all += GetFull(*rs, *db, kind, name) + QStringLiteral("\r\n");
+        calls.push_back(msSince(t));
+        ratios.push_back(copy.back() / calls.back());
+        expected = all;
+    }
+    rs->Close();
+    db->Close();
+    if (b.platform.clipboard != expected)
+        b.fail("Copy put other text on the clipboard than the names' full texts");
+    b.requireQuiet("Copy");
+    const std::string p(prefix);
+    put((p + "_entries").c_str(), (long long)b.w->lstDest->ListCount());
+    put((p + "_ms").c_str(), median(copy));
+    put((p + "_base_ms").c_str(), median(calls));
+    put((p + "_ratio").c_str(), median(ratios));
+}
+
+int browse(const QString& dbPath)
+{
+    Browse b;
+    b.dbPath = dbPath;
+    b.w = Main(b.platform, b.module, QCoreApplication::applicationDirPath());
+    if (!waitExposed(*b.w)) {
+        std::fputs("ek-bench-ui: the main window was never exposed\n", stderr);
+        return 3;
+    }
+    b.platform.fileNames << dbPath;
+    b.w->mFile_Click(0);
+    b.requireQuiet("open");
+    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &b.bare, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        std::fputs("ek-bench-ui: cannot open the database\n", stderr);
+        return 3;
+    }
+    int largest = 0;
+    for (int k = 1; k < 3; ++k) {
+        if (b.count(kTables[k]) > b.count(kTables[largest]))
+            largest = k;
+    }
+    put("fill_kind", (long long)largest);
+    measureFill(b, largest);
+    measureSearch(b);
+    measureGetFull(b);
+    measureCopy(b, kKindType, "copy");
+    measureCopy(b, kKindProcedure, "copy_proc");
+    sqlite3_close(b.bare);
+    b.w->close();
+    return b.failures == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kProgramName);
+    registerFontSubstitutes();
+    const QStringList args = QCoreApplication::arguments();
+    try {
+        if (args.size() == 4 && args[1] == QLatin1String("convert"))
+            return convert(args[2], args[3]);
+        if (args.size() == 3 && args[1] == QLatin1String("browse"))
+            return browse(args[2]);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ek-bench-ui: %s\n", e.what());
+        return 3;
+    }
+    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE | browse DBFILE\n", stderr);
+    return 2;
+}

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the benchmarks (Release, in build-bench/) and prints one table: each line a
+# measurement, its baseline measured in the same run, the ratio, and the target.
+#
+#   bash bench/run.sh
+#
+# Environment: EK_BENCH_BUILD (build folder, default build-bench under the repo),
+# EK_BENCH_RUNS (timed runs per whole-process figure, default 7).
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${EK_BENCH_BUILD:-$repo/build-bench}
+runs=${EK_BENCH_RUNS:-7}
+data=$build/bench-data
+bin=$build/bench
+cli=$build/src/ek-cli
+
+generator=()
+if [[ ! -f $build/CMakeCache.txt ]] && command -v ninja >/dev/null; then
+    generator=(-G Ninja)
+fi
+echo "Building the benchmarks in $build ..." >&2
+cmake -S "$repo" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DEK_BENCH=ON -DEK_TESTS=OFF >/dev/null
+cmake --build "$build" --parallel 2 --target ek-cli ek-bench-gen ek-bench-insert ek-bench-time ek-bench-ui \
+    ek-bench-start >/dev/null
+
+mkdir -p "$data/config" "$data/runtime"
+chmod 700 "$data/runtime"
+# The windows run offscreen, and nothing reads or writes the user's settings.
+export QT_QPA_PLATFORM=offscreen
+export XDG_CONFIG_HOME=$data/config
+export XDG_RUNTIME_DIR=$data/runtime
+cd "$data"
+
+step() { echo "  $*" >&2; }
+# Appends a timing's key=value pairs to results.txt under a prefix; a run that failed
+# is recorded there (failed=1), not fatal.
+timed() {
+    local prefix=$1
+    shift
+    "$bin/ek-bench-time" "$@" >timing.txt || true
+    tr ' ' '\n' <timing.txt | grep '=' | sed "s/^/${prefix}_/" >>results.txt || true
+}
+
+echo "Generating the input files ..." >&2
+"$bin/ek-bench-gen" lines 100000 convert.txt
+"$bin/ek-bench-gen" browse browse.txt
+"$bin/ek-bench-gen" bytes 200000000 big.txt
+
+notes=()
+: >results.txt
+# Other work on the machine slows every figure; the ratios suffer least.
+load=$(cut -d' ' -f1 /proc/loadavg)
+
+step "1. ek-cli convert against the bare SQLite insert ($runs runs each, in turn)"
+timed m1 -n "$runs" -- "$cli" convert convert.txt cli.db --vs "$bin/ek-bench-insert" convert.txt bare.db
+if ! "$bin/ek-bench-insert" --same cli.db bare.db; then
+    echo "m1_invalid=1" >>results.txt
+    notes+=("1: ek-cli and the bare insert did not store the same rows.")
+fi
+
+step "2. conversion with the progress window against ek-cli convert ($runs runs each, in turn)"
+timed m2 -n "$runs" -- "$bin/ek-bench-ui" convert convert.txt gui.db --vs "$cli" convert convert.txt cli.db
+if ! "$bin/ek-bench-insert" --same gui.db cli.db; then
+    echo "m2_invalid=1" >>results.txt
+    notes+=("2: the window's conversion and ek-cli did not store the same rows.")
+fi
+
+step "3. peak memory converting a 200 MB file (one run)"
+timed m3 -n 1 -w 0 -- "$cli" convert big.txt big.db
+timed m3v -n 3 -w 1 -- "$cli" --version
+# 500 MB on disk otherwise; both are made again in seconds.
+rm -f big.txt big.db big.db-journal
+
+step "4-7. listing, SearchList, GetFull and Copy in the main window"
+if ! "$cli" convert browse.txt browse.db >/dev/null; then
+    echo "ui_invalid=1" >>results.txt
+    notes+=("4-7: ek-cli did not store every line of browse.txt.")
+fi
+if ! "$bin/ek-bench-ui" browse browse.db | sed 's/^/ui_/' >>results.txt; then
+    echo "ui_invalid=1" >>results.txt
+    notes+=("4-7: the main window did not give the results its baselines give (see above).")
+fi
+
+step "8. start-up to the main window shown, against an empty window"
+timed m8 -n 11 -w 2 -- "$bin/ek-bench-start" ek --vs "$bin/ek-bench-start" bare
+
+echo >&2
+echo "Ek benchmarks, $(date '+%Y-%m-%d %H:%M %Z'); $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- |
+    sed 's/^ *//'), $(awk '/MemTotal/ {printf "%.0f GB RAM", $2 / 1048576}' /proc/meminfo); load average at the start $load"
+echo "Source: $(git -C "$repo" describe --always --dirty 2>/dev/null || echo 'not a git checkout')"
+echo
+awk -F= -v runs="$runs" '
+    { v[$1] = $2 }
+    function row(n, what, value, base, ratio, target, ok, invalid) {
+        verdict = invalid ? "INVALID" : (ok ? "PASS" : "FAIL")
+        printf "| %s | %s | %s | %s | %s | %s | %s |\n", n, what, value, base, ratio, target, verdict
+        failed += verdict != "PASS"
+    }
+    function commas(n,    s) {
+        s = sprintf("%d", n)
+        while (s ~ /[0-9][0-9][0-9][0-9]/) sub(/[0-9][0-9][0-9]($|,)/, ",&", s)
+        return s
+    }
+    function ms(x) { return x >= 100 ? sprintf("%.0f ms", x) : x >= 10 ? sprintf("%.1f ms", x) : sprintf("%.2f ms", x) }
+    function us(x) { return x >= 100 ? sprintf("%.0f µs", x) : sprintf("%.1f µs", x) }
+    function mb(kb) { return sprintf("%.1f MB", kb / 1024) }
+    # A figure that never arrived is no pass.
+    function missing(k) { return v[k] == "" }
+    function div(a, b) { return b > 0 ? a / b : 0 }
+    function x(r) { return r >= 0.1 ? sprintf("%.2fx", r) : sprintf("%.3fx", r) }
+    END {
+        print "| # | measurement | value | baseline (same run) | ratio | target | result |"
+        print "|---|---|---|---|---|---|---|"
+        row(1, "convert a 100,000-line file: `ek-cli convert`, whole process, median of " runs,
+            ms(v["m1_a_ms"]), ms(v["m1_b_ms"]) " bare SQLite insert, one transaction",
+            x(v["m1_ratio"]), "≤ 1.5x", v["m1_ratio"] <= 1.5, v["m1_invalid"] || v["m1_failed"] || missing("m1_ratio"))
+        row(2, "the same conversion from the main window, progress window shown (offscreen), whole process",
+            ms(v["m2_a_ms"]), ms(v["m2_b_ms"]) " `ek-cli convert`",
+            x(v["m2_ratio"]), "≤ 1.2x", v["m2_ratio"] <= 1.2, v["m2_invalid"] || v["m2_failed"] || missing("m2_ratio"))
+        row(3, "peak resident memory converting a 200 MB file with `ek-cli` (" sprintf("%.0f s", v["m3_a_ms"] / 1000) ")",
+            mb(v["m3_a_rss_kb"]), mb(v["m3v_a_rss_kb"]) " `ek-cli --version`",
+            x(div(v["m3_a_rss_kb"], v["m3v_a_rss_kb"])), "< 100 MB", v["m3_a_rss_kb"] < 100 * 1024, v["m3_failed"] || missing("m3_a_rss_kb"))
+        row(4, "list the largest kind (" commas(v["ui_fill_rows"]) " names) into lstEk: `FillList` + first paint, median of 5",
+            ms(v["ui_fill_ms"]), ms(v["ui_fill_base_ms"]) " bare SELECT in index order into a QStringList",
+            x(v["ui_fill_ratio"]), "≤ 2x", v["ui_fill_ratio"] <= 2, v["ui_invalid"] || missing("ui_fill_ratio"))
+        row(5, "one `SearchList` call on " commas(v["ui_search_names"]) " names, mean over " commas(v["ui_search_keys"]) " typed prefixes",
+            us(v["ui_search_us"]), us(v["ui_search_base_us"]) " linear scan",
+            x(div(v["ui_search_us"], v["ui_search_base_us"])), "< 20 µs", v["ui_search_us"] < 20, v["ui_invalid"] || missing("ui_search_us"))
+        row(6, "`GetFull` of a record type, " commas(v["ui_getfull_members"]) " member rows, mean of 500",
+            ms(v["ui_getfull_ms"]), ms(v["ui_getfull_base_ms"]) " criterion scan (FindFirst/FindNext)",
+            x(div(v["ui_getfull_ms"], v["ui_getfull_base_ms"])), "< 1 ms", v["ui_getfull_ms"] < 1, v["ui_invalid"] || missing("ui_getfull_ms"))
+        row(7, "Copy of " commas(v["ui_copy_entries"]) " selected record types (`cmdCpy_Click`), median of 5",
+            ms(v["ui_copy_ms"]), ms(v["ui_copy_base_ms"]) " 1,000 `GetFull` calls",
+            x(v["ui_copy_ratio"]), "< 100 ms", v["ui_copy_ms"] < 100, v["ui_invalid"] || missing("ui_copy_ms"))
+        row("7b", "Copy of " commas(v["ui_copy_proc_entries"]) " selected functions (`cmdCpy_Click`), median of 5",
+            ms(v["ui_copy_proc_ms"]), ms(v["ui_copy_proc_base_ms"]) " 1,000 `GetFull` calls",
+            x(v["ui_copy_proc_ratio"]), "< 100 ms", v["ui_copy_proc_ms"] < 100, v["ui_invalid"] || missing("ui_copy_proc_ms"))
+        row(8, "start-up to the main window shown (offscreen), whole process, median of 11",
+            ms(v["m8_a_ms"]), ms(v["m8_b_ms"]) " bare QApplication + empty QWidget",
+            x(v["m8_ratio"]), "< 300 ms", v["m8_a_ms"] < 300, v["m8_failed"] || missing("m8_a_ms"))
+        printf "\nSearchList by key length: 1: %s, 2: %s, 3: %s, 4: %s, 5 and more: %s; slowest call %s.\n",
+            us(v["ui_search_len1_us"]), us(v["ui_search_len2_us"]), us(v["ui_search_len3_us"]),
+            us(v["ui_search_len4_us"]), us(v["ui_search_len5up_us"]), us(v["ui_search_worst_us"])
+        printf "GetFull of a record type: median %s, slowest %s.\n", ms(v["ui_getfull_median_ms"]), ms(v["ui_getfull_worst_ms"])
+        exit (failed > 0 ? 1 : 0)
+    }' results.txt && status=0 || status=$?
+for n in "${notes[@]}"; do
+    echo "Invalid: $n"
+done
+exit "$status"

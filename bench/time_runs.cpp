@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+// Times whole processes from outside: wall time from fork to reaping, and the peak
+// resident memory the kernel accounted to the child. With a second command the two
+// run in turn, A B A B ..., and the ratio is taken pair by pair, so a machine that
+// speeds up or slows down during the run shifts both sides alike.
+//
+//   ek-bench-time [-n RUNS] [-w WARMUPS] -- A [ARGS...] [--vs B [ARGS...]]
+//
+// Prints one line of key=value pairs: a_ms, a_min_ms, a_max_ms, a_rss_kb, and with
+// B also b_ms, b_min_ms, b_max_ms, b_rss_kb, ratio (median of A/B per pair). Exit
+// status 1 when any run did not exit with status 0.
+namespace {
+
+struct Run
+{
+    double ms = 0;
+    long rssKb = 0;
+    int status = 0;
+};
+
+double now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+Run runOnce(const std::vector<char*>& argv)
+{
+    const double start = now();
+    const pid_t pid = fork();
+    if (pid < 0) {
+        std::perror("fork");
+        std::exit(2);
+    }
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0) {
+        if (errno != EINTR) {
+            std::perror("wait4");
+            std::exit(2);
+        }
+    }
+    Run r;
+    r.ms = now() - start;
+    r.rssKb = usage.ru_maxrss;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return r;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+void report(const char* side, const std::vector<Run>& runs)
+{
+    std::vector<double> ms;
+    long rss = 0;
+    for (const Run& r : runs) {
+        ms.push_back(r.ms);
+        rss = std::max(rss, r.rssKb);
+    }
+    std::printf("%s_ms=%.1f %s_min_ms=%.1f %s_max_ms=%.1f %s_rss_kb=%ld ", side, median(ms), side,
+                *std::min_element(ms.begin(), ms.end()), side, *std::max_element(ms.begin(), ms.end()), side,
+                rss);
+}
+
+[[noreturn]] void usage()
+{
+    std::fputs("usage: ek-bench-time [-n RUNS] [-w WARMUPS] -- A [ARGS...] [--vs B [ARGS...]]\n", stderr);
+    std::exit(2);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    int runs = 5;
+    int warmups = 1;
+    int i = 1;
+    for (; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0) {
+            ++i;
+            break;
+        }
+        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc)
+            runs = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "-w") == 0 && i + 1 < argc)
+            warmups = std::atoi(argv[++i]);
+        else
+            usage();
+    }
+    std::vector<char*> a;
+    std::vector<char*> b;
+    bool inB = false;
+    for (; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--vs") == 0 && !inB) {
+            inB = true;
+            continue;
+        }
+        (inB ? b : a).push_back(argv[i]);
+    }
+    if (a.empty() || (inB && b.empty()) || runs < 1 || warmups < 0)
+        usage();
+    a.push_back(nullptr);
+    b.push_back(nullptr);
+
+    bool failed = false;
+    for (int w = 0; w < warmups; ++w) {
+        failed |= runOnce(a).status != 0;
+        if (inB)
+            failed |= runOnce(b).status != 0;
+    }
+    std::vector<Run> ra;
+    std::vector<Run> rb;
+    std::vector<double> ratios;
+    for (int r = 0; r < runs; ++r) {
+        ra.push_back(runOnce(a));
+        failed |= ra.back().status != 0;
+        if (inB) {
+            rb.push_back(runOnce(b));
+            failed |= rb.back().status != 0;
+            ratios.push_back(ra.back().ms / rb.back().ms);
+        }
+    }
+    report("a", ra);
+    if (inB) {
+        report("b", rb);
+        std::printf("ratio=%.3f ", median(ratios));
+    }
+    std::printf("failed=%d\n", failed ? 1 : 0);
+    return failed ? 1 : 0;
+}
