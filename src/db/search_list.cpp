@@ -29,7 +29,10 @@ public:
     {
     }
     // Positions at or beyond the end read as the empty text.
-    int compareAt(qint64 i) const { return comparePrefix(m_items.ListView(i), m_key); }
+    int compareAt(qint64 i) const
+    {
+        return comparePrefix(i < m_items.ListCount() ? m_items.ListView(i) : QStringView(), m_key);
+    }
 
 private:
     const ListItems& m_items;

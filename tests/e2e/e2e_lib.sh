@@ -211,8 +211,10 @@ e2e_start_ek()
         cd "$E2E_TMP/work" || exit 1
         QT_QPA_PLATFORM=xcb "$ek" >"$E2E_TMP/ek.log" 2>&1 &
         printf '%s\n' $! >"$E2E_TMP/ek.pid"
-        wait $!
-        printf '%s\n' $? >"$E2E_TMP/ek.rc"
+        # set -e reaches into this subshell: a failing ek must not end it unrecorded.
+        rc=0
+        wait $! || rc=$?
+        printf '%s\n' "$rc" >"$E2E_TMP/ek.rc"
     ) &
     e2e_poll "$E2E_WAIT" "ek to start" e2e_ek_started
     EK_PID=$(<"$E2E_TMP/ek.pid")

@@ -1,0 +1,451 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "convert_text.h"
+#include "cp932.h"
+#include "database.h"
+#include "db_error.h"
+#include "fuzz_check.h"
+#include "get_full.h"
+#include "line_reader.h"
+#include "make_db.h"
+#include "name_fold.h"
+#include "recordset.h"
+#include "search_list.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QHash>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <map>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// One directory per process: creating it for every input would cost more than the
+// conversion of a small one.
+struct Scratch
+{
+    Scratch()
+        : dir(QDir::tempPath() + QStringLiteral("/ek-convert-fuzz-XXXXXX"))
+        , text(dir.filePath(QStringLiteral("in.txt")))
+        , db(dir.filePath(QStringLiteral("out.db")))
+    {
+        if (!dir.isValid()) {
+            std::fprintf(stderr, "cannot create a scratch directory under %s\n",
+                         QDir::tempPath().toUtf8().constData());
+            std::abort();
+        }
+    }
+    QTemporaryDir dir;
+    QString text;
+    QString db;
+};
+
+Scratch& scratch()
+{
+    static Scratch s;
+    return s;
+}
+
+void writeInput(const QString& path, const uint8_t* data, size_t size)
+{
+    std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
+    FUZZ_CHECK(f != nullptr, path);
+    FUZZ_CHECK(size == 0 || std::fwrite(data, 1, size, f) == size, path);
+    FUZZ_CHECK(std::fclose(f) == 0, path);
+}
+
+// Never cancels, and holds the converter to its side of the progress contract.
+class CheckedProgress : public ConvertProgress
+{
+public:
+    void Init(qint64 lMax) override
+    {
+        FUZZ_CHECK(inits == 0 && positions.isEmpty(), QString());
+        ++inits;
+        max = lMax;
+    }
+    bool Cancel(qint64 lNewValue) override
+    {
+        FUZZ_CHECK(inits == 1 && terms == 0, QString());
+        positions.append(lNewValue);
+        return false;
+    }
+    void Term() override { ++terms; }
+
+    qint64 max = -1;
+    QList<qint64> positions;
+    int inits = 0;
+    int terms = 0;
+};
+
+// The lines as a reader of the file must see them, worked out independently of
+// LineReader: CR LF, CR and LF each end a line, and a final break starts nothing.
+QList<QByteArray> rawLines(const uint8_t* data, size_t size)
+{
+    QList<QByteArray> lines;
+    size_t begin = 0;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] != '\r' && data[i] != '\n')
+            continue;
+        lines.append(QByteArray(reinterpret_cast<const char*>(data + begin), qsizetype(i - begin)));
+        if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n')
+            ++i;
+        begin = i + 1;
+    }
+    if (begin < size)
+        lines.append(QByteArray(reinterpret_cast<const char*>(data + begin), qsizetype(size - begin)));
+    return lines;
+}
+
+// Hands out at most a few bytes per read, the way a pipe or a network file may,
+// so that every line break in the input eventually falls on a refill boundary.
+class TrickleDevice : public QIODevice
+{
+public:
+    TrickleDevice(const QByteArray& data, qint64 step)
+        : m_data(data)
+        , m_step(step)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+    qint64 largestRead = 0;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 n = std::min({maxSize, m_step, qint64(m_data.size()) - m_at});
+        memcpy(data, m_data.constData() + m_at, size_t(n));
+        m_at += n;
+        largestRead = std::max(largestRead, n);
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_step;
+    qint64 m_at = 0;
+};
+
+void checkReader(QIODevice& device, const QList<QByteArray>& expected, const char* how)
+{
+    LineReader reader(device);
+    QByteArrayView line;
+    qsizetype i = 0;
+    while (reader.next(line)) {
+        FUZZ_CHECK(i < expected.size(),
+                   QLatin1String(how) + QStringLiteral(": extra line ") + QString::number(i));
+        FUZZ_CHECK(line == expected[i], QLatin1String(how) + QStringLiteral(": line ") + QString::number(i));
+        ++i;
+    }
+    FUZZ_CHECK(i == expected.size(), QLatin1String(how) + QStringLiteral(": lines ") + QString::number(i));
+    FUZZ_CHECK(!reader.failed(), QLatin1String(how));
+}
+
+// The conversion reads small inputs in one gulp; these feed the same bytes through
+// the reader in trickles and behind a prefix that pushes them across its 64 KiB
+// buffer, so refills, a CR LF split over two reads and a line that outgrows the
+// buffer are all reached.
+void checkLineReader(const uint8_t* data, size_t size, const QList<QByteArray>& expected)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    for (qint64 step : {1, 3}) {
+        TrickleDevice device(bytes, step);
+        checkReader(device, expected, step == 1 ? "one byte a read" : "three bytes a read");
+        FUZZ_CHECK(device.largestRead <= step, QString::number(device.largestRead));
+    }
+    constexpr qsizetype kBuffer = 64 * 1024;
+    const qsizetype shift = size > 0 ? data[0] % 4 : 0;
+    for (const char* end : {"\r", ""}) {
+        // With a break, the prefix is a line of its own and the input straddles the
+        // first refill; without one, the first line is longer than the buffer.
+        QByteArray padded = QByteArray(kBuffer - 1 - shift, 'x') + end + bytes;
+        const QList<QByteArray> lines =
+            rawLines(reinterpret_cast<const uint8_t*>(padded.constData()), size_t(padded.size()));
+        QBuffer buffer(&padded);
+        buffer.open(QIODevice::ReadOnly);
+        checkReader(buffer, lines, *end ? "behind a line" : "behind a long start");
+    }
+}
+
+// What is left of each line once decoded and its comment cut, one per line read.
+QStringList statementLines(const QList<QByteArray>& raw)
+{
+    Cp932Decoder decoder;
+    QStringList out;
+    for (const QByteArray& line : raw) {
+        QString s = decoder.decode(line.constData(), line.size());
+        FUZZ_CHECK(s.size() <= line.size(), describe(s));
+        FUZZ_CHECK(!s.contains(u'\r') && !s.contains(u'\n'), describe(s));
+        const qsizetype comment = s.indexOf(u'\'');
+        if (comment >= 0)
+            s.truncate(comment);
+        out.append(s);
+    }
+    return out;
+}
+
+QStringList nonEmpty(const QStringList& lines)
+{
+    QStringList out;
+    for (const QString& s : lines) {
+        if (!s.isEmpty())
+            out.append(s);
+    }
+    return out;
+}
+
+struct Row
+{
+    QString name;
+    QString full;
+    QVariant typeId;
+};
+
+QList<Row> readRows(Recordset& rs, bool named, bool typed)
+{
+    QList<Row> rows;
+    while (!rs.Eof()) {
+        Row r;
+        if (named)
+            r.name = rs.Fields(QStringLiteral("fdName")).toString();
+        r.full = rs.Fields(QStringLiteral("fdFull")).toString();
+        if (typed)
+            r.typeId = rs.Fields(QStringLiteral("fdTypeID"));
+        rows.append(r);
+        rs.MoveNext();
+    }
+    return rows;
+}
+
+// Every stored row came from a line of the file, and rows keep the file's order.
+void checkSubsequence(const QList<Row>& rows, const QStringList& lines, const char* table)
+{
+    qsizetype at = 0;
+    for (const Row& r : rows) {
+        while (at < lines.size() && lines[at] != r.full)
+            ++at;
+        FUZZ_CHECK(at < lines.size(), QLatin1String(table) + u' ' + describe(r.full));
+        ++at;
+    }
+}
+
+void checkStoredName(int kind, const Row& r)
+{
+    const QString upper = foldName(r.full);
+    FUZZ_CHECK(!r.name.isEmpty(), describe(r.full));
+    qsizetype start = 0;
+    qsizetype end = r.full.size();
+    if (kind == kKindConstant) {
+        FUZZ_CHECK(upper.startsWith(QLatin1String("PUBLIC CONST ")), describe(r.full));
+        start = 13;
+        end = upper.indexOf(QLatin1String(" ="));
+    } else if (kind == kKindProcedure) {
+        FUZZ_CHECK(upper.startsWith(QLatin1String("DECLARE FUNCTION ")) ||
+                       upper.startsWith(QLatin1String("DECLARE SUB ")),
+                   describe(r.full));
+        start = upper.startsWith(QLatin1String("DECLARE SUB ")) ? 12 : 17;
+        end = upper.indexOf(QLatin1String(" LIB "));
+    } else {
+        FUZZ_CHECK(upper.startsWith(QLatin1String("TYPE ")), describe(r.full));
+        start = 5;
+    }
+    FUZZ_CHECK(end >= start && r.full.mid(start, end - start) == r.name,
+               describe(r.name) + QStringLiteral(" in ") + describe(r.full));
+}
+
+bool hasFoldedPrefix(const QString& item, const QString& key)
+{
+    return foldName(QStringView(item).left(key.size())) == foldName(key);
+}
+
+QString lowerAscii(const QString& s)
+{
+    QString out = s;
+    for (QChar& c : out) {
+        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
+            c = QChar(char16_t(c.unicode() + (u'a' - u'A')));
+    }
+    return out;
+}
+
+// The list is in name order (checked before), so the first match is the only match
+// whose predecessor does not match.
+void checkSearch(const QStringList& names, const QString& key)
+{
+    StringListItems items(names);
+    const long at = SearchList(items, key);
+    if (key.isEmpty()) {
+        FUZZ_CHECK(at == -1, describe(key));
+        return;
+    }
+    FUZZ_CHECK(at >= 0 && at < names.size(), describe(key) + QStringLiteral(" -> ") + QString::number(at));
+    FUZZ_CHECK(hasFoldedPrefix(names[at], key),
+               describe(key) + QStringLiteral(" found ") + describe(names[at]));
+    FUZZ_CHECK(at == 0 || !hasFoldedPrefix(names[at - 1], key),
+               describe(key) + QStringLiteral(" also before ") + QString::number(at));
+}
+
+struct Members
+{
+    std::map<qint64, QString> bodies; // type number -> member lines, each ending in CR LF
+};
+
+void checkKind(Database& db, int kind, const QList<Row>& stored, const Members& members)
+{
+    const QString table = kindTable(kind);
+    std::unique_ptr<Recordset> rs = db.OpenRecordset(table);
+    rs->setIndex(QStringLiteral("ixName"));
+    const QList<Row> listed = readRows(*rs, true, kind == kKindType);
+    FUZZ_CHECK(listed.size() == stored.size(), table);
+
+    QStringList names;
+    QHash<QString, QString> firstFull; // folded name -> what Seek must land on
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        const QString folded = foldName(listed[i].name);
+        if (i > 0) {
+            const int c = compareCodePoints(foldName(listed[i - 1].name), folded);
+            // The index order and the fold with code point order must agree, or the
+            // bisection in SearchList walks off the names it is looking for.
+            FUZZ_CHECK(c < 0 || (c == 0 && kind != kKindType),
+                       describe(listed[i - 1].name) + QStringLiteral(" before ") + describe(listed[i].name));
+        }
+        if (!firstFull.contains(folded)) {
+            QString expected = listed[i].full;
+            if (kind == kKindType) {
+                const auto body = members.bodies.find(listed[i].typeId.toLongLong());
+                expected += kCrLf;
+                if (body != members.bodies.end())
+                    expected += body->second;
+                expected += QStringLiteral("End Type");
+            }
+            firstFull.insert(folded, expected);
+        }
+        names.append(listed[i].name);
+    }
+
+    for (const QString& name : std::as_const(names)) {
+        const QString expected = firstFull.value(foldName(name));
+        FUZZ_CHECK(GetFull(*rs, db, kind, name) == expected, table + u' ' + describe(name));
+        FUZZ_CHECK(GetFull(*rs, db, kind, lowerAscii(name)) == expected, table + u' ' + describe(name));
+        if (kind == kKindType)
+            FUZZ_CHECK(expected.endsWith(QLatin1String("End Type")), describe(expected));
+
+        const QString missing = name + QChar(0xFFFF);
+        if (!firstFull.contains(foldName(missing)))
+            FUZZ_CHECK(GetFull(*rs, db, kind, missing).isEmpty(), table + u' ' + describe(missing));
+
+        checkSearch(names, name);
+        checkSearch(names, lowerAscii(name));
+        checkSearch(names, name.left(1));
+        checkSearch(names, name.left(name.size() / 2));
+        checkSearch(names, name.left(name.size() - 1));
+    }
+    rs->Close();
+}
+
+void checkDatabase(const QString& path, const ConvertResult& result, const QStringList& lines)
+{
+    std::unique_ptr<Database> db = Database::OpenDatabase(path);
+    QList<Row> stored[3];
+    for (int kind = kKindConstant; kind <= kKindType; ++kind) {
+        std::unique_ptr<Recordset> rs = db->OpenRecordset(kindTable(kind));
+        stored[kind] = readRows(*rs, true, kind == kKindType);
+        rs->Close();
+        checkSubsequence(stored[kind], lines, "stored");
+        for (const Row& r : std::as_const(stored[kind]))
+            checkStoredName(kind, r);
+    }
+    FUZZ_CHECK(stored[kKindConstant].size() == result.constants, QString::number(result.constants));
+    FUZZ_CHECK(stored[kKindProcedure].size() == result.procedures, QString::number(result.procedures));
+    FUZZ_CHECK(stored[kKindType].size() == result.types, QString::number(result.types));
+
+    std::unique_ptr<Recordset> menb = db->OpenRecordset(QStringLiteral("tbMenb"));
+    const QList<Row> memberRows = readRows(*menb, false, true);
+    menb->Close();
+    FUZZ_CHECK(memberRows.size() == result.members, QString::number(result.members));
+    checkSubsequence(memberRows, lines, "tbMenb");
+
+    // Type numbers only ever grow through the file, for headers and members alike.
+    qint64 previous = 0;
+    for (const Row& r : std::as_const(stored[kKindType])) {
+        FUZZ_CHECK(r.typeId.isValid() && r.typeId.toLongLong() >= previous, describe(r.full));
+        previous = r.typeId.toLongLong();
+    }
+    Members members;
+    previous = 0;
+    for (const Row& r : memberRows) {
+        FUZZ_CHECK(r.typeId.isValid() && r.typeId.toLongLong() >= previous, describe(r.full));
+        previous = r.typeId.toLongLong();
+        members.bodies[previous] += r.full + kCrLf;
+    }
+
+    for (int kind = kKindConstant; kind <= kKindType; ++kind)
+        checkKind(*db, kind, stored[kind], members);
+    db->Close();
+}
+
+void checkResult(const ConvertResult& result, const CheckedProgress& progress, const QList<QByteArray>& raw,
+                 const QStringList& lines, qint64 size)
+{
+    FUZZ_CHECK(!result.cancelled, QString());
+    FUZZ_CHECK(result.lines == raw.size(),
+               QString::number(result.lines) + u'/' + QString::number(raw.size()));
+    FUZZ_CHECK(progress.inits == 1 && progress.terms == 1, QString());
+    FUZZ_CHECK(progress.max == size, QString::number(progress.max));
+    FUZZ_CHECK(progress.positions.size() == raw.size(), QString::number(progress.positions.size()));
+    qint64 position = 0;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        position += raw[i].size() + 2;
+        FUZZ_CHECK(progress.positions[i] == position, QString::number(i));
+    }
+    const qint64 handled = result.constants + result.procedures + result.types + result.members;
+    FUZZ_CHECK(handled + result.skippedCount <= nonEmpty(lines).size(), QString::number(handled));
+    FUZZ_CHECK(result.skipped.size() == std::min<qint64>(result.skippedCount, ConvertResult::kSkippedKept),
+               QString::number(result.skipped.size()));
+    qint64 lastLine = 0;
+    for (const SkippedLine& s : result.skipped) {
+        FUZZ_CHECK(s.lineNumber > lastLine && s.lineNumber <= result.lines, QString::number(s.lineNumber));
+        FUZZ_CHECK(lines[s.lineNumber - 1] == s.text, describe(s.text));
+        lastLine = s.lineNumber;
+    }
+}
+
+void runOne(const uint8_t* data, size_t size)
+{
+    Scratch& s = scratch();
+    writeInput(s.text, data, size);
+    MakeDb(s.db);
+    CheckedProgress progress;
+    const ConvertResult result = ConvertText(s.text, s.db, progress);
+    const QList<QByteArray> raw = rawLines(data, size);
+    checkLineReader(data, size, raw);
+    const QStringList lines = statementLines(raw);
+    checkResult(result, progress, raw, lines, qint64(size));
+    checkDatabase(s.db, result, nonEmpty(lines));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // Any fault here is a finding: the paths are valid and the disk has room, so the
+    // conversion and the reads after it must not fail whatever the bytes are.
+    try {
+        runOne(data, size);
+    } catch (const DbError& e) {
+        fuzzFail(__FILE__, __LINE__, "no DbError",
+                 QString::number(e.number()) + u' ' + e.path() + u' ' + e.detail());
+    } catch (const std::exception& e) {
+        fuzzFail(__FILE__, __LINE__, "no exception", QString::fromUtf8(e.what()));
+    }
+    return 0;
+}
