@@ -208,6 +208,19 @@ void FileMenuTest::reopenOfAVanishedFileIsReported()
     QVERIFY(f.module.sDbName.isEmpty());
     QVERIFY(!QFile::exists(f.path(QStringLiteral("gone.mdb"))));
     QVERIFY(w.mFile[3]->isVisible());
+
+    // The open database itself vanishes: Reopen reports it and lists nothing anew.
+    const QString db = f.makeDatabase(procLines(QStringLiteral("P"), 3));
+    f.open(db);
+    QVERIFY(QFile::remove(db));
+    f.fake.pointerHistory.clear();
+    w.mFile[3]->trigger();
+    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3024"));
+    // Only the open showed the hourglass; no fill followed it.
+    QCOMPARE(f.fake.pointerHistory.count(Pointer::Hourglass), 1);
+    QCOMPARE(w.lstEk->ListCount(), 3);
+    QCOMPARE(f.module.sDbName, db);
 }
 
 void FileMenuTest::pathWithAmpersandIsShownAndReopenedExactly()

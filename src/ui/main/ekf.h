@@ -91,7 +91,7 @@ private:
     void connectEvents();
     void guarded(const std::function<void()>& handler);
     void showRemembered();
-    void openDatabase(const QString& path);
+    bool openDatabase(const QString& path);
     void convertCommand();
     bool refuseWhileConverting();
     void closeDatabaseAt(const QString& path);

@@ -99,8 +99,7 @@ void Ekf::mFile_Click(int Index)
         const QString path = FileDlg(kMdb);
         if (path.isEmpty() || path == m.sDbName)
             return;
-        openDatabase(path);
-        if (m.sDbName != path)
+        if (!openDatabase(path))
             return;
         FillList();
         m_platform.saveSetting(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name"),
@@ -116,9 +115,7 @@ void Ekf::mFile_Click(int Index)
     case 3: {
         if (refuseWhileConverting())
             return;
-        const QString path = rememberedCaption();
-        openDatabase(path);
-        if (m.sDbName != path)
+        if (!openDatabase(rememberedCaption()))
             return;
         FillList();
         break;
@@ -141,7 +138,7 @@ bool Ekf::refuseWhileConverting()
 
 // Opens path as dbDecl. On failure the user is told why, the database open before
 // stays, and sDbName goes back, so that choosing the same path again tries again.
-void Ekf::openDatabase(const QString& path)
+bool Ekf::openDatabase(const QString& path)
 {
     const QString previous = m.sDbName;
     m.sDbName = path;
@@ -150,10 +147,12 @@ void Ekf::openDatabase(const QString& path)
         std::shared_ptr<Database> db = Database::OpenDatabase(path);
         m.dbDecl = std::move(db);
         m_platform.setMousePointer(Pointer::Default);
+        return true;
     } catch (const DbError& e) {
         m.sDbName = previous;
         reportDbError(m_platform, e);
         m_platform.setMousePointer(Pointer::Default);
+        return false;
     }
 }
 
