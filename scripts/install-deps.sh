@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6
     libsqlite3-dev sqlite3
     fonts-ipafont-gothic

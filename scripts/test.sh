@@ -7,6 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 jobs=$(nproc)
 
+echo "== format"
+bash "$root/scripts/check-format.sh"
+
 echo "== build and test"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEK_TESTS=ON >/dev/null
 cmake --build "$root/build"
