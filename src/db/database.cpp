@@ -47,7 +47,13 @@ constexpr int kBusyTimeoutMs = 1000;
 sqlite3* openHandle(const QString& path, int flags)
 {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+#ifdef _WIN32
+    // SQLite takes UTF-8 file names on Windows, not the ANSI code page.
+    const QByteArray name = path.toUtf8();
+#else
+    const QByteArray name = QFile::encodeName(path);
+#endif
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         sqlite3_close(db);

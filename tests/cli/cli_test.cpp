@@ -48,6 +48,7 @@ private slots:
     void convertsTheSampleCompletely();
     void linesNotStoredGiveStatusOneWithLineNumbers();
     void convertRefusesToOverwriteItsOwnInput();
+    void interruptedConvertKeepsAValidDatabase();
     void convertOfAMissingTextLeavesTheTargetAlone();
     void listPrintsNamesInIndexOrder();
     void kindsHaveSeveralSpellings_data();
@@ -141,6 +142,25 @@ void CliTest::convertRefusesToOverwriteItsOwnInput()
     const Run viaDots = cli({QStringLiteral("convert"), text, m_dir.path() + QStringLiteral("/./self.txt")});
     QCOMPARE(viaDots.status, Cli::kFailed);
     QCOMPARE(readBytes(text), before);
+}
+
+void CliTest::interruptedConvertKeepsAValidDatabase()
+{
+    // Ctrl+C arrived before the first line: nothing is stored, the file is still ours.
+    const std::atomic<bool> interrupted{true};
+    Cli::Options options;
+    options.interrupted = &interrupted;
+    const QString db = m_dir.filePath(QStringLiteral("stopped.mdb"));
+    QByteArray out;
+    QByteArray err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    QCOMPARE(Cli::run({QStringLiteral("convert"), samplePath(), db}, outStream, errStream, options),
+             Cli::kInterrupted);
+    errStream.flush();
+    QVERIFY2(u8(err).contains(db), err.constData());
+    QCOMPARE(sqlColumn(db, QStringLiteral("SELECT count(*) FROM tbCnst")), QStringList{QStringLiteral("0")});
+    QCOMPARE(cli({QStringLiteral("list"), db, QStringLiteral("type")}).status, Cli::kOk);
 }
 
 void CliTest::convertOfAMissingTextLeavesTheTargetAlone()
