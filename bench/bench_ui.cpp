@@ -307,7 +307,7 @@ void measureSearch(Browse& b)
     put("search_mismatches", (long long)mismatches);
 }
 
-// Full text the way the old engine had to find the members: a snapshot of the
+// Full text found by a criterion scan, without the member index: a snapshot of the
 // whole member table searched with FindFirst/FindNext on the criterion.
 QString criterionScanFull(Recordset& rsDecl, Database& db, const QString& sName)
 {

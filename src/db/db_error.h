@@ -7,7 +7,7 @@
 #include <string>
 
 // What went wrong, independent of wording: the windows and the CLI turn it into
-// Japanese text. Each fault carries the number users of the old engine know.
+// Japanese text. Each fault carries a fixed number, shown in the report's title.
 enum class DbFault {
     NoCurrentRecord, // 3021
     Duplicate,       // 3022

@@ -18,7 +18,7 @@ struct Ekb
     std::shared_ptr<Database> dbDecl;
     std::unique_ptr<Recordset> rsDecl;
     // A recordset keeps its database alive after dbDecl has moved on to another
-    // file, as the engine's own objects did.
+    // file, so that what is listed stays usable.
     std::shared_ptr<Database> rsDeclDb;
     QString sCrLf;
     QString helpFile;
