@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "schema.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,18 +31,6 @@ void check(sqlite3* db, int rc, const char* what)
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
         fail(what, sqlite3_errmsg(db));
 }
-
-// Kept identical to MakeDb's schema.
-const char* const kSchema = "BEGIN;"
-                            "CREATE TABLE tbCnst (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
-                            "CREATE INDEX tbCnst_ixName ON tbCnst (upper(fdName));"
-                            "CREATE TABLE tbProc (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
-                            "CREATE INDEX tbProc_ixName ON tbProc (upper(fdName));"
-                            "CREATE TABLE tbType (fdName TEXT, fdFull TEXT, fdTypeID INTEGER);"
-                            "CREATE UNIQUE INDEX tbType_ixName ON tbType (upper(fdName));"
-                            "CREATE TABLE tbMenb (fdID INTEGER PRIMARY KEY, fdFull TEXT, fdTypeID INTEGER);"
-                            "CREATE INDEX tbMenb_ixTypeID ON tbMenb (fdTypeID);"
-                            "COMMIT;";
 
 char upperAscii(char c)
 {
@@ -206,7 +196,7 @@ int convert(const char* textPath, const char* dbPath)
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(dbPath, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         fail(dbPath, sqlite3_errmsg(db));
-    check(db, sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr), "schema");
+    check(db, sqlite3_exec(db, kDeclarationSchema, nullptr, nullptr, nullptr), "schema");
     check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), "begin");
     {
         Inserter inserter(db);

@@ -64,16 +64,8 @@ int main(int argc, char* argv[])
         return QApplication::exec();
     }
 
-    // Kept in step with src/app/main.cpp.
-    QApplication::setApplicationName(kProgramName);
-    QApplication::setApplicationVersion(kProgramVersion);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ek.png")));
-    QApplication::setDesktopFileName(QStringLiteral("ek"));
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
-    registerFontSubstitutes();
+    // The same steps as src/app/main.cpp.
+    setUpApplication();
 
     QtPlatform platform(kProgramName);
     Ekb module;

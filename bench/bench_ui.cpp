@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "bench_platform.h"
 #include "database.h"
 #include "ekb.h"
 #include "ekf.h"
+#include "fake_platform.h"
 #include "fonts.h"
 #include "get_full.h"
 #include "make_db.h"
@@ -123,7 +123,7 @@ int convert(const QString& text, const QString& db)
 
 struct Browse
 {
-    BenchPlatform platform;
+    FakePlatform platform;
     Ekb module;
     std::unique_ptr<Ekf> w;
     sqlite3* bare = nullptr;
@@ -137,9 +137,14 @@ struct Browse
     }
     void requireQuiet(const char* step)
     {
-        if (!platform.messages.isEmpty()) {
-            std::fprintf(stderr, "ek-bench-ui: %s: %s\n", step, qPrintable(platform.messages.join(u'\n')));
+        if (!platform.messages.isEmpty() || !platform.unexpected.isEmpty()) {
+            for (const FakePlatform::Message& m : std::as_const(platform.messages))
+                std::fprintf(stderr, "ek-bench-ui: %s: %s: %s\n", step, qPrintable(m.title),
+                             qPrintable(m.prompt));
+            for (const QString& u : std::as_const(platform.unexpected))
+                std::fprintf(stderr, "ek-bench-ui: %s: %s\n", step, qPrintable(u));
             platform.messages.clear();
+            platform.unexpected.clear();
             ++failures;
         }
     }
@@ -422,6 +427,8 @@ void measureCopy(Browse& b, int kind, const char* prefix)
 int browse(const QString& dbPath)
 {
     Browse b;
+    // Real events, as in the program: painting is part of what is measured.
+    b.platform.realEvents = true;
     b.dbPath = dbPath;
     b.w = Main(b.platform, b.module, QCoreApplication::applicationDirPath());
     if (!waitExposed(*b.w)) {

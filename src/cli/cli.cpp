@@ -12,7 +12,6 @@
 #include "search_list.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTextStream>
 
 namespace Cli {
@@ -96,7 +95,7 @@ Listing openKind(const QString& path, int kind)
 QStringList names(Recordset& rs)
 {
     QStringList result;
-    const QString fdName = QStringLiteral("fdName");
+    const int fdName = rs.fieldIndex(QStringLiteral("fdName"));
     while (!rs.Eof()) {
         result << rs.Fields(fdName).toString();
         rs.MoveNext();
@@ -147,16 +146,7 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     // Refused before MakeDb could delete the text file.
     if (isSameFile(text, db))
         throw DbError(DbFault::SameFile, text);
-    {
-        QFile probe(text);
-        if (!QFileInfo::exists(text))
-            throw DbError(QFileInfo(text).absoluteDir().exists() ? DbFault::TextNotFound : DbFault::BadPath,
-                          text);
-        if (!QFileInfo(text).isFile())
-            throw DbError(DbFault::NotAFile, text);
-        if (!probe.open(QIODevice::ReadOnly))
-            throw DbError(DbFault::TextAccess, text, probe.errorString());
-    }
+    requireReadableText(text);
     MakeDb(db);
     TerminalProgress progress(err, options);
     const ConvertResult result = ConvertText(text, db, progress);

@@ -39,7 +39,9 @@ bool isSameFile(const QString& a, const QString& b)
 
 namespace {
 
-void openText(QFile& file, const QString& path)
+} // namespace
+
+void openTextFile(QFile& file, const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -50,6 +52,14 @@ void openText(QFile& file, const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(DbFault::TextAccess, path, file.errorString());
 }
+
+void requireReadableText(const QString& path)
+{
+    QFile file;
+    openTextFile(file, path);
+}
+
+namespace {
 
 // Keywords are compared under the name fold without making an upper-case copy of
 // every line; the keywords and delimiters themselves are upper case.
@@ -314,7 +324,7 @@ ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, Conve
     Run run(*db, result, options);
     QFile text;
     try {
-        openText(text, sTxtFile);
+        openTextFile(text, sTxtFile);
     } catch (...) {
         run.finish();
         throw;

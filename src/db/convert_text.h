@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class QFile;
+
 // What the conversion needs from whoever shows its progress: the progress window,
 // the CLI's terminal line, or a test.
 class ConvertProgress
@@ -64,6 +66,13 @@ struct ConvertOptions
 // before stay, and the database is closed and the progress ended first.
 ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, ConvertProgress& progress,
                           const ConvertOptions& options = {});
+
+// Opens a declaration text file for reading, or raises why it cannot be read:
+// missing (53), its folder missing (3044), not a regular file (3051), refused (75).
+void openTextFile(QFile& file, const QString& path);
+// The same check without keeping the file open, for callers that must know before
+// they delete anything.
+void requireReadableText(const QString& path);
 
 // True when both paths name the same existing file (also through links).
 bool isSameFile(const QString& a, const QString& b);

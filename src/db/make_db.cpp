@@ -4,14 +4,10 @@
 
 #include "database.h"
 #include "db_error.h"
+#include "schema.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-QString storedIndexName(const QString& table, const QString& index)
-{
-    return table + u'_' + index;
-}
 
 namespace {
 
@@ -34,16 +30,6 @@ void MakeDb(const QString& sDbFile)
 {
     removeExisting(sDbFile);
     std::unique_ptr<Database> db = Database::CreateDatabase(sDbFile);
-    // One transaction, so that a crash never leaves a file with half a schema.
-    db->execute("BEGIN;"
-                "CREATE TABLE tbCnst (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
-                "CREATE INDEX tbCnst_ixName ON tbCnst (upper(fdName));"
-                "CREATE TABLE tbProc (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
-                "CREATE INDEX tbProc_ixName ON tbProc (upper(fdName));"
-                "CREATE TABLE tbType (fdName TEXT, fdFull TEXT, fdTypeID INTEGER);"
-                "CREATE UNIQUE INDEX tbType_ixName ON tbType (upper(fdName));"
-                "CREATE TABLE tbMenb (fdID INTEGER PRIMARY KEY, fdFull TEXT, fdTypeID INTEGER);"
-                "CREATE INDEX tbMenb_ixTypeID ON tbMenb (fdTypeID);"
-                "COMMIT;");
+    db->execute(kDeclarationSchema);
     db->Close();
 }

@@ -8,6 +8,3 @@
 // database and closes it. A folder or other non-regular file is never deleted:
 // that is a NotAFile error.
 void MakeDb(const QString& sDbFile);
-
-// Index names are global to an SQLite file, so the stored ones carry their table.
-QString storedIndexName(const QString& table, const QString& index);

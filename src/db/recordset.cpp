@@ -92,6 +92,7 @@ Recordset::Recordset(Database& db, const QString& table, RecordsetType type)
     if (m_columns.size() > kMaxColumns)
         throw DbError(DbFault::Unsupported, db.name(), table);
     m_pending.resize(m_columns.size());
+    m_nameField = int(m_columns.indexOf(QStringLiteral("fdName")));
     db.m_recordsets.insert(this);
     setIndex(QString());
 }
@@ -462,9 +463,8 @@ void Recordset::Update()
     if (!m_adding)
         throw DbError(DbFault::Unsupported, m_db->name(), m_table);
     m_adding = false;
-    const int nameColumn = m_columns.indexOf(QStringLiteral("fdName"), 0);
-    if (nameColumn >= 0 && (m_assigned & (1ull << nameColumn)) && !m_pending[nameColumn].isNull() &&
-        m_pending[nameColumn].toString().isEmpty())
+    if (m_nameField >= 0 && (m_assigned & (1ull << m_nameField)) && !m_pending[m_nameField].isNull() &&
+        m_pending[m_nameField].toString().isEmpty())
         throw DbError(DbFault::EmptyName, m_db->name(), m_table + QStringLiteral(".fdName"));
     sqlite3_stmt* stmt = insertStatement(m_assigned);
     int parameter = 0;

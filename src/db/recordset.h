@@ -110,6 +110,7 @@ private:
     qint64 m_rowId = 0;
     std::vector<QVariant> m_row;
 
+    int m_nameField = -1; // fdName, which may not be empty; -1 when the table has none
     bool m_adding = false;
     std::vector<QVariant> m_pending;
     unsigned long long m_assigned = 0;

@@ -101,8 +101,6 @@ void SchemaTest::indexesCarryTheirTableAndFoldNames()
     QCOMPARE(rows[1], QVariantList({"tbMenb_ixTypeID", "tbMenb"}));
     QCOMPARE(rows[2], QVariantList({"tbProc_ixName", "tbProc"}));
     QCOMPARE(rows[3], QVariantList({"tbType_ixName", "tbType"}));
-    QCOMPARE(storedIndexName(QStringLiteral("tbType"), QStringLiteral("ixName")),
-             QStringLiteral("tbType_ixName"));
 
     for (const QString& index : {QStringLiteral("tbCnst_ixName"), QStringLiteral("tbProc_ixName"),
                                  QStringLiteral("tbType_ixName")}) {

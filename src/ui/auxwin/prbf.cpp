@@ -41,13 +41,13 @@ Prbf::Prbf(Platform& platform)
 
 void Prbf::Form_Load()
 {
-    m_loaded = true;
     m_platform.keepOnTop(*this);
 }
 
 void Prbf::Init(qint64 lMax, const QString& sTitle, QWidget* F)
 {
-    if (!m_loaded)
+    // A closed window is loaded again, as the first Init loads it.
+    if (!m_shown)
         Form_Load();
     m_max = std::max<qint64>(lMax, 0);
     // A bar a few hundred pixels wide shows no finer steps than these; counting every
@@ -129,7 +129,6 @@ void Prbf::closeEvent(QCloseEvent* event)
     if (!m_closingByCode)
         bCancel = true;
     m_shown = false;
-    m_loaded = false;
     event->accept();
 }
 

@@ -42,7 +42,6 @@ private:
 
     Platform& m_platform;
     bool bCancel = false;
-    bool m_loaded = false;
     bool m_shown = false;
     bool m_closingByCode = false;
     qint64 m_max = 0;

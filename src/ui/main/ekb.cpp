@@ -4,7 +4,13 @@
 
 #include "database.h"
 #include "ekf.h"
+#include "fonts.h"
 #include "recordset.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 Ekb::Ekb() = default;
 
@@ -12,6 +18,19 @@ Ekb::~Ekb()
 {
     // The recordset first: it belongs to its database.
     rsDecl.reset();
+}
+
+void setUpApplication()
+{
+    QApplication::setApplicationName(kProgramName);
+    QApplication::setApplicationVersion(kProgramVersion);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ek.png")));
+    QApplication::setDesktopFileName(QStringLiteral("ek"));
+    auto* qtTranslator = new QTranslator(qApp);
+    if (qtTranslator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTranslator);
+    registerFontSubstitutes();
 }
 
 QString helpFilePath(const QString& exeDir)

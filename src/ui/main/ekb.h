@@ -32,6 +32,10 @@ struct Ekb
 inline const QString kProgramName = QStringLiteral("Ek");
 inline const QString kProgramVersion = QStringLiteral("0.10");
 
+// What the process needs before any window: names, icon, Qt's own texts in
+// Japanese and the font substitutes. Call once, after the QApplication exists.
+void setUpApplication();
+
 // Sets the help file path and the line break, then shows the main window.
 std::unique_ptr<Ekf> Main(Platform& platform, Ekb& module, const QString& exeDir);
 

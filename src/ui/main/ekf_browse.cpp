@@ -24,7 +24,7 @@ void Ekf::FillList()
         m.rsDeclDb = m.dbDecl;
         m.rsDecl->setIndex(QStringLiteral("ixName"));
         lstEk->Clear();
-        const QString fdName = QStringLiteral("fdName");
+        const int fdName = m.rsDecl->fieldIndex(QStringLiteral("fdName"));
         while (!m.rsDecl->Eof()) {
             lstEk->AddItem(m.rsDecl->Fields(fdName).toString());
             m.rsDecl->MoveNext();

@@ -13,9 +13,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -47,19 +44,6 @@ private:
     Platform& m_platform;
     QWidget* m_owner;
 };
-
-// Checks before MakeDb deletes anything that the text file can really be read.
-void requireReadableText(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw DbError(info.absoluteDir().exists() ? DbFault::TextNotFound : DbFault::BadPath, path);
-    if (!info.isFile())
-        throw DbError(DbFault::NotAFile, path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw DbError(DbFault::TextAccess, path, file.errorString());
-}
 
 } // namespace
 
