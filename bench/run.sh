@@ -129,7 +129,7 @@ awk -F= -v runs="$runs" '
             us(v["ui_search_us"]), us(v["ui_search_base_us"]) " linear scan",
             x(div(v["ui_search_us"], v["ui_search_base_us"])), "< 20 µs", v["ui_search_us"] < 20, v["ui_invalid"] || missing("ui_search_us"))
         row(6, "`GetFull` of a record type, " commas(v["ui_getfull_members"]) " member rows, mean of 500",
-            ms(v["ui_getfull_ms"]), ms(v["ui_getfull_base_ms"]) " criterion scan (FindFirst/FindNext)",
+            ms(v["ui_getfull_ms"]), ms(v["ui_getfull_base_ms"]) " criterion scan over the whole member table",
             x(div(v["ui_getfull_ms"], v["ui_getfull_base_ms"])), "< 1 ms", v["ui_getfull_ms"] < 1, v["ui_invalid"] || missing("ui_getfull_ms"))
         row(7, "Copy of " commas(v["ui_copy_entries"]) " selected record types (`cmdCpy_Click`), median of 5",
             ms(v["ui_copy_ms"]), ms(v["ui_copy_base_ms"]) " 1,000 `GetFull` calls",

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "code_point_order.h"
 #include "convert_text.h"
 #include "cp932.h"
 #include "database.h"
@@ -354,7 +355,7 @@ void checkKind(Database& db, int kind, const QList<Row>& stored, const Members& 
 
 void checkDatabase(const QString& path, const ConvertResult& result, const QStringList& lines)
 {
-    std::unique_ptr<Database> db = Database::OpenDatabase(path);
+    std::shared_ptr<Database> db = Database::OpenDatabase(path);
     QList<Row> stored[3];
     for (int kind = kKindConstant; kind <= kKindType; ++kind) {
         std::unique_ptr<Recordset> rs = db->OpenRecordset(kindTable(kind));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "code_point_order.h"
 #include "fuzz_check.h"
 #include "name_fold.h"
 #include "search_list.h"

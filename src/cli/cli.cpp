@@ -77,19 +77,11 @@ void requireArguments(const QStringList& args, qsizetype atLeast, qsizetype atMo
 }
 
 // A kind's table in name order; a file without it is not a declaration database.
-struct Listing
+std::unique_ptr<Recordset> openKind(const QString& path, int kind)
 {
-    std::shared_ptr<Database> db;
-    std::unique_ptr<Recordset> rs;
-};
-
-Listing openKind(const QString& path, int kind)
-{
-    Listing listing;
-    listing.db = Database::OpenDatabase(path);
-    listing.rs = listing.db->OpenRecordset(kindTable(kind));
-    listing.rs->setIndex(QStringLiteral("ixName"));
-    return listing;
+    std::unique_ptr<Recordset> rs = Database::OpenDatabase(path)->OpenRecordset(kindTable(kind));
+    rs->setIndex(QStringLiteral("ixName"));
+    return rs;
 }
 
 QStringList names(Recordset& rs)
@@ -174,8 +166,8 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
 int list(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 3, 3);
-    Listing listing = openKind(args[1], parseKind(args[2]));
-    for (const QString& name : names(*listing.rs))
+    const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
+    for (const QString& name : names(*rs))
         out << name << '\n';
     return kOk;
 }
@@ -184,10 +176,10 @@ int show(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 4);
     const int kind = parseKind(args[2]);
-    Listing listing = openKind(args[1], kind);
+    const std::unique_ptr<Recordset> rs = openKind(args[1], kind);
     QString text;
     for (qsizetype i = 3; i < args.size(); ++i)
-        text += GetFull(*listing.rs, *listing.db, kind, args[i]) + QStringLiteral("\r\n");
+        text += GetFull(*rs, rs->database(), kind, args[i]) + QStringLiteral("\r\n");
     out << text;
     return kOk;
 }
@@ -195,8 +187,8 @@ int show(const QStringList& args, QTextStream& out)
 int search(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 4, 4);
-    Listing listing = openKind(args[1], parseKind(args[2]));
-    const QStringList all = names(*listing.rs);
+    const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
+    const QStringList all = names(*rs);
     const long found = SearchList(StringListItems(all), args[3]);
     if (found < 0)
         return kNotFound;
@@ -218,7 +210,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Optio
             return kOk;
         }
         if (command == QLatin1String("--version")) {
-            out << "ek-cli 0.10\n";
+            out << "ek-cli " EK_VERSION "\n";
             return kOk;
         }
         if (command == QLatin1String("convert"))

@@ -315,7 +315,7 @@ ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, Conve
     if (isSameFile(sTxtFile, sDbFile))
         throw DbError(DbFault::SameFile, sTxtFile);
     ConvertResult result;
-    std::unique_ptr<Database> db = Database::OpenDatabase(sDbFile);
+    std::shared_ptr<Database> db = Database::OpenDatabase(sDbFile);
     if (options.maxPageCount > 0)
         db->setMaxPageCount(options.maxPageCount);
     // The name indexes of a large file outgrow SQLite's default 2 MB page cache, and

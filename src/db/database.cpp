@@ -3,7 +3,6 @@
 #include "database.h"
 
 #include "db_error.h"
-#include "recordset.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,22 +93,21 @@ Database::~Database()
     Close();
 }
 
-std::unique_ptr<Database> Database::CreateDatabase(const QString& path)
+std::shared_ptr<Database> Database::CreateDatabase(const QString& path)
 {
     const QFileInfo info(path);
     if (info.exists() || info.isSymLink())
         throw DbError(info.isFile() ? DbFault::AlreadyExists : DbFault::NotAFile, path);
     if (!info.absoluteDir().exists())
         throw DbError(DbFault::BadPath, path);
-    std::unique_ptr<Database> db(
+    return std::shared_ptr<Database>(
         new Database(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), path));
-    return db;
 }
 
-std::unique_ptr<Database> Database::OpenDatabase(const QString& path)
+std::shared_ptr<Database> Database::OpenDatabase(const QString& path)
 {
     checkPathForOpen(path);
-    std::unique_ptr<Database> db(new Database(openHandle(path, SQLITE_OPEN_READWRITE), path));
+    std::shared_ptr<Database> db(new Database(openHandle(path, SQLITE_OPEN_READWRITE), path));
     // sqlite3_open_v2 reads nothing; this first read tells a database from other bytes.
     sqlite3_stmt* probe = db->prepare("SELECT count(*) FROM sqlite_master");
     const int rc = sqlite3_step(probe);
@@ -123,10 +121,10 @@ void Database::Close()
 {
     if (!m_db)
         return;
-    // Copy first: closing a recordset unregisters it from the set.
-    const std::set<Recordset*> open = m_recordsets;
-    for (Recordset* rs : open)
-        rs->Close();
+    // A recordset that is still open may be in the middle of a walk; its statement
+    // would keep a read lock on the file until the recordset is gone.
+    for (sqlite3_stmt* stmt = sqlite3_next_stmt(m_db, nullptr); stmt; stmt = sqlite3_next_stmt(m_db, stmt))
+        sqlite3_reset(stmt);
     for (auto& [sql, stmt] : m_idle)
         sqlite3_finalize(stmt);
     m_idle.clear();
@@ -134,6 +132,8 @@ void Database::Close()
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     if (inTransaction())
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Statements of open recordsets are finalized when they are released; until
+    // then SQLite keeps the handle without its file locks.
     sqlite3_close_v2(m_db);
     m_db = nullptr;
 }
@@ -219,10 +219,4 @@ bool Database::inTransaction() const
 void Database::setMaxPageCount(long long pages)
 {
     execute(QByteArray("PRAGMA max_page_count = " + QByteArray::number(pages)).constData());
-}
-
-std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table, RecordsetType type)
-{
-    checkOpen();
-    return std::unique_ptr<Recordset>(new Recordset(*this, table, type));
 }

@@ -5,22 +5,17 @@
 #include <QString>
 #include <map>
 #include <memory>
-#include <set>
 
 struct sqlite3;
 struct sqlite3_stmt;
 class Recordset;
 
-enum class RecordsetType {
-    Table = 1,   // walks in the order of the current index; Seek, AddNew, Update
-    Snapshot = 4 // rows in the order they were added; FindFirst, FindNext
-};
-
-// One declaration database file. Everything goes through SQLite's C API; the shape
-// of the interface is the one the windows were written against (open recordsets,
-// walk, Seek, AddNew/Update), and every failure is a DbError with its number.
-// GUI thread only.
-class Database
+// One declaration database file, through SQLite's C API. The windows work with it
+// in recordsets (walk, Seek, AddNew/Update), and every failure is a DbError with
+// its number. A database is always owned by shared pointers: each recordset holds
+// its database, so a recordset stays usable after the window has moved on to
+// another file. GUI thread only.
+class Database : public std::enable_shared_from_this<Database>
 {
 public:
     ~Database();
@@ -28,16 +23,18 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Fails with AlreadyExists when anything is at the path: replacing is MakeDb's job.
-    static std::unique_ptr<Database> CreateDatabase(const QString& path);
+    static std::shared_ptr<Database> CreateDatabase(const QString& path);
     // Never creates a file: a missing one is FileNotFound (3024).
-    static std::unique_ptr<Database> OpenDatabase(const QString& path);
+    static std::shared_ptr<Database> OpenDatabase(const QString& path);
 
     const QString& name() const { return m_path; }
     bool isOpen() const { return m_db != nullptr; }
-    // Closes every recordset still open on it; closing twice does nothing.
+    // Recordsets still open on it fail with Closed (3420) from now on and hold no
+    // lock on the file; closing twice does nothing.
     void Close();
 
-    std::unique_ptr<Recordset> OpenRecordset(const QString& table, RecordsetType type = RecordsetType::Table);
+    // A cursor over a table, walking in stored order until an index is chosen.
+    std::unique_ptr<Recordset> OpenRecordset(const QString& table);
 
     void execute(const char* sql);
     void BeginTrans();
@@ -48,23 +45,20 @@ public:
     // Caps the file at this many pages; what a full disk looks like to the writer.
     void setMaxPageCount(long long pages);
 
-    // For Recordset: prepares or raises the mapped fault.
-    sqlite3_stmt* prepare(const QByteArray& sql);
     // Prepared statements are kept for reuse: a recordset opened for every lookup
-    // then costs no parsing. A released statement is reset and unbound.
+    // then costs no parsing. A released statement is reset and unbound; after
+    // Close it is finalized.
     sqlite3_stmt* acquire(const QByteArray& sql);
     void release(sqlite3_stmt* stmt);
     [[noreturn]] void raise(int rc) const;
-    sqlite3* handle() const { return m_db; }
 
 private:
-    friend class Recordset;
     Database(sqlite3* db, QString path);
+    sqlite3_stmt* prepare(const QByteArray& sql);
     void checkOpen() const;
 
     sqlite3* m_db;
     QString m_path;
-    std::set<Recordset*> m_recordsets;
     std::multimap<QByteArray, sqlite3_stmt*> m_idle;
 };
 

@@ -29,7 +29,7 @@ void removeExisting(const QString& path)
 void MakeDb(const QString& sDbFile)
 {
     removeExisting(sDbFile);
-    std::unique_ptr<Database> db = Database::CreateDatabase(sDbFile);
+    std::shared_ptr<Database> db = Database::CreateDatabase(sDbFile);
     db->execute(kDeclarationSchema);
     db->Close();
 }

@@ -31,8 +31,3 @@ inline unsigned codePointRank(char16_t c)
         return c - 0x800u;
     return c;
 }
-
-// Orders by Unicode code point, which is the order SQLite's BINARY collation gives
-// UTF-8 text. A plain UTF-16 comparison would put U+E000..U+FFFF after surrogate
-// pairs and disagree with the index.
-int compareCodePoints(QStringView a, QStringView b);

@@ -4,7 +4,6 @@
 
 #include "db_error.h"
 
-#include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace {
@@ -74,12 +73,18 @@ int bindValue(sqlite3_stmt* stmt, int i, const QVariant& value)
 
 } // namespace
 
-Recordset::Recordset(Database& db, const QString& table, RecordsetType type)
-    : m_db(&db)
+std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
+{
+    checkOpen();
+    return std::make_unique<Recordset>(shared_from_this(), table);
+}
+
+Recordset::Recordset(std::shared_ptr<Database> database, const QString& table)
+    : m_db(std::move(database))
     , m_table(table)
-    , m_type(type)
     , m_quotedTable(quoted(table))
 {
+    Database& db = *m_db;
     sqlite3_stmt* info = db.acquire("PRAGMA table_info(" + m_quotedTable + ")");
     int rc;
     while ((rc = sqlite3_step(info)) == SQLITE_ROW)
@@ -93,7 +98,6 @@ Recordset::Recordset(Database& db, const QString& table, RecordsetType type)
         throw DbError(DbFault::Unsupported, db.name(), table);
     m_pending.resize(m_columns.size());
     m_nameField = int(m_columns.indexOf(QStringLiteral("fdName")));
-    db.m_recordsets.insert(this);
     setIndex(QString());
 }
 
@@ -114,21 +118,15 @@ void Recordset::Close()
     m_detached = false;
     m_firstPending = false;
     m_adding = false;
-    m_db->m_recordsets.erase(this);
-    m_db = nullptr;
+    m_db.reset();
 }
 
 void Recordset::checkOpen() const
 {
     if (!m_db)
         throw DbError(DbFault::Closed, QString(), m_table);
-}
-
-void Recordset::require(RecordsetType type) const
-{
-    checkOpen();
-    if (m_type != type)
-        throw DbError(DbFault::Unsupported, m_db->name(), m_table);
+    if (!m_db->isOpen())
+        throw DbError(DbFault::Closed, m_db->name(), m_table);
 }
 
 void Recordset::raise(int rc) const
@@ -148,8 +146,6 @@ int Recordset::fieldIndex(const QString& name) const
 void Recordset::setIndex(const QString& index)
 {
     checkOpen();
-    if (!index.isEmpty() && m_type != RecordsetType::Table)
-        throw DbError(DbFault::Unsupported, m_db->name(), m_table);
     QByteArray key;
     QByteArray sought = "?1";
     if (index.isEmpty()) {
@@ -325,7 +321,7 @@ void Recordset::MoveFirst()
 
 void Recordset::Seek(const QString& comparison, const QVariant& key)
 {
-    require(RecordsetType::Table);
+    checkOpen();
     if (m_index.isEmpty() || comparison != QLatin1String("="))
         throw DbError(DbFault::Unsupported, m_db->name(), m_table);
     startWalk(&key);
@@ -334,63 +330,6 @@ void Recordset::Seek(const QString& comparison, const QVariant& key)
         stopWalk();
     else
         detach();
-}
-
-Recordset::Criterion Recordset::parseCriterion(const QString& criterion) const
-{
-    static const QRegularExpression shape(QStringLiteral("^\\s*(\\w+)\\s*=\\s*(-?\\d+)\\s*$"));
-    const QRegularExpressionMatch m = shape.match(criterion);
-    bool ok = false;
-    Criterion c;
-    if (m.hasMatch())
-        c.value = m.captured(2).toLongLong(&ok);
-    if (!ok)
-        throw DbError(DbFault::BadCriterion, m_db->name(), criterion);
-    c.column = fieldIndex(m.captured(1));
-    return c;
-}
-
-bool Recordset::matches(const Criterion& c) const
-{
-    const int col = c.column + kFirstColumn;
-    switch (sqlite3_column_type(m_walk, col)) {
-    case SQLITE_INTEGER:
-        return sqlite3_column_int64(m_walk, col) == c.value;
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(m_walk, col) == double(c.value);
-    default:
-        return false;
-    }
-}
-
-void Recordset::findFrom(const Criterion& c)
-{
-    while (m_onRow && !matches(c))
-        step();
-    m_noMatch = !m_onRow;
-    detach();
-}
-
-void Recordset::FindFirst(const QString& criterion)
-{
-    require(RecordsetType::Snapshot);
-    const Criterion c = parseCriterion(criterion);
-    startWalk(nullptr);
-    findFrom(c);
-}
-
-void Recordset::FindNext(const QString& criterion)
-{
-    require(RecordsetType::Snapshot);
-    const Criterion c = parseCriterion(criterion);
-    settle();
-    if (!m_onRow)
-        startWalk(nullptr);
-    else if (m_detached)
-        startAfterCurrent();
-    else
-        step();
-    findFrom(c);
 }
 
 QVariant Recordset::Fields(const QString& name)
@@ -412,7 +351,7 @@ QVariant Recordset::Fields(int field)
 
 void Recordset::AddNew()
 {
-    require(RecordsetType::Table);
+    checkOpen();
     std::fill(m_pending.begin(), m_pending.end(), QVariant());
     m_assigned = 0;
     m_adding = true;

@@ -10,20 +10,21 @@
 #include <map>
 #include <vector>
 
-// A cursor over one table. A table-type recordset walks in the order of its current
-// index ("ixName": names under the fold, equal names in stored order; "ixTypeID":
-// type numbers, then stored order) or in stored order while no index is set. A
-// snapshot walks in stored order and is searched with FindFirst/FindNext.
+// A cursor over one table. It walks in the order of its current index ("ixName":
+// names under the fold, equal names in stored order; "ixTypeID": type numbers, then
+// stored order) or in stored order while no index is set.
 class Recordset
 {
 public:
+    Recordset(std::shared_ptr<Database> db, const QString& table);
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    RecordsetType type() const { return m_type; }
     const QString& tableName() const { return m_table; }
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const { return m_db && m_db->isOpen(); }
+    // The database the recordset reads; valid while the recordset is open.
+    Database& database() const { return *m_db; }
 
     // Selecting an index moves the cursor to its first row.
     void setIndex(const QString& index);
@@ -38,9 +39,6 @@ public:
 
     // Only "=" is offered; the key is compared as the current index compares.
     void Seek(const QString& comparison, const QVariant& key);
-    // Criterion "field = integer", the only form the callers need.
-    void FindFirst(const QString& criterion);
-    void FindNext(const QString& criterion);
 
     // A field's position, for loops that read or write it on every row.
     int fieldIndex(const QString& name) const;
@@ -57,20 +55,10 @@ public:
     void Close();
 
 private:
-    friend class Database;
-    Recordset(Database& db, const QString& table, RecordsetType type);
-
     // The four ways a walk can start.
     enum Walk { FromFirst, FromKey, AfterRow, AfterNullKeyRow, WalkCount };
 
-    struct Criterion
-    {
-        int column = -1;
-        qint64 value = 0;
-    };
-
     void checkOpen() const;
-    void require(RecordsetType type) const;
     void settle();
     sqlite3_stmt* walkStatement(Walk walk);
     void releaseWalks();
@@ -79,15 +67,11 @@ private:
     void step();
     void detach();
     void stopWalk();
-    Criterion parseCriterion(const QString& criterion) const;
-    void findFrom(const Criterion& c);
-    bool matches(const Criterion& c) const;
     sqlite3_stmt* insertStatement(unsigned long long columns);
     [[noreturn]] void raise(int rc) const;
 
-    Database* m_db;
+    std::shared_ptr<Database> m_db;
     QString m_table;
-    RecordsetType m_type;
     QString m_index;
     QStringList m_columns;
     QByteArray m_quotedTable;

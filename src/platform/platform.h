@@ -8,7 +8,7 @@
 
 class QWidget;
 
-// Message box styles and answers, with the values the handlers were written with.
+// Message box styles and answers, as numbers: a handler combines a button set and an icon by adding them.
 namespace MsgBox {
 inline constexpr int OkOnly = 0;
 inline constexpr int OkCancel = 1;

@@ -24,8 +24,3 @@ void writeSetting(const QString& app, const QString& section, const QString& key
     settings.setValue(keyPath(section, key), value);
     settings.sync();
 }
-
-QString settingsLocation(const QString& app)
-{
-    return QSettings(QSettings::UserScope, app, app).fileName();
-}

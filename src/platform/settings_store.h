@@ -10,4 +10,3 @@
 QString readSetting(const QString& app, const QString& section, const QString& key,
                     const QString& defaultValue);
 void writeSetting(const QString& app, const QString& section, const QString& key, const QString& value);
-QString settingsLocation(const QString& app);

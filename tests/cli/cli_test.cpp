@@ -245,7 +245,7 @@ void CliTest::filesThatAreNotDeclarationDatabasesAreRefused()
 
     const QString foreign = m_dir.filePath(QStringLiteral("foreign.db"));
     {
-        std::unique_ptr<Database> db = Database::CreateDatabase(foreign);
+        std::shared_ptr<Database> db = Database::CreateDatabase(foreign);
         db->execute("CREATE TABLE t (x)");
     }
     r = cli({QStringLiteral("show"), foreign, QStringLiteral("func"), QStringLiteral("X")});

@@ -385,7 +385,7 @@ void ConversionTest::refusedTypeHeaderStillOpensBlock()
              QStringList({"  a As Long|0", "  b As Long|1", "Public Const INSIDE = 1|1", "  c As Long|2"}));
     QCOMPARE(c.rows("tbCnst"), QStringList());
 
-    std::unique_ptr<Database> db = Database::OpenDatabase(c.db);
+    std::shared_ptr<Database> db = Database::OpenDatabase(c.db);
     std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbType"));
     rs->setIndex(QStringLiteral("ixName"));
     QCOMPARE(GetFull(*rs, *db, kKindType, QStringLiteral("rect")),
@@ -566,7 +566,7 @@ void ConversionTest::failureMidRunStillEndsProgress()
     // The rows before the failure stay, and the file is usable at once.
     QCOMPARE(tableRows(db, QStringLiteral("tbCnst")), QStringList{QStringLiteral("A|Public Const A = 1")});
     QCOMPARE(tableRows(db, QStringLiteral("tbType")), QStringList{QStringLiteral("T|Type T|0")});
-    std::unique_ptr<Database> reopened = Database::OpenDatabase(db);
+    std::shared_ptr<Database> reopened = Database::OpenDatabase(db);
     QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
 }
 

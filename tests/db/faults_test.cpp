@@ -52,7 +52,7 @@ bool nobodyHolds(const QString& db)
 int browseAll(const QString& path, qint64* names = nullptr)
 {
     return faultNumberOf([&] {
-        std::unique_ptr<Database> db = Database::OpenDatabase(path);
+        std::shared_ptr<Database> db = Database::OpenDatabase(path);
         qint64 seen = 0;
         for (int kind : {kKindConstant, kKindProcedure, kKindType}) {
             std::unique_ptr<Recordset> rs = db->OpenRecordset(kindTable(kind));
@@ -286,7 +286,7 @@ void FaultsTest::nulBytesAreKeptInNamesAndTexts()
     QCOMPARE(tableRows(p.db, QStringLiteral("tbMenb")),
              QStringList({QStringLiteral("  x") + nul + QStringLiteral("y|0"), nul + QStringLiteral("|1")}));
 
-    std::unique_ptr<Database> db = Database::OpenDatabase(p.db);
+    std::shared_ptr<Database> db = Database::OpenDatabase(p.db);
     std::unique_ptr<Recordset> constants = db->OpenRecordset(QStringLiteral("tbCnst"));
     constants->setIndex(QStringLiteral("ixName"));
     QCOMPARE(GetFull(*constants, *db, kKindConstant, QStringLiteral("a") + nul + QStringLiteral("b")),
@@ -312,7 +312,7 @@ void FaultsTest::singleTenMegabyteLineIsStored()
     QCOMPARE(progress.positions.first(), qint64(size + 24));
     QCOMPARE(rowTexts(p.db, QStringLiteral("SELECT fdName, length(fdFull) FROM tbCnst ORDER BY fdID")),
              QStringList({QStringLiteral("HUGE|%1").arg(size + 22), QStringLiteral("AFTER|22")}));
-    std::unique_ptr<Database> db = Database::OpenDatabase(p.db);
+    std::shared_ptr<Database> db = Database::OpenDatabase(p.db);
     std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbCnst"));
     rs->setIndex(QStringLiteral("ixName"));
     const QString full = GetFull(*rs, *db, kKindConstant, QStringLiteral("huge"));
@@ -343,7 +343,7 @@ void FaultsTest::hundredThousandRecordTypesKeepTheirNumbers()
                                            "WHERE t.fdName = 'T' || t.fdTypeID "
                                            "AND m.fdFull = '    v' || t.fdTypeID || ' As Long'")),
              QStringList{QStringLiteral("%1|0|%2").arg(kTypes).arg(kTypes - 1)});
-    std::unique_ptr<Database> db = Database::OpenDatabase(p.db);
+    std::shared_ptr<Database> db = Database::OpenDatabase(p.db);
     std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbType"));
     rs->setIndex(QStringLiteral("ixName"));
     for (int i : {0, 1, 50000, kTypes - 1}) {
@@ -501,7 +501,7 @@ void FaultsTest::tableWithWrongColumnsIsReported()
     sqlExec(p.db, QStringLiteral("DROP TABLE tbCnst; CREATE TABLE tbCnst (fdID INTEGER PRIMARY KEY,"
                                  " fdLabel TEXT, fdText TEXT);"
                                  "INSERT INTO tbCnst (fdLabel) VALUES ('X');"));
-    std::unique_ptr<Database> db = Database::OpenDatabase(p.db);
+    std::shared_ptr<Database> db = Database::OpenDatabase(p.db);
     std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbCnst"));
     const std::optional<DbError> e = dbErrorOf([&] { rs->setIndex(QStringLiteral("ixName")); });
     QVERIFY(e);

@@ -17,7 +17,7 @@ namespace {
 // kind's table with the name index.
 struct Browse
 {
-    std::unique_ptr<Database> db;
+    std::shared_ptr<Database> db;
     std::unique_ptr<Recordset> rs;
     int kind;
 

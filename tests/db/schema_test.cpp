@@ -30,7 +30,7 @@ qint64 rowCount(const QString& db, const QString& table)
 
 void fillSomeRows(const QString& db)
 {
-    std::unique_ptr<Database> d = Database::OpenDatabase(db);
+    std::shared_ptr<Database> d = Database::OpenDatabase(db);
     std::unique_ptr<Recordset> rs = d->OpenRecordset(QStringLiteral("tbCnst"));
     for (const QString& name : {QStringLiteral("OLD_ONE"), QStringLiteral("OLD_TWO")}) {
         rs->AddNew();
@@ -137,7 +137,7 @@ void SchemaTest::freshDatabaseListsEveryKindAsEmpty()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.mdb"));
     MakeDb(path);
-    std::unique_ptr<Database> db = Database::OpenDatabase(path);
+    std::shared_ptr<Database> db = Database::OpenDatabase(path);
     for (const QString& table :
          {QStringLiteral("tbCnst"), QStringLiteral("tbProc"), QStringLiteral("tbType")}) {
         std::unique_ptr<Recordset> rs = db->OpenRecordset(table);
@@ -145,7 +145,7 @@ void SchemaTest::freshDatabaseListsEveryKindAsEmpty()
         QVERIFY(rs->Eof());
         QCOMPARE(faultNumberOf([&] { rs->MoveFirst(); }), 3021);
     }
-    std::unique_ptr<Recordset> members = db->OpenRecordset(QStringLiteral("tbMenb"), RecordsetType::Snapshot);
+    std::unique_ptr<Recordset> members = db->OpenRecordset(QStringLiteral("tbMenb"));
     QVERIFY(members->Eof());
 }
 
@@ -155,7 +155,7 @@ void SchemaTest::counterFollowsStoredOrder()
     const QString path = dir.filePath(QStringLiteral("t.mdb"));
     MakeDb(path);
     {
-        std::unique_ptr<Database> db = Database::OpenDatabase(path);
+        std::shared_ptr<Database> db = Database::OpenDatabase(path);
         std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbMenb"));
         for (int i = 0; i < 3; ++i) {
             rs->AddNew();
@@ -316,7 +316,7 @@ void SchemaTest::rowsWrittenByStandardShellAreFoundByName()
     QVERIFY(runSqliteShell(path, QStringLiteral("INSERT INTO tbType VALUES ('Rect', 'Type Rect', 0);"
                                                 "INSERT INTO tbType VALUES ('RECT', 'Type RECT', 1);"))
                 .startsWith(QLatin1String("FAILED")));
-    std::unique_ptr<Database> db = Database::OpenDatabase(path);
+    std::shared_ptr<Database> db = Database::OpenDatabase(path);
     std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbCnst"));
     rs->setIndex(QStringLiteral("ixName"));
     rs->Seek(QStringLiteral("="), QStringLiteral("wm_user"));

@@ -392,7 +392,7 @@ void FileMenuTest::convertingOntoTheOpenDatabaseClosesItFirst()
     // A file without our tables: the fill fails, so Convert stays available.
     const QString target = f.path(QStringLiteral("foreign.mdb"));
     {
-        std::unique_ptr<Database> db = Database::CreateDatabase(target);
+        std::shared_ptr<Database> db = Database::CreateDatabase(target);
         db->execute("CREATE TABLE other (x INTEGER)");
     }
     const QString text = f.path(QStringLiteral("decl.txt"));

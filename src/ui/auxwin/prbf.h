@@ -22,7 +22,6 @@ public:
     void Term();
 
     bool isShown() const { return m_shown; }
-    bool cancelRequested() const { return bCancel; }
 
     QLabel* lblPer;
     QProgressBar* prbPer;

@@ -16,10 +16,9 @@ struct Ekb
     int iKind = 0;
     QString sDbName;
     std::shared_ptr<Database> dbDecl;
+    // Reads its own database, which is dbDecl except after a failed fill of
+    // another file: what is listed then stays usable.
     std::unique_ptr<Recordset> rsDecl;
-    // A recordset keeps its database alive after dbDecl has moved on to another
-    // file, so that what is listed stays usable.
-    std::shared_ptr<Database> rsDeclDb;
     QString sCrLf;
     QString helpFile;
 
@@ -30,7 +29,17 @@ struct Ekb
 };
 
 inline const QString kProgramName = QStringLiteral("Ek");
-inline const QString kProgramVersion = QStringLiteral("0.10");
+inline const QString kProgramVersion = QStringLiteral(EK_VERSION);
+
+// Where the remembered database lives in the settings store.
+struct SettingKey
+{
+    QString app;
+    QString section;
+    QString key;
+};
+inline const SettingKey kRememberedDatabase{QStringLiteral("Ek"), QStringLiteral("DataBase"),
+                                            QStringLiteral("Name")};
 
 // What the process needs before any window: names, icon, Qt's own texts in
 // Japanese and the font substitutes. Call once, after the QApplication exists.

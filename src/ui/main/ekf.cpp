@@ -174,9 +174,10 @@ void Ekf::guarded(const std::function<void()>& handler)
     } catch (const DbError& e) {
         reportDbError(m_platform, e);
     } catch (const std::bad_alloc&) {
-        ErrDsp(m_platform, 7);
+        ErrDsp(m_platform, kErrOutOfMemory);
     } catch (const std::exception& e) {
-        ErrDsp(m_platform, 5, errorText(5) + u'\n' + QString::fromLocal8Bit(e.what()));
+        ErrDsp(m_platform, kErrInvalidCall,
+               errorText(kErrInvalidCall) + u'\n' + QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -219,14 +220,10 @@ void Ekf::Form_Load()
     }
     setCboKindListIndex(1);
     m.iKind = 1;
-    const QString name = m_platform.getSetting(QStringLiteral("Ek"), QStringLiteral("DataBase"),
-                                               QStringLiteral("Name"), QString());
-    if (!name.isEmpty()) {
-        mFile[2]->setVisible(true);
-        mFile[3]->setText(QString(name).replace(u'&', QStringLiteral("&&")));
-        mFile[3]->setEnabled(true);
-        mFile[3]->setVisible(true);
-    }
+    const QString name = m_platform.getSetting(kRememberedDatabase.app, kRememberedDatabase.section,
+                                               kRememberedDatabase.key, QString());
+    if (!name.isEmpty())
+        showRemembered(name);
     cmdAdd->setEnabled(false);
     cmdDel->setEnabled(false);
     cmdCpy->setEnabled(false);

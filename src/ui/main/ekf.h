@@ -12,6 +12,7 @@
 
 struct Ekb;
 struct ConvertResult;
+class DbError;
 struct ConvertOptions;
 class Platform;
 class Prbf;
@@ -90,7 +91,11 @@ private:
     void buildMenus();
     void connectEvents();
     void guarded(const std::function<void()>& handler);
-    void showRemembered();
+    // Shows path as the remembered-database item, with the separator above it.
+    void showRemembered(const QString& path);
+    // Stores sDbName as the remembered database and shows it.
+    void rememberDatabase();
+    void reportFailure(const DbError& error);
     bool openDatabase(const QString& path);
     void convertCommand();
     bool refuseWhileConverting();

@@ -19,9 +19,8 @@ void Ekf::FillList()
 {
     m_platform.setMousePointer(Pointer::Hourglass);
     try {
-        std::unique_ptr<Recordset> rs = m.dbDecl->OpenRecordset(kindTable(m.iKind), RecordsetType::Table);
+        std::unique_ptr<Recordset> rs = m.dbDecl->OpenRecordset(kindTable(m.iKind));
         m.rsDecl = std::move(rs);
-        m.rsDeclDb = m.dbDecl;
         m.rsDecl->setIndex(QStringLiteral("ixName"));
         lstEk->Clear();
         const int fdName = m.rsDecl->fieldIndex(QStringLiteral("fdName"));

@@ -12,11 +12,11 @@
 
 QString Ekf::GetFull(const QString& sName)
 {
-    if (!m.rsDecl || !m.rsDecl->isOpen() || !m.rsDeclDb)
+    if (!m.rsDecl || !m.rsDecl->isOpen())
         return QString();
     // The member rows come from the recordset's own database, which is dbDecl
     // except after a failed fill of another file.
-    return ::GetFull(*m.rsDecl, *m.rsDeclDb, m.iKind, sName);
+    return ::GetFull(*m.rsDecl, m.rsDecl->database(), m.iKind, sName);
 }
 
 void Ekf::cmdAdd_Click()

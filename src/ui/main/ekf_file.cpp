@@ -86,9 +86,7 @@ void Ekf::mFile_Click(int Index)
         if (!openDatabase(path))
             return;
         FillList();
-        m_platform.saveSetting(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name"),
-                               m.sDbName);
-        showRemembered();
+        rememberDatabase();
         break;
     }
     case 1:
@@ -134,31 +132,43 @@ bool Ekf::openDatabase(const QString& path)
         return true;
     } catch (const DbError& e) {
         m.sDbName = previous;
-        reportDbError(m_platform, e);
-        m_platform.setMousePointer(Pointer::Default);
+        reportFailure(e);
         return false;
     }
 }
 
-void Ekf::showRemembered()
+// The error box sets the arrow; the failed command is over, so the normal pointer.
+void Ekf::reportFailure(const DbError& error)
+{
+    reportDbError(m_platform, error);
+    m_platform.setMousePointer(Pointer::Default);
+}
+
+void Ekf::showRemembered(const QString& path)
 {
     mFile[2]->setVisible(true);
-    mFile[3]->setText(QString(m.sDbName).replace(u'&', QStringLiteral("&&")));
+    mFile[3]->setText(QString(path).replace(u'&', QStringLiteral("&&")));
     mFile[3]->setEnabled(true);
     mFile[3]->setVisible(true);
+}
+
+void Ekf::rememberDatabase()
+{
+    m_platform.saveSetting(kRememberedDatabase.app, kRememberedDatabase.section, kRememberedDatabase.key,
+                           m.sDbName);
+    showRemembered(m.sDbName);
 }
 
 void Ekf::closeDatabaseAt(const QString& path)
 {
     const bool inUse = (m.dbDecl && isSameFile(m.dbDecl->name(), path)) ||
-                       (m.rsDeclDb && isSameFile(m.rsDeclDb->name(), path));
+                       (m.rsDecl && m.rsDecl->isOpen() && isSameFile(m.rsDecl->database().name(), path));
     if (!inUse)
         return;
     // The file is about to be replaced: nothing may keep reading the old one.
     if (m.rsDecl)
         m.rsDecl->Close();
     m.rsDecl.reset();
-    m.rsDeclDb.reset();
     m.dbDecl.reset();
     lstEk->Clear();
     setTxtInpText(QString());
@@ -195,16 +205,13 @@ void Ekf::convertCommand()
         ConvertText(text, m.sDbName, this);
     } catch (const DbError& e) {
         m.sDbName = previous;
-        reportDbError(m_platform, e);
-        m_platform.setMousePointer(Pointer::Default);
+        reportFailure(e);
         if (m_closeAfterConversion)
             close();
         return;
     }
     m_platform.setMousePointer(Pointer::Default);
-    m_platform.saveSetting(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name"),
-                           m.sDbName);
-    showRemembered();
+    rememberDatabase();
     if (m_closeAfterConversion)
         close();
 }

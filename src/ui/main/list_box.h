@@ -7,7 +7,7 @@
 
 #include <QListView>
 
-// A list box with the operations the handlers were written against. Click is raised
+// A list box as the handlers use it: items by position, TopIndex, Click and DblClick. Click is raised
 // by the user's click or keyboard move, never by code; Refresh shows pending items.
 class ListBox : public QListView, public ListItems
 {

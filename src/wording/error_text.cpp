@@ -29,11 +29,11 @@ QString errorText(int number)
         return tr("すんまへ～ん まだどすぅ(__;)");
     case kErrUnsupportedFile:
         return tr("サポート外のファイルです");
-    case 5:
+    case kErrInvalidCall:
         return tr("プロシージャの呼び出し、または引数が不正です。");
     case 6:
         return tr("オーバーフローしました。");
-    case 7:
+    case kErrOutOfMemory:
         return tr("メモリが不足しています。");
     case 9:
         return tr("インデックスが有効範囲にありません。");

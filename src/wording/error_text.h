@@ -10,6 +10,9 @@ enum class SkipReason;
 // Reserved codes of the program itself.
 inline constexpr int kErrNotYet = -99;
 inline constexpr int kErrUnsupportedFile = -1;
+// Run-time error numbers the program reports by itself.
+inline constexpr int kErrInvalidCall = 5;
+inline constexpr int kErrOutOfMemory = 7;
 
 // The run-time text for an error number, or the general text for numbers the table
 // lacks (every database engine number among them).
