@@ -14,6 +14,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
@@ -29,6 +31,8 @@
 //                                         with the progress window, real events
 //   ek-bench-ui browse DBFILE             listing, SearchList, GetFull and Copy, each
 //                                         against its baseline in the same process
+//   ek-bench-ui keys SMALLDB LARGEDB      listing LARGEDB, and keys typed into txtInp
+//                                         with LARGEDB listed against SMALLDB listed
 //
 // Results are key=value pairs on stdout; bench/run.sh turns them into the table.
 namespace {
@@ -207,10 +211,12 @@ size_t bareNamesBytes(sqlite3* db, int kind)
     return names.size();
 }
 
-void measureFill(Browse& b, int kind)
+// Runs the fill and its baselines in turn, five times, or three for a list of millions,
+// which also leaves out the std::string baseline.
+void measureFill(Browse& b, int kind, const std::string& prefix = "fill", bool millions = false)
 {
     std::vector<double> list, bareQt, bareStd, ratios;
-    for (int r = 0; r < 5; ++r) {
+    for (int r = 0; r < (millions ? 3 : 5); ++r) {
         Clock::time_point t = Clock::now();
         b.fill(kind);
         list.push_back(msSince(t));
@@ -218,32 +224,42 @@ void measureFill(Browse& b, int kind)
         const qsizetype n = bareNames(b.bare, kind).size();
         bareQt.push_back(msSince(t));
         ratios.push_back(list.back() / bareQt.back());
-        t = Clock::now();
-        bareNamesBytes(b.bare, kind);
-        bareStd.push_back(msSince(t));
+        if (!millions) {
+            t = Clock::now();
+            bareNamesBytes(b.bare, kind);
+            bareStd.push_back(msSince(t));
+        }
         if (n != b.w->lstEk->ListCount())
             b.fail("the list and the bare query disagree on the number of names");
     }
     b.requireQuiet("FillList");
     if (listed(*b.w->lstEk) != bareNames(b.bare, kind))
         b.fail("the list does not hold the names the bare query reads, in its order");
-    put("fill_rows", (long long)b.w->lstEk->ListCount());
-    put("fill_ms", median(list));
-    put("fill_base_ms", median(bareQt));
-    put("fill_ratio", median(ratios));
-    put("fill_base_std_ms", median(bareStd));
+    put((prefix + "_rows").c_str(), (long long)b.w->lstEk->ListCount());
+    put((prefix + "_ms").c_str(), median(list));
+    put((prefix + "_base_ms").c_str(), median(bareQt));
+    put((prefix + "_ratio").c_str(), median(ratios));
+    if (!bareStd.empty())
+        put((prefix + "_base_std_ms").c_str(), median(bareStd));
 }
 
-// The keys a user types: every prefix of a name, as it grows letter by letter,
-// half of them in lower case.
-QStringList typedKeys(const QStringList& names, size_t words)
+// The names a user types, half of them in lower case.
+QStringList typedWords(const QStringList& names, size_t words)
 {
     Rng rng(0x9e3779b97f4a7c15ull);
-    QStringList keys;
+    QStringList typed;
     for (size_t i = 0; i < words; ++i) {
         QString name = names.at(qsizetype(rng.below(size_t(names.size()))));
-        if (i % 2)
-            name = name.toLower();
+        typed << (i % 2 ? name.toLower() : name);
+    }
+    return typed;
+}
+
+// The keys a user types: every prefix of a name, as it grows letter by letter.
+QStringList typedKeys(const QStringList& names, size_t words)
+{
+    QStringList keys;
+    for (const QString& name : typedWords(names, words)) {
         for (qsizetype n = 1; n <= name.size(); ++n)
             keys << name.left(n);
     }
@@ -429,16 +445,65 @@ void measureCopy(Browse& b, int kind, const char* prefix)
     put((p + "_ratio").c_str(), median(ratios));
 }
 
-int browse(const QString& dbPath)
+// ---- keystrokes ----
+
+// One key typed into txtInp as the user types it: press and release reach the text
+// box as events, txtInp_Change searches and scrolls lstEk, and the window repaints.
+double typeKey(Ekf& w, QChar c)
 {
-    Browse b;
+    const Clock::time_point t = Clock::now();
+    const auto key = Qt::Key(c.toUpper().unicode());
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(w.txtInp, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(w.txtInp, &release);
+    QCoreApplication::processEvents();
+    return msSince(t);
+}
+
+struct Keystrokes
+{
+    double meanUs = 0;
+    double medianUs = 0;
+    double worstUs = 0;
+    long long keys = 0;
+};
+
+// Types whole names letter by letter into an empty box, and checks that each name
+// ends where the search puts it.
+Keystrokes typeNames(Browse& b, size_t words)
+{
+    Ekf& w = *b.w;
+    std::vector<double> each;
+    for (const QString& word : typedWords(listed(*w.lstEk), words)) {
+        w.setTxtInpText(QString());
+        w.lstEk->setTopIndex(0);
+        for (const QChar c : word)
+            each.push_back(typeKey(w, c) * 1000);
+        const int found = int(SearchList(*w.lstEk, word));
+        const int expected = std::min<int>(found, int(w.lstEk->ListCount()) - w.lstEk->visibleRows());
+        if (w.txtInp->text() != word || found < 0 || w.lstEk->TopIndex() != std::max(0, expected))
+            b.fail("typing a name did not scroll lstEk to it");
+    }
+    Keystrokes k;
+    for (double us : each)
+        k.meanUs += us;
+    k.keys = (long long)each.size();
+    k.meanUs /= double(std::max<size_t>(each.size(), 1));
+    k.medianUs = median(each);
+    k.worstUs = *std::max_element(each.begin(), each.end());
+    return k;
+}
+
+bool openBrowse(Browse& b, const QString& dbPath)
+{
     // Real events, as in the program: painting is part of what is measured.
     b.platform.realEvents = true;
     b.dbPath = dbPath;
     b.w = Main(b.platform, b.module, QCoreApplication::applicationDirPath());
     if (!waitExposed(*b.w)) {
         std::fputs("ek-bench-ui: the main window was never exposed\n", stderr);
-        return 3;
+        return false;
     }
     b.platform.fileNames << dbPath;
     b.w->mFile_Click(0);
@@ -446,8 +511,51 @@ int browse(const QString& dbPath)
     if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &b.bare, SQLITE_OPEN_READONLY, nullptr) !=
         SQLITE_OK) {
         std::fputs("ek-bench-ui: cannot open the database\n", stderr);
-        return 3;
+        return false;
     }
+    return true;
+}
+
+int keys(const QString& smallDb, const QString& largeDb)
+{
+    constexpr size_t kWords = 200;
+    Keystrokes small;
+    {
+        Browse b;
+        if (!openBrowse(b, smallDb))
+            return 3;
+        small = typeNames(b, kWords);
+        b.requireQuiet("typing");
+        put("keys_base_names", (long long)b.w->lstEk->ListCount());
+        sqlite3_close(b.bare);
+        b.w->close();
+        if (b.failures)
+            return 1;
+    }
+    Browse b;
+    if (!openBrowse(b, largeDb))
+        return 3;
+    measureFill(b, kKindProcedure, "bigfill", true);
+    const Keystrokes large = typeNames(b, kWords);
+    b.requireQuiet("typing");
+    put("keys_names", (long long)b.w->lstEk->ListCount());
+    put("keys_count", large.keys);
+    put("keys_us", large.meanUs);
+    put("keys_median_us", large.medianUs);
+    put("keys_worst_us", large.worstUs);
+    put("keys_base_us", small.meanUs);
+    put("keys_base_worst_us", small.worstUs);
+    put("keys_ratio", large.meanUs / small.meanUs);
+    sqlite3_close(b.bare);
+    b.w->close();
+    return b.failures == 0 ? 0 : 1;
+}
+
+int browse(const QString& dbPath)
+{
+    Browse b;
+    if (!openBrowse(b, dbPath))
+        return 3;
     int largest = 0;
     for (int k = 1; k < 3; ++k) {
         if (b.count(kTables[k]) > b.count(kTables[largest]))
@@ -478,10 +586,12 @@ int main(int argc, char* argv[])
             return convert(args[2], args[3]);
         if (args.size() == 3 && args[1] == QLatin1String("browse"))
             return browse(args[2]);
+        if (args.size() == 4 && args[1] == QLatin1String("keys"))
+            return keys(args[2], args[3]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ek-bench-ui: %s\n", e.what());
         return 3;
     }
-    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE | browse DBFILE\n", stderr);
+    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE | browse DBFILE | keys SMALLDB LARGEDB\n", stderr);
     return 2;
 }

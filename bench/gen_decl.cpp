@@ -19,10 +19,12 @@
 // convert the same input.
 namespace {
 
-const char* const kUsage = "usage: ek-bench-gen lines COUNT OUT    mixed file of exactly COUNT lines\n"
-                           "       ek-bench-gen bytes SIZE OUT     mixed file of at least SIZE bytes\n"
-                           "       ek-bench-gen browse OUT         100,000 Declare lines, 20,000 constants,\n"
-                           "                                       10,000 types with 100,000 member lines\n";
+const char* const kUsage =
+    "usage: ek-bench-gen lines COUNT OUT    mixed file of exactly COUNT lines\n"
+    "       ek-bench-gen bytes SIZE OUT     mixed file of at least SIZE bytes\n"
+    "       ek-bench-gen browse OUT         100,000 Declare lines, 20,000 constants,\n"
+    "                                       10,000 types with 100,000 member lines\n"
+    "       ek-bench-gen names COUNT OUT    COUNT short Declare lines of distinct names\n";
 
 // xorshift64*: tiny, fast and the same everywhere.
 class Rng
@@ -387,6 +389,9 @@ public:
         return name;
     }
 
+    // A Declare line without parameters: lists of millions of names stay small on disk.
+    void bareDeclare(const std::string& name) { put("Declare Sub " + name + " Lib \"user32\" ()"); }
+
     void declare(const std::string& name)
     {
         const bool function = m_rng.chance(0.8);
@@ -486,9 +491,10 @@ private:
     long long m_bytes = 0;
 };
 
-// 100,000 procedure names for the browsing benchmarks, distinct so the list is
-// as long as the kind; the verbs, nouns and tails give well over that many.
-std::vector<std::string> distinctProcNames(Rng& rng, size_t count)
+// Procedure names for the browsing benchmarks, distinct so the list is as long as
+// the kind. The verbs, nouns and tails give about 270,000; numbered nouns, as in
+// "GetWindow12", give the millions.
+std::vector<std::string> distinctProcNames(Rng& rng, size_t count, bool numbered = false)
 {
     std::unordered_set<std::string> seen;
     std::vector<std::string> names;
@@ -497,6 +503,8 @@ std::vector<std::string> distinctProcNames(Rng& rng, size_t count)
     while (names.size() < count) {
         std::string name = rng.pick(kVerb);
         name += rng.pick(kNoun);
+        if (numbered)
+            name += std::to_string(rng.below(1000));
         name += rng.pick(kNounTail);
         name += rng.pick(suffixes);
         if (seen.insert(name).second)
@@ -537,6 +545,13 @@ void browse(const char* out)
     }
 }
 
+void names(long long count, const char* out)
+{
+    Writer w(out);
+    for (const std::string& name : distinctProcNames(w.rng(), size_t(count), count > 100000))
+        w.bareDeclare(name);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -553,6 +568,10 @@ int main(int argc, char* argv[])
         Writer w(argv[3]);
         while (w.bytes() < size)
             w.mixed(1000);
+        return 0;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "names") == 0) {
+        names(std::atoll(argv[2]), argv[3]);
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "browse") == 0) {
