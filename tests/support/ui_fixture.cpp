@@ -15,7 +15,34 @@ UiFixture::UiFixture()
     registerFontSubstitutes();
 }
 
-UiFixture::~UiFixture() = default;
+UiFixture::~UiFixture()
+{
+    if (!fake.unexpected.isEmpty() && !QTest::currentTestFailed()) {
+        const QString what = QStringLiteral("unscripted dialogs:\n") + fake.unexpected.join(u'\n');
+        QTest::qFail(qPrintable(what), __FILE__, __LINE__);
+    }
+    if ((!fake.fileNames.isEmpty() || !fake.answers.isEmpty()) && !QTest::currentTestFailed()) {
+        const QString what = QStringLiteral("scripted dialogs that never came: %1 file names, %2 answers")
+                                 .arg(fake.fileNames.size())
+                                 .arg(fake.answers.size());
+        QTest::qFail(qPrintable(what), __FILE__, __LINE__);
+    }
+}
+
+bool triggerAction(QWidget& window, const char* name)
+{
+    auto* action = window.findChild<QAction*>(QLatin1String(name));
+    const char* problem = !action                ? "there is no action %s"
+                          : !action->isVisible() ? "action %s is hidden"
+                          : !action->isEnabled() ? "action %s is disabled"
+                                                 : nullptr;
+    if (problem) {
+        QTest::qFail(qPrintable(QString::asprintf(problem, name)), __FILE__, __LINE__);
+        return false;
+    }
+    action->trigger();
+    return true;
+}
 
 Ekf& UiFixture::start()
 {
@@ -44,7 +71,7 @@ QString UiFixture::makeDatabase(const QStringList& lines, const QString& name)
 void UiFixture::open(const QString& dbPath)
 {
     fake.fileNames.enqueue(dbPath);
-    window->mFile[0]->trigger();
+    triggerAction(*window, "mFile0");
 }
 
 void UiFixture::clickItem(ListBox& list, int row)

@@ -10,7 +10,9 @@
 #include <QTest>
 #include <memory>
 
-// One main window on a fake desktop, with its own temporary folder.
+// One main window on a fake desktop, with its own temporary folder. When it goes out of
+// scope it fails the current test if a dialog came up that the test had not scripted, or a
+// scripted one never came.
 struct UiFixture
 {
     UiFixture();
@@ -33,6 +35,11 @@ struct UiFixture
     Ekb module;
     std::unique_ptr<Ekf> window;
 };
+
+// Triggers the menu item or command of window whose objectName is name, as a user's choice
+// does. Fails the current test, and returns false, when there is no such action or it is
+// hidden or disabled, where a user could not choose it.
+bool triggerAction(QWidget& window, const char* name);
 
 // Fails the current test when the window asked for a dialog no one scripted.
 #define EK_VERIFY_NO_UNEXPECTED(f)                                                                           \

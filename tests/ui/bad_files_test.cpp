@@ -156,7 +156,7 @@ void BadFilesTest::fullDiskStopsTheConversionAndKeepsTheRows()
     w.setConvertOptions(limits);
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages.size(), 2);
     QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3026"));
     QCOMPARE(f.fake.messages[1].prompt, QStringLiteral("ディスクの空き容量が不足したため、") +
@@ -183,7 +183,7 @@ void BadFilesTest::missingTargetFolderIsReported()
     Ekf& w = f.start();
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages.size(), 2);
     QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3044"));
     QVERIFY(f.fake.messages[1].prompt.contains(QStringLiteral("フォルダーが見つかりません")));
@@ -198,7 +198,7 @@ void BadFilesTest::textFileThatIsAFolderIsReported()
     Ekf& w = f.start();
     f.fake.fileNames << f.path(QStringLiteral("decl.txt")) << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages.size(), 2);
     QVERIFY(f.fake.messages[1].prompt.contains(QStringLiteral("ファイルではありません")));
     QVERIFY(!QFile::exists(target));

@@ -249,7 +249,7 @@ void CollectAndCopyTest::typicalUseOnTheBundledSample()
         FakePlatform::settingKey(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name")),
         db);
     Ekf& w = f.start();
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     f.chooseKind(2);
     QTest::keyClicks(w.txtInp, QStringLiteral("rec"));
     const int rect = int(SearchList(*w.lstEk, QStringLiteral("rec")));

@@ -65,7 +65,7 @@ void FileMenuTest::openDialogIsConfiguredForDatabases()
     UiFixture f;
     Ekf& w = f.start();
     f.fake.fileNames.enqueue(QString());
-    w.mFile[0]->trigger();
+    triggerAction(w, "mFile0");
     QCOMPARE(f.fake.fileDialogs.size(), 1);
     const FileDialogRequest& r = f.fake.fileDialogs[0];
     QVERIFY(!r.save);
@@ -81,7 +81,7 @@ void FileMenuTest::cancelledOpenChangesNothing()
     UiFixture f;
     Ekf& w = f.start();
     f.fake.fileNames.enqueue(QString());
-    w.mFile[0]->trigger();
+    triggerAction(w, "mFile0");
     QVERIFY(f.module.sDbName.isEmpty());
     QVERIFY(!f.module.dbDecl);
     QVERIFY(w.mFile[1]->isEnabled());
@@ -184,12 +184,12 @@ void FileMenuTest::reopenAlwaysOpensAgainWithoutWritingSettings()
     const QString db = f.makeDatabase(procLines(QStringLiteral("P"), 3));
     f.fake.settings.insert(kSettingKey, db);
     Ekf& w = f.start();
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     QCOMPARE(w.lstEk->ListCount(), 3);
     QCOMPARE(f.module.sDbName, db);
     QVERIFY(!w.mFile[1]->isEnabled());
     const Database* first = f.module.dbDecl.get();
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     QVERIFY(f.module.dbDecl.get() != first);
     QCOMPARE(w.lstEk->ListCount(), 3);
     QCOMPARE(f.fake.settingWrites, 0);
@@ -202,7 +202,7 @@ void FileMenuTest::reopenOfAVanishedFileIsReported()
     UiFixture f;
     f.fake.settings.insert(kSettingKey, f.path(QStringLiteral("gone.mdb")));
     Ekf& w = f.start();
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     QCOMPARE(f.fake.messages.size(), 1);
     QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3024"));
     QVERIFY(f.module.sDbName.isEmpty());
@@ -214,7 +214,7 @@ void FileMenuTest::reopenOfAVanishedFileIsReported()
     f.open(db);
     QVERIFY(QFile::remove(db));
     f.fake.pointerHistory.clear();
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     QCOMPARE(f.fake.messages.size(), 2);
     QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3024"));
     // Only the open showed the hourglass; no fill followed it.
@@ -233,7 +233,7 @@ void FileMenuTest::pathWithAmpersandIsShownAndReopenedExactly()
     QCOMPARE(w.mFile[3]->text(), QString(db).replace(u'&', QStringLiteral("&&")));
     QCOMPARE(w.rememberedCaption(), db);
     f.chooseKind(0);
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     QCOMPARE(f.module.dbDecl->name(), db);
     EK_VERIFY_NO_UNEXPECTED(f);
 }
@@ -247,7 +247,7 @@ void FileMenuTest::convertAsksForTextThenTargetThenConfirmation()
     Ekf& w = f.start();
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.fileDialogs.size(), 2);
     const FileDialogRequest& open = f.fake.fileDialogs[0];
     QVERIFY(!open.save);
@@ -280,7 +280,7 @@ void FileMenuTest::convertFromAPathWithoutFolderStartsWithPlainName()
     UiFixture f;
     Ekf& w = f.start();
     f.fake.fileNames << QStringLiteral("decl.txt") << QString();
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.fileDialogs[1].initialName, QStringLiteral("Ek.MDB"));
 }
 
@@ -293,7 +293,7 @@ void FileMenuTest::cancelledConfirmationCreatesNothing()
     Ekf& w = f.start();
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerCancel;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QVERIFY(!QFile::exists(target));
     QCOMPARE(f.module.sDbName, target);
     QVERIFY(!w.mFile[3]->isVisible());
@@ -307,10 +307,10 @@ void FileMenuTest::cancelledDialogsStopTheConversion()
     UiFixture f;
     Ekf& w = f.start();
     f.fake.fileNames << QString();
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.fileDialogs.size(), 1);
     f.fake.fileNames << f.path(QStringLiteral("decl.txt")) << QString();
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.fileDialogs.size(), 3);
     QVERIFY(f.fake.messages.isEmpty());
     QVERIFY(f.module.sDbName.isEmpty());
@@ -327,7 +327,7 @@ void FileMenuTest::completedConversionIsRememberedButNotOpened()
     Ekf& w = f.start();
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbProc")),
              QStringList{QStringLiteral("4")});
     QCOMPARE(f.fake.settings.value(kSettingKey), target);
@@ -335,7 +335,7 @@ void FileMenuTest::completedConversionIsRememberedButNotOpened()
     QVERIFY(w.mFile[1]->isEnabled());
     QCOMPARE(w.lstEk->ListCount(), 0);
     QVERIFY(!f.module.dbDecl);
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     QCOMPARE(w.lstEk->ListCount(), 4);
     QVERIFY(!w.mFile[1]->isEnabled());
     Q_UNUSED(old);
@@ -358,7 +358,7 @@ void FileMenuTest::cancelledConversionKeepsTheRowsBeforeAndGoesOn()
             w.progressWindow().cmdCancel->click();
         }
     };
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT fdName FROM tbProc ORDER BY fdID")),
              (QStringList{QStringLiteral("P000"), QStringLiteral("P001"), QStringLiteral("P002"),
                           QStringLiteral("P003")}));
@@ -377,7 +377,7 @@ void FileMenuTest::convertingTheTextFileOntoItselfIsRefused()
     const QByteArray before = readBytes(text);
     Ekf& w = f.start();
     f.fake.fileNames << text << text;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(readBytes(text), before);
     QCOMPARE(f.fake.messages.size(), 1);
     QVERIFY(f.fake.messages[0].prompt.contains(QDir::toNativeSeparators(text)));
@@ -404,12 +404,12 @@ void FileMenuTest::convertingOntoTheOpenDatabaseClosesItFirst()
     QVERIFY(f.module.dbDecl);
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QVERIFY(!f.module.dbDecl);
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbProc")),
              QStringList{QStringLiteral("3")});
     // Reopening lists the new content; nothing points at the replaced file any more.
-    w.mFile[3]->trigger();
+    triggerAction(w, "mFile3");
     QCOMPARE(w.lstEk->ListCount(), 3);
     QCOMPARE(f.fake.messages.size(), 2); // the unsupported file, then the confirmation
 }
@@ -422,7 +422,7 @@ void FileMenuTest::unreadableTextFileIsReportedBeforeAnythingIsDeleted()
     Ekf& w = f.start();
     f.fake.fileNames << missingText << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages.size(), 2);
     QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  53"));
     QVERIFY(f.fake.messages[1].prompt.contains(QDir::toNativeSeparators(missingText)));
@@ -437,7 +437,7 @@ void FileMenuTest::unreadableTextFileIsReportedBeforeAnythingIsDeleted()
     QDir(f.dir.path()).mkdir(QStringLiteral("folder.mdb"));
     f.fake.fileNames << text << f.path(QStringLiteral("folder.mdb"));
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages.size(), 4);
     QCOMPARE(f.fake.messages[3].title, QStringLiteral("エラー  :  3051"));
     QVERIFY(QFileInfo(f.path(QStringLiteral("folder.mdb"))).isDir());
@@ -457,7 +457,7 @@ void FileMenuTest::linesNotStoredAreReportedOnce()
     Ekf& w = f.start();
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages.size(), 2);
     const QString prompt = f.fake.messages[1].prompt;
     QCOMPARE(f.fake.messages[1].style, 16);
@@ -487,14 +487,14 @@ void FileMenuTest::fileMenuCommandsAreRefusedWhileConverting()
         if (call != 2)
             return;
         const int before = f.fake.beeps;
-        w.mFile[0]->trigger();
-        w.mFile[1]->trigger();
-        w.mFile[3]->trigger();
+        triggerAction(w, "mFile0");
+        triggerAction(w, "mFile1");
+        triggerAction(w, "mFile3");
         beepsDuringRun = f.fake.beeps - before;
         // Browsing still works meanwhile.
         f.chooseKind(0);
     };
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QCOMPARE(beepsDuringRun, 3);
     QCOMPARE(f.fake.fileDialogs.size(), 2);
     QVERIFY(!f.module.dbDecl);
@@ -515,9 +515,9 @@ void FileMenuTest::exitDuringConversionCancelsThenCloses()
     f.fake.answers << MsgBox::AnswerOk;
     f.fake.onProcessEvents = [&](int call) {
         if (call == 3)
-            w.mFile[6]->trigger();
+            triggerAction(w, "mFile6");
     };
-    w.mFile[1]->trigger();
+    triggerAction(w, "mFile1");
     QVERIFY(!w.isVisible());
     QVERIFY(!w.converting());
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbProc")),

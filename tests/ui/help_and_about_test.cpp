@@ -39,7 +39,7 @@ void HelpAndAboutTest::contentsBeepsAndShowsTheNotice()
 {
     UiFixture f;
     Ekf& w = f.start();
-    w.mHelp[0]->trigger();
+    triggerAction(w, "mHelp0");
     QCOMPARE(f.fake.beeps, 1);
     QCOMPARE(f.fake.messages.size(), 1);
     QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("工事中☆　しばらくお待ちください(__;)"));
@@ -97,7 +97,7 @@ void HelpAndAboutTest::aboutShowsNameVersionAndIconCentredOverTheWindow()
         QVERIFY(about.isModal());
         about.cmdOk->click();
     });
-    w.mHelp[3]->trigger();
+    triggerAction(w, "mHelp3");
     QCOMPARE(name, QStringLiteral("Ek"));
     QCOMPARE(version, QStringLiteral("Version 0.10"));
     QCOMPARE(title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -120,7 +120,7 @@ void HelpAndAboutTest::escClosesAboutFromAnyControl()
         if (!closedByEsc)
             about.cmdOk->click();
     });
-    w.mHelp[3]->trigger();
+    triggerAction(w, "mHelp3");
     QVERIFY(closedByEsc);
 }
 
@@ -135,7 +135,7 @@ void HelpAndAboutTest::aboutShownTwiceShowsTheSameAgain()
             about.lblName->setText(QStringLiteral("changed"));
             QTest::keyClick(&about, Qt::Key_Escape);
         });
-        w.mHelp[3]->trigger();
+        triggerAction(w, "mHelp3");
     }
     QCOMPARE(seen, (QStringList{QStringLiteral("Ek|Version 0.10"), QStringLiteral("Ek|Version 0.10")}));
 }
