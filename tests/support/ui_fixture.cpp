@@ -76,18 +76,18 @@ void UiFixture::open(const QString& dbPath)
 
 void UiFixture::clickItem(ListBox& list, int row)
 {
-    list.scrollTo(list.model()->index(row, 0));
-    const QRect rect = list.visualRect(list.model()->index(row, 0));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    list.ensureVisible(row);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, list.itemRect(row).center());
 }
 
 void UiFixture::doubleClickItem(ListBox& list, int row)
 {
-    list.scrollTo(list.model()->index(row, 0));
-    const QRect rect = list.visualRect(list.model()->index(row, 0));
-    // A real double-click: press, release, then the double-click press and release.
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    list.ensureVisible(row);
+    const QPoint centre = list.itemRect(row).center();
+    // As the desktop delivers it: press, release, then the double-click and its release.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
 void UiFixture::chooseKind(int index)

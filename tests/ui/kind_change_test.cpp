@@ -30,6 +30,7 @@ class KindChangeTest : public QObject
 private slots:
     void openingListsTheCurrentKindInNameOrder();
     void choosingAnotherKindEmptiesTheSelectionAndRefills();
+    void refilledListShowsItsFirstName();
     void choosingTheSameKindChangesNothing();
     void kindChosenBeforeOpeningIsListedOnOpen();
     void emptyKindListsNothingAndCountsAsOpen();
@@ -89,6 +90,28 @@ void KindChangeTest::choosingAnotherKindEmptiesTheSelectionAndRefills()
     QCOMPARE(w.lstEk->ListCount(), 1);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("RECT"));
     EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+void KindChangeTest::refilledListShowsItsFirstName()
+{
+    UiFixture f;
+    QStringList lines;
+    for (int i = 0; i < 40; ++i) {
+        lines << QStringLiteral("Declare Sub P%1 Lib \"k\" ()").arg(i, 2, 10, QLatin1Char('0'))
+              << QStringLiteral("Public Const C%1 = %1").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    const QString db = f.makeDatabase(lines);
+    Ekf& w = f.start();
+    f.open(db);
+    QTest::keyClicks(w.txtInp, QStringLiteral("p2"));
+    QCOMPARE(w.lstEk->TopIndex(), 20);
+    f.chooseKind(0);
+    QCOMPARE(w.lstEk->TopIndex(), 0);
+    QCOMPARE(w.lstEk->itemRect(0).top(), 0);
+    // Scrolled only a little, then reopened: the refill starts at the top too.
+    w.lstEk->setTopIndex(2);
+    triggerAction(w, "mFile3");
+    QCOMPARE(w.lstEk->TopIndex(), 0);
 }
 
 void KindChangeTest::choosingTheSameKindChangesNothing()

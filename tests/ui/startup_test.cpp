@@ -78,6 +78,9 @@ void StartupTest::controlsStandWhereTheLayoutPutsThem()
     QCOMPARE(w.txtInp->font().pointSizeF(), 9.0);
     QCOMPARE(w.cboKind->font().family(), kGothic);
     QCOMPARE(w.Label1->font().family(), kGothic);
+    // The lists in the very font of the input box and the combo box.
+    for (const QWidget* control : std::initializer_list<const QWidget*>{w.cboKind, w.lstEk, w.lstDest})
+        QCOMPARE(control->font(), w.txtInp->font());
     QCOMPARE(w.minimumSize(), w.maximumSize());
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
 

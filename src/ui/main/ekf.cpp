@@ -85,13 +85,16 @@ void Ekf::buildControls(QWidget* client)
     txtInp->setGeometry(twipsRect(120, 600, 4812, 264));
     txtInp->setFont(gothic);
 
+    // The lists in the input box's gothic, so that a listed name lines up with what is typed.
     lstEk = new ListBox(false, client);
     lstEk->setObjectName(QStringLiteral("lstEk"));
     lstEk->setGeometry(twipsRect(120, 960, 4812, 1848));
+    lstEk->setFont(gothic);
 
     lstDest = new ListBox(true, client);
     lstDest->setObjectName(QStringLiteral("lstDest"));
     lstDest->setGeometry(twipsRect(120, 3000, 4812, 1488));
+    lstDest->setFont(gothic);
 
     Label1 = new QLabel(tr("種類(&K):"), client);
     Label1->setObjectName(QStringLiteral("Label1"));

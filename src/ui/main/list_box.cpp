@@ -2,85 +2,177 @@
 // Copyright (c) 2026 The Ek developers
 #include "list_box.h"
 
-#include <QKeyEvent>
-#include <QScrollBar>
+#include "name_fold.h"
 
-ListBox::ListBox(bool multiSelect, QWidget* parent)
-    : QListView(parent)
-    , m_multi(multiSelect)
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// Between the list's edge and the text, as a list box leaves it.
+constexpr int kTextMargin = 2;
+
+// The lists use a fixed-pitch gothic, in which a half-width character takes one cell and any
+// other two. Counting cells finds the widest name without laying out a million strings.
+int cells(QStringView text)
 {
-    setModel(&m_model);
-    setUniformItemSizes(true);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(multiSelect ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
+    int n = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        n += u < 0x0100 || (u >= 0xFF61 && u <= 0xFF9F) ? 1 : 2;
+    }
+    return n;
 }
 
-// The view lays its items out lazily; the scroll range must be current before
-// TopIndex is read or set from code.
+} // namespace
+
+ListBox::ListBox(bool multiSelect, QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , m_multi(multiSelect)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setBackgroundRole(QPalette::Base);
+    verticalScrollBar()->setSingleStep(1);
+}
+
+int ListBox::rowHeight() const
+{
+    return std::max(1, fontMetrics().height());
+}
+
+int ListBox::rowsShown() const
+{
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+void ListBox::itemsChanged()
+{
+    // One repaint for a whole fill, however many items it adds.
+    if (!m_unsettled) {
+        m_unsettled = true;
+        viewport()->update();
+    }
+}
+
+void ListBox::forgetWidest()
+{
+    m_widest = -1;
+    m_widestCells = 0;
+    m_measured = 0;
+    m_extent = 0;
+}
+
 void ListBox::settle()
 {
-    m_model.flush();
-    executeDelayedItemsLayout();
-    updateGeometries();
+    if (!m_unsettled)
+        return;
+    m_unsettled = false;
+    const int count = int(m_items.size());
+    const int widestBefore = m_widest;
+    for (; m_measured < count; ++m_measured) {
+        const int n = cells(m_items.at(m_measured));
+        if (n > m_widestCells) {
+            m_widestCells = n;
+            m_widest = m_measured;
+        }
+    }
+    if (m_widest != widestBefore || m_extent == 0)
+        m_extent = m_widest < 0 ? 0 : fontMetrics().horizontalAdvance(m_items.at(m_widest)) + 2 * kTextMargin;
+    // The horizontal bar first: showing it shortens the viewport, and so the page. Set as a
+    // policy, it comes and goes at once, not when the event loop next runs.
+    const Qt::ScrollBarPolicy wide =
+        m_extent > viewport()->width() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (horizontalScrollBarPolicy() != wide)
+        setHorizontalScrollBarPolicy(wide);
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, std::max(0, m_extent - viewport()->width()));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(fontMetrics().averageCharWidth());
+    // Scrolling stops when the last page is shown.
+    QScrollBar* v = verticalScrollBar();
+    const int rows = rowsShown();
+    v->setRange(0, std::max(0, count - rows));
+    v->setPageStep(rows);
 }
 
 void ListBox::Clear()
 {
-    m_byCode = true;
-    m_model.clear();
-    m_byCode = false;
+    m_items.clear();
+    m_selected.clear();
+    m_selCount = 0;
+    m_current = -1;
+    m_pressed = -1;
+    forgetWidest();
+    itemsChanged();
+    // A refilled list shows its first item, as a new one does.
+    settle();
 }
 
 void ListBox::AddItem(const QString& item)
 {
-    m_model.append(item);
+    m_items.append(item);
+    if (m_multi)
+        m_selected.push_back(false);
+    itemsChanged();
 }
 
 void ListBox::RemoveItem(int index)
 {
-    m_byCode = true;
-    m_model.removeAt(index);
-    m_byCode = false;
+    if (index < 0 || index >= m_items.size())
+        return;
+    m_items.removeAt(index);
+    if (m_multi) {
+        m_selCount -= m_selected[size_t(index)] ? 1 : 0;
+        m_selected.erase(m_selected.begin() + index);
+        if (m_current > index || m_current >= m_items.size())
+            --m_current;
+    } else if (m_current == index) {
+        m_current = -1;
+    } else if (m_current > index) {
+        --m_current;
+    }
+    m_pressed = -1;
+    forgetWidest();
+    itemsChanged();
 }
 
 void ListBox::Refresh()
 {
-    m_model.flush();
+    settle();
     viewport()->update();
 }
 
 qint64 ListBox::ListCount() const
 {
-    return m_model.names().size();
+    return m_items.size();
 }
 
 QStringView ListBox::ListView(qint64 index) const
 {
-    const QStringList& names = m_model.names();
-    return index >= 0 && index < names.size() ? QStringView(names.at(index)) : QStringView();
+    return index >= 0 && index < m_items.size() ? QStringView(m_items.at(index)) : QStringView();
 }
 
 int ListBox::ListIndex() const
 {
-    const QModelIndex current = currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return m_current;
 }
 
 void ListBox::setListIndex(int index)
 {
-    m_model.flush();
-    m_byCode = true;
-    setCurrentIndex(m_model.index(index));
-    m_byCode = false;
+    if (index < -1 || index >= m_items.size())
+        return;
+    m_current = index;
+    ensureVisible(index);
+    viewport()->update();
 }
 
 int ListBox::TopIndex()
 {
-    if (ListCount() == 0)
-        return 0;
     settle();
     return verticalScrollBar()->value();
 }
@@ -88,64 +180,282 @@ int ListBox::TopIndex()
 void ListBox::setTopIndex(int index)
 {
     settle();
-    // The scroll range ends where the last page is shown, so a late index stops there.
     verticalScrollBar()->setValue(index);
 }
 
 int ListBox::visibleRows()
 {
     settle();
-    return verticalScrollBar()->pageStep();
+    return rowsShown();
 }
 
 int ListBox::SelCount() const
 {
-    return int(selectionModel()->selectedRows().size());
+    return m_multi ? m_selCount : (m_current >= 0 ? 1 : 0);
 }
 
 bool ListBox::Selected(int index) const
 {
-    return selectionModel()->isSelected(m_model.index(index));
+    if (index < 0 || index >= m_items.size())
+        return false;
+    return m_multi ? m_selected[size_t(index)] : index == m_current;
 }
 
 void ListBox::setSelected(int index, bool selected)
 {
-    m_model.flush();
-    selectionModel()->select(m_model.index(index),
-                             selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    if (index < 0 || index >= m_items.size())
+        return;
+    if (!m_multi) {
+        if (selected)
+            m_current = index;
+        else if (m_current == index)
+            m_current = -1;
+        viewport()->update();
+    } else if (m_selected[size_t(index)] != selected) {
+        toggle(index);
+    }
+}
+
+QRect ListBox::itemRect(int index)
+{
+    settle();
+    const int row = index - verticalScrollBar()->value();
+    if (index < 0 || index >= m_items.size() || row < 0 || row >= rowsShown())
+        return QRect();
+    return QRect(0, row * rowHeight(), viewport()->width(), rowHeight());
+}
+
+void ListBox::ensureVisible(int index)
+{
+    settle();
+    if (index < 0 || index >= m_items.size())
+        return;
+    QScrollBar* v = verticalScrollBar();
+    if (index < v->value())
+        v->setValue(index);
+    else if (index >= v->value() + rowsShown())
+        v->setValue(index - rowsShown() + 1);
+}
+
+int ListBox::rowAt(int y)
+{
+    settle();
+    if (y < 0 || y / rowHeight() >= rowsShown())
+        return -1;
+    const int index = verticalScrollBar()->value() + y / rowHeight();
+    return index < m_items.size() ? index : -1;
+}
+
+void ListBox::moveTo(int index, bool raiseClick)
+{
+    const int before = m_current;
+    m_current = index;
+    ensureVisible(index);
+    viewport()->update();
+    if (raiseClick && index != before)
+        emit Click();
+}
+
+void ListBox::toggle(int index)
+{
+    const bool selected = !m_selected[size_t(index)];
+    m_selected[size_t(index)] = selected;
+    m_selCount += selected ? 1 : -1;
+    m_current = index;
+    viewport()->update();
+    // In the multi-selection list every change of the selection is a Click.
+    emit Click();
+}
+
+// The next item after the focus mark whose first character is text's, from the top again
+// after the last item.
+int ListBox::nextStartingWith(const QString& text) const
+{
+    const int count = int(m_items.size());
+    const QString key = foldName(text.left(1));
+    for (int step = 1; step <= count; ++step) {
+        const int i = (std::max(m_current, -1) + step) % count;
+        if (foldName(m_items.at(i).left(1)) == key)
+            return i;
+    }
+    return -1;
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event)
 {
-    const int before = ListIndex();
-    QListView::keyPressEvent(event);
-    if (!m_multi && ListIndex() != before && ListIndex() >= 0)
-        emit Click();
+    const int count = int(m_items.size());
+    const int caret = std::max(m_current, 0);
+    const int page = std::max(1, visibleRows() - 1);
+    std::optional<int> to;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        to = m_current < 0 ? 0 : m_current - 1;
+        break;
+    case Qt::Key_Down:
+        to = m_current < 0 ? 0 : m_current + 1;
+        break;
+    case Qt::Key_PageUp:
+        to = caret - page;
+        break;
+    case Qt::Key_PageDown:
+        to = caret + page;
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = count - 1;
+        break;
+    case Qt::Key_Space:
+        if (m_multi) {
+            if (count > 0)
+                toggle(caret);
+            return;
+        }
+        [[fallthrough]];
+    default:
+        if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !event->text().isEmpty() &&
+            event->text().at(0).isPrint() && count > 0) {
+            const int found = nextStartingWith(event->text());
+            if (found >= 0)
+                to = found;
+            break;
+        }
+        event->ignore();
+        return;
+    }
+    if (to && count > 0)
+        moveTo(std::clamp(*to, 0, count - 1), !m_multi);
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    m_afterDoubleClick = false;
+    m_pressed = rowAt(event->position().toPoint().y());
+    if (m_pressed < 0)
+        return;
+    if (m_multi)
+        toggle(m_pressed);
+    else
+        moveTo(m_pressed, false);
+}
+
+void ListBox::mouseMoveEvent(QMouseEvent* event)
+{
+    // Dragging through the single-selection list moves its selection, scrolling at the edges.
+    if (m_multi || !(event->buttons() & Qt::LeftButton) || m_items.isEmpty())
+        return;
+    const int y = event->position().toPoint().y();
+    const int top = TopIndex();
+    int index;
+    if (y < 0)
+        index = top - 1;
+    else if (y >= rowsShown() * rowHeight())
+        index = top + rowsShown();
+    else
+        index = top + y / rowHeight();
+    index = std::clamp(index, 0, int(m_items.size()) - 1);
+    if (index != m_current)
+        moveTo(index, false);
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool afterDoubleClick = m_inDoubleClick;
-    m_inDoubleClick = false;
-    QListView::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    const bool afterDoubleClick = m_afterDoubleClick;
+    m_afterDoubleClick = false;
     // A double-click is one click and one double-click, never two clicks.
-    if (!m_multi && !afterDoubleClick && indexAt(event->position().toPoint()).isValid())
+    if (!m_multi && !afterDoubleClick && rowAt(event->position().toPoint().y()) >= 0)
         emit Click();
 }
 
 void ListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QListView::mouseDoubleClickEvent(event);
-    if (indexAt(event->position().toPoint()).isValid()) {
-        m_inDoubleClick = true;
-        emit DblClick();
+    const int row = rowAt(event->position().toPoint().y());
+    if (event->button() != Qt::LeftButton || row < 0 || row != m_pressed) {
+        mousePressEvent(event);
+        return;
+    }
+    m_afterDoubleClick = true;
+    emit DblClick();
+}
+
+void ListBox::wheelEvent(QWheelEvent* event)
+{
+    settle();
+    QAbstractScrollArea::wheelEvent(event);
+}
+
+void ListBox::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    m_unsettled = true;
+    settle();
+}
+
+void ListBox::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        forgetWidest();
+        itemsChanged();
     }
 }
 
-void ListBox::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+void ListBox::focusInEvent(QFocusEvent* event)
 {
-    QListView::selectionChanged(selected, deselected);
-    // In the multi-selection list every change of the selection is a Click.
-    if (m_multi && !m_byCode)
-        emit Click();
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ListBox::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void ListBox::paintEvent(QPaintEvent* event)
+{
+    settle();
+    QPainter painter(viewport());
+    const int height = rowHeight();
+    const int top = verticalScrollBar()->value();
+    const int count = int(m_items.size());
+    const int firstRow = std::max(0, event->rect().top() / height);
+    const int lastRow = std::min(rowsShown() - 1, event->rect().bottom() / height);
+    for (int row = firstRow; row <= lastRow && top + row < count; ++row)
+        paintRow(painter, top + row, QRect(0, row * height, viewport()->width(), height));
+    if (!hasFocus())
+        return;
+    // The focus mark; an empty list shows it where its first item would be.
+    const int caret = std::max(m_current, 0);
+    const int row = count == 0 ? 0 : caret - top;
+    if (row >= 0 && row < rowsShown())
+        paintFocusMark(painter, QRect(0, row * height, viewport()->width(), height), Selected(caret));
+}
+
+void ListBox::paintRow(QPainter& painter, int index, const QRect& rect)
+{
+    const bool selected = Selected(index);
+    if (selected)
+        painter.fillRect(rect, palette().brush(QPalette::Highlight));
+    painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    const int x = kTextMargin - horizontalScrollBar()->value();
+    painter.drawText(QPoint(x, rect.top() + fontMetrics().ascent()), m_items.at(index));
+}
+
+void ListBox::paintFocusMark(QPainter& painter, const QRect& rect, bool selected)
+{
+    QPen pen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    pen.setDashPattern({1, 1});
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
 }
