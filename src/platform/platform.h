@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Ek developers
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -73,4 +75,15 @@ public:
     // Keeps a window above all others without moving, resizing or activating it.
     virtual void keepOnTop(QWidget& window) = 0;
     virtual QRect screenRect() const = 0;
+
+    // A message box stands centred over the window that caused it, whichever window is active
+    // (right after a file dialog has closed, none is). Windows that show message boxes add
+    // themselves; the owner of a box is the last one added that is shown, so the progress
+    // window owns the boxes shown while it is up and the main window the others. A window
+    // that is destroyed drops out by itself.
+    void addMessageOwner(QWidget& window);
+    QWidget* messageOwner() const;
+
+private:
+    QList<QPointer<QWidget>> m_messageOwners;
 };

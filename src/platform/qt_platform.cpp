@@ -24,8 +24,13 @@ void QtPlatform::beep()
 
 int QtPlatform::msgBox(const QString& prompt, int style, const QString& title)
 {
-    // Over the window the user is working in, not in the middle of the screen.
-    QMessageBox box(QApplication::activeWindow());
+    return showMessage(messageOwner(), prompt, style, title);
+}
+
+int QtPlatform::showMessage(QWidget* owner, const QString& prompt, int style, const QString& title)
+{
+    // A parent centres the box over itself; without one it would stand in the middle of the screen.
+    QMessageBox box(owner);
     box.setWindowTitle(title.isEmpty() ? m_title : title);
     box.setText(prompt);
     switch (style & 0x70) {
@@ -80,9 +85,10 @@ QString QtPlatform::fileDialog(QWidget* owner, const FileDialogRequest& request)
             return QString();
         const QString chosen = QDir::cleanPath(dialog.selectedFiles().constFirst());
         if ((request.flags & OpenFlag::PathMustExist) && !QFileInfo(chosen).absoluteDir().exists()) {
-            msgBox(QCoreApplication::translate("QtPlatform", "フォルダー %1 が見つかりません。")
-                       .arg(QDir::toNativeSeparators(QFileInfo(chosen).absolutePath())),
-                   MsgBox::Exclamation, request.title);
+            showMessage(&dialog,
+                        QCoreApplication::translate("QtPlatform", "フォルダー %1 が見つかりません。")
+                            .arg(QDir::toNativeSeparators(QFileInfo(chosen).absolutePath())),
+                        MsgBox::Exclamation, request.title);
             continue;
         }
         m_lastFileName = chosen;

@@ -28,6 +28,8 @@ public:
     QRect screenRect() const override;
 
 private:
+    int showMessage(QWidget* owner, const QString& prompt, int style, const QString& title);
+
     QString m_title;
     int m_pointer = Pointer::Default;
     QString m_lastFileName; // what the dialog "still holds" from its previous use

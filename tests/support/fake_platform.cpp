@@ -7,7 +7,7 @@
 
 int FakePlatform::msgBox(const QString& prompt, int style, const QString& title)
 {
-    messages.append(Message{prompt, style, title});
+    messages.append(Message{prompt, style, title, messageOwner()});
     if ((style & 0xF) == MsgBox::OkCancel) {
         if (answers.isEmpty()) {
             unexpected << QStringLiteral("unscripted question: ") + prompt;

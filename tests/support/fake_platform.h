@@ -21,6 +21,8 @@ public:
         QString prompt;
         int style = 0;
         QString title;
+        // The window the real box would stand over.
+        QPointer<QWidget> owner;
     };
 
     void beep() override { ++beeps; }

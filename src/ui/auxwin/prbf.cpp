@@ -17,6 +17,7 @@ Prbf::Prbf(Platform& platform)
     , m_platform(platform)
 {
     setObjectName(QStringLiteral("Prbf"));
+    m_platform.addMessageOwner(*this);
     setFixedSize(twips(4512), twips(1872));
 
     lblPer = new QLabel(this);

@@ -59,6 +59,7 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     , m_keyPreview(*this, [this](int key, Qt::KeyboardModifiers shift) { Form_KeyDown(key, shift); })
 {
     setObjectName(QStringLiteral("Ekf"));
+    m_platform.addMessageOwner(*this);
     setWindowTitle(QStringLiteral(" Ek"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ek.png")));
     auto* client = new QWidget(this);
