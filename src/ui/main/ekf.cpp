@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "ekf.h"
 
+#include "access_keys.h"
 #include "convert_text.h"
 #include "database.h"
 #include "db_error.h"
@@ -124,6 +125,8 @@ void Ekf::buildControls(QWidget* client)
 
 void Ekf::buildMenus()
 {
+    // Every menu added to the bar, here or later, answers all the access keys of its captions.
+    new AccessKeys(*menuBar());
     mF = menuBar()->addMenu(tr("ﾌｧｲﾙ(&F&ﾌ)"));
     mF->setObjectName(QStringLiteral("mF"));
     mFile[0] = makeItem(mF, QStringLiteral("mFile0"), tr("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙの読み込み(&M)..."));

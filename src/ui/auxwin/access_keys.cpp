@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "access_keys.h"
+
+#include "access_key_caption.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+bool pressed(const QKeyEvent& key, QChar c)
+{
+    const QChar upper = c.toUpper();
+    return key.key() == int(upper.unicode()) ||
+           (key.text().size() == 1 && key.text().at(0).toUpper() == upper);
+}
+
+} // namespace
+
+AccessKeys::AccessKeys(QMenuBar& bar)
+    : QObject(&bar)
+    , m_bar(bar)
+{
+    qApp->installEventFilter(this);
+}
+
+AccessKeys::~AccessKeys()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool AccessKeys::belongsToBar(const QWidget& widget) const
+{
+    // A menu is a window of its own, but its parent is the bar or the menu it opens from.
+    for (const QWidget* w = &widget; w; w = w->parentWidget()) {
+        if (w == &m_bar)
+            return true;
+    }
+    return false;
+}
+
+QList<QAction*> AccessKeys::candidates(const QWidget& widget, const QKeyEvent& key) const
+{
+    if (qobject_cast<const QMenu*>(&widget) && belongsToBar(widget))
+        return widget.actions();
+    // The bar has the keyboard after Alt was pressed and released alone.
+    if (&widget == &m_bar)
+        return m_bar.actions();
+    if ((key.modifiers() & Qt::AltModifier) && widget.window() == m_bar.window())
+        return m_bar.actions();
+    return {};
+}
+
+bool AccessKeys::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() || m_passing)
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    for (const QAction* action : candidates(*widget, key)) {
+        if (action->isSeparator() || !action->isVisible() || !action->isEnabled())
+            continue;
+        const AccessKeyCaption caption(action->text());
+        for (qsizetype i = 1; i < caption.keys.size(); ++i) {
+            if (!pressed(key, caption.key(i)))
+                continue;
+            const QChar first = caption.key(0);
+            QKeyEvent asFirst(QEvent::KeyPress, int(first.toUpper().unicode()), key.modifiers(),
+                              QString(first));
+            m_passing = true;
+            QCoreApplication::sendEvent(widget, &asFirst);
+            m_passing = false;
+            return true;
+        }
+    }
+    return false;
+}
