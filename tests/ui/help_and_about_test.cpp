@@ -31,6 +31,7 @@ private slots:
     void f1RunsContentsFromAnyControl();
     void otherIndicesDoNothing();
     void aboutShowsNameVersionAndIconCentredOverTheWindow();
+    void aboutStartsOnOkAndEnterClosesIt();
     void escClosesAboutFromAnyControl();
     void aboutShownTwiceShowsTheSameAgain();
 };
@@ -105,6 +106,25 @@ void HelpAndAboutTest::aboutShowsNameVersionAndIconCentredOverTheWindow()
     QCOMPARE(clientSize, QSize(twips(4080), twips(1932)));
     QCOMPARE(centreOffset, QPoint(0, 0));
     QVERIFY(!w.aboutWindow()->isVisible());
+}
+
+void HelpAndAboutTest::aboutStartsOnOkAndEnterClosesIt()
+{
+    UiFixture f;
+    Ekf& w = f.start();
+    QWidget* focus = nullptr;
+    bool closedByEnter = false;
+    whenAboutShows(w, [&](VersionF& about) {
+        if (QTest::qWaitForWindowActive(&about))
+            focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &about, Qt::Key_Return);
+        closedByEnter = !about.isVisible();
+        if (!closedByEnter)
+            about.cmdOk->click();
+    });
+    triggerAction(w, "mHelp3");
+    QCOMPARE(focus, w.aboutWindow()->cmdOk);
+    QVERIFY(closedByEnter);
 }
 
 void HelpAndAboutTest::escClosesAboutFromAnyControl()

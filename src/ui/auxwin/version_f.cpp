@@ -48,8 +48,10 @@ VersionF::VersionF()
     palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
     setPalette(palette);
 
+    // The picture only shows the icon; the focus starts on OK.
     picAbout = new QLabel(this);
     picAbout->setObjectName(QStringLiteral("picAbout"));
+    picAbout->setFocusPolicy(Qt::NoFocus);
     picAbout->setGeometry(twipsRect(252, 240, 480, 480));
     picAbout->setAlignment(Qt::AlignCenter);
 
@@ -88,6 +90,7 @@ void VersionF::Dsp(QWidget* vF, const QString& sPrg, const QString& sVer)
              owner.top() + (owner.height() - own.height()) / 2);
     }
     setWindowModality(Qt::ApplicationModal);
+    cmdOk->setFocus();
     exec();
 }
 
