@@ -153,6 +153,17 @@ void StartupTest::firstKindClickOnlyArmsItself()
 {
     UiFixture f;
     const QString db = f.makeDatabase({QStringLiteral("Public Const A = 1")});
+    {
+        // Not shown yet, so nothing but a handler moves its focus. The load's own Click
+        // does not, where any other Click moves it to txtInp.
+        Ekb module;
+        Ekf loaded(f.fake, module);
+        QCOMPARE(loaded.focusWidget(), nullptr);
+        QCOMPARE(module.iKind, 1);
+        loaded.setCboKindListIndex(0);
+        QCOMPARE(loaded.focusWidget(), loaded.txtInp);
+        QCOMPARE(module.iKind, 0);
+    }
     Ekf& w = f.start();
     // The load's own Click left iKind alone; it is 1 only because the load set it.
     QCOMPARE(f.module.iKind, 1);
