@@ -17,6 +17,7 @@ readonly E2E_TITLE_SAVE_DB='^データベースファイルの保存$'
 readonly E2E_TITLE_CONFIRM='^データベースファイルへの置換$'
 readonly E2E_TITLE_PROGRESS='^データベース作成$'
 readonly E2E_TITLE_ABOUT='^ﾊﾞｰｼﾞｮﾝ情報$'
+readonly E2E_TITLE_ERROR='^エラー  : '
 
 # Seconds for one wait; a loaded CI machine can be slow to map a window.
 E2E_WAIT=${E2E_WAIT:-30}
@@ -411,6 +412,14 @@ e2e_type_in_input()
     sleep 0.3
 }
 
+# Clicks the ROWth row shown in the upper list, counting from 0 at its top.
+e2e_click_row()
+{
+    local row=$1
+    e2e_client_origin
+    e2e_click $((E2E_CLIENT_X + 8 + 40)) $((E2E_CLIENT_Y + 64 + 1 + row * E2E_ROW_HEIGHT + E2E_ROW_HEIGHT / 2))
+}
+
 # e2e_click_listed NAMES PREFIX NAME: clicks NAME in the upper list after PREFIX
 # was typed. NAMES holds the kind's names in the list's order (ek-cli list). The
 # typed prefix scrolls its first match to the top row, or as far as the last page
@@ -426,8 +435,24 @@ e2e_click_listed()
     ((top >= 0)) || top=0
     row=$((index - top))
     ((row >= 0 && row < E2E_LIST_PAGE)) || e2e_fail "$name is not shown after typing $prefix"
-    e2e_client_origin
-    e2e_click $((E2E_CLIENT_X + 8 + 40)) $((E2E_CLIENT_Y + 64 + 1 + row * E2E_ROW_HEIGHT + E2E_ROW_HEIGHT / 2))
+    e2e_click_row "$row"
+}
+
+# e2e_expect_centred WINDOW OWNER: fails unless WINDOW stands centred over OWNER, to a
+# pixel or two of rounding. Qt centres a dialog's frame; with no window manager it still
+# allows for the title bar and border it guesses one would add, 40 and 10 pixels, so the
+# window itself stands that much higher and further left. OWNER must stand clear of the
+# screen's edges, where Qt would push the window back onto the screen.
+e2e_expect_centred()
+{
+    local X Y WIDTH HEIGHT SCREEN WINDOW cx cy ox oy
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    cx=$((X + WIDTH / 2 + 10)) cy=$((Y + HEIGHT / 2 + 40))
+    eval "$(xdotool getwindowgeometry --shell "$2")"
+    ox=$((X + WIDTH / 2)) oy=$((Y + HEIGHT / 2))
+    if ((cx - ox > 2 || ox - cx > 2 || cy - oy > 2 || oy - cy > 2)); then
+        e2e_fail "window $1 stands centred at $cx,$cy (frame allowed for), not over window $2 at $ox,$oy"
+    fi
 }
 
 e2e_settings_file()

@@ -4,8 +4,9 @@
 #
 # A person's first session with Ek, on a private X server: convert the bundled
 # sample through the File menu, reopen it from the remembered item, find RECT among
-# the types, collect it, copy it, and check the X clipboard byte for byte; then the
-# Help notice, the About window, and Exit.
+# the types, collect it, copy it, and check the X clipboard byte for byte; scroll the
+# functions, change to the constants and copy the first one shown; then the Help
+# notice, the About window, a file that is not a database, and Exit.
 #
 # usage: typical_use.sh EK SAMPLE_TEXT EK_CLI
 set -euo pipefail
@@ -72,18 +73,42 @@ e2e_key alt+c
 
 e2e_step "4 compare the X clipboard with RECT's full text"
 clipboard="$E2E_TMP/clipboard.txt"
-clipboard_holds_rect()
+clipboard_holds()
 {
     timeout 5 xclip -selection clipboard -t UTF8_STRING -o >"$clipboard" 2>/dev/null &&
-        cmp -s "$clipboard" "$expected"
+        cmp -s "$clipboard" "$1"
 }
-if ! e2e_wait_for 10 clipboard_holds_rect; then
-    e2e_log "expected:" && od -c "$expected"
-    e2e_log "clipboard:" && od -c "$clipboard"
-    e2e_fail "the clipboard does not hold RECT's full text"
-fi
+# expect_clipboard FILE WHAT: waits until the X clipboard holds the bytes of FILE.
+expect_clipboard()
+{
+    if ! e2e_wait_for 10 clipboard_holds "$1"; then
+        e2e_log "expected:" && od -c "$1"
+        e2e_log "clipboard:" && od -c "$clipboard"
+        e2e_fail "the clipboard does not hold $2"
+    fi
+}
+expect_clipboard "$expected" "RECT's full text"
 "$EK_CLI" show "$db" type RECT >"$E2E_TMP/cli_show.txt" || e2e_fail "ek-cli show failed on $db"
 cmp "$E2E_TMP/cli_show.txt" "$clipboard" || e2e_fail "ek-cli show and the clipboard differ"
+
+e2e_step "4b scroll 関数, choose 定数: the list starts at its first name, which is what is copied"
+e2e_focus "$EK_MAIN"
+e2e_key alt+k
+e2e_key Up
+sleep 0.3
+# The last function starts with W: the list scrolls to its last page.
+e2e_type w
+sleep 0.3
+e2e_key alt+k
+e2e_key Up
+sleep 0.3
+"$EK_CLI" list "$db" const >"$E2E_TMP/constants.txt" || e2e_fail "ek-cli cannot list the constants of $db"
+first=$(head -n 1 "$E2E_TMP/constants.txt")
+e2e_click_row 0
+e2e_key alt+a
+e2e_key alt+c
+"$EK_CLI" show "$db" const "$first" >"$E2E_TMP/first_constant.txt" || e2e_fail "ek-cli show failed on $db"
+expect_clipboard "$E2E_TMP/first_constant.txt" "the first constant, $first, after the kind changed"
 
 e2e_step "5a F1 shows the notice"
 e2e_focus "$EK_MAIN"
@@ -103,6 +128,22 @@ xdotool search --name "$E2E_TITLE_ABOUT" >/dev/null || e2e_fail "no window is na
 e2e_focus "$about"
 e2e_key Escape
 e2e_wait_gone "$about" "the About window after Esc"
+
+e2e_step "5c a file that is not a database: the error box stands centred over the main window"
+not_a_database="$E2E_TMP/work/notes.mdb"
+printf 'These are notes, not a declaration database.\r\n%.0s' {1..100} >"$not_a_database"
+# Clear of the screen's edges, which would push the box back onto the screen, and far from
+# its middle, where a box without an owner stands.
+xdotool windowmove --sync "$EK_MAIN" 100 500 || e2e_fail "could not move the main window"
+e2e_open_menu f
+e2e_key m
+e2e_file_dialog "$E2E_TITLE_OPEN_DB" "the open dialog for the database" "$not_a_database"
+e2e_wait_window "$E2E_TITLE_ERROR" "the error box for $not_a_database"
+error_box=$WIN
+e2e_expect_centred "$error_box" "$EK_MAIN"
+e2e_focus "$error_box"
+e2e_key Return
+e2e_wait_gone "$error_box" "the error box after Enter"
 
 e2e_step "6 File > Exit ends the program and it remembers the database"
 e2e_open_menu f
