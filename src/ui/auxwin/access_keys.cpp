@@ -11,11 +11,19 @@
 
 namespace {
 
+// In kana mode Windows sends a key as half-width katakana, as the captions have it, and X11
+// as the full-width one: both read as the same key.
+QString asKey(QChar c)
+{
+    return QString(c).normalized(QString::NormalizationForm_KC).toUpper();
+}
+
 bool pressed(const QKeyEvent& key, QChar c)
 {
-    const QChar upper = c.toUpper();
-    return key.key() == int(upper.unicode()) ||
-           (key.text().size() == 1 && key.text().at(0).toUpper() == upper);
+    const QString wanted = asKey(c);
+    if (key.text().size() == 1 && asKey(key.text().at(0)) == wanted)
+        return true;
+    return key.key() > 0 && key.key() <= 0xFFFF && asKey(QChar(key.key())) == wanted;
 }
 
 } // namespace
