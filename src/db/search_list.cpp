@@ -55,10 +55,18 @@ long SearchList(const ListItems& lstBox, const QString& sKey)
         const qint64 mid = (lo + hi) / 2;
         const int c = prefixes.compareAt(mid);
         if (c == 0) {
-            qint64 i = mid;
-            while (i > 0 && prefixes.compareAt(i - 1) == 0)
-                --i;
-            return long(i);
+            // The first of the run of matches lies after lo, which is no match, and at or
+            // before mid. Found by bisection too, so a short key that a hundred thousand
+            // names share costs no more than a long one.
+            qint64 first = mid;
+            while (first - lo > 1) {
+                const qint64 m = (lo + first) / 2;
+                if (prefixes.compareAt(m) == 0)
+                    first = m;
+                else
+                    lo = m;
+            }
+            return long(first);
         }
         if (c < 0)
             lo = mid;

@@ -35,5 +35,5 @@ private:
 
 // The position of the first item whose first characters equal sKey under the name
 // fold, or -1. A bisection: it relies on the items being in the order of the name
-// index and reads about log2(count) items plus the run of matches before the hit.
+// index and reads at most log2(count) + 2 items, however many match.
 long SearchList(const ListItems& lstBox, const QString& sKey);

@@ -52,6 +52,7 @@ private slots:
     void returnsTheFirstOfARunOfMatches();
     void agreesWithALinearScanOnUnderscoresAndCase();
     void readsOnlyAboutLog2Items();
+    void readsOnlyAboutLog2ItemsWhenManyNamesShareTheKey();
     void typingScrollsTheMatchToTheTop();
     void typingWithoutMatchLeavesTheListAlone();
     void clickedNameDoesNotScrollTheListAway();
@@ -134,6 +135,19 @@ void PrefixSearchTest::readsOnlyAboutLog2Items()
     CountingItems items(names);
     QCOMPARE(SearchList(items, QStringLiteral("n054321")), 54321L);
     QVERIFY2(items.reads < 40, qPrintable(QString::number(items.reads)));
+}
+
+void PrefixSearchTest::readsOnlyAboutLog2ItemsWhenManyNamesShareTheKey()
+{
+    QStringList names{QStringLiteral("BitBlt")};
+    for (int i = 0; i < 100000; ++i)
+        names << QStringLiteral("GetWindow%1").arg(i, 6, 10, QLatin1Char('0'));
+    names << QStringLiteral("SendMessage");
+    for (const QString& key : {QStringLiteral("g"), QStringLiteral("GetWindow0")}) {
+        CountingItems items(names);
+        QCOMPARE(SearchList(items, key), 1L);
+        QVERIFY2(items.reads < 40, qPrintable(key + u' ' + QString::number(items.reads)));
+    }
 }
 
 void PrefixSearchTest::typingScrollsTheMatchToTheTop()
