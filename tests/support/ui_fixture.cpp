@@ -52,6 +52,15 @@ Ekf& UiFixture::start()
     return *window;
 }
 
+Ekf& UiFixture::startActive()
+{
+    Ekf& w = start();
+    w.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w))
+        qWarning("main window was not activated");
+    return w;
+}
+
 QString UiFixture::path(const QString& name) const
 {
     return QDir(dir.path()).filePath(name);

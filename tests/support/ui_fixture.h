@@ -20,6 +20,8 @@ struct UiFixture
 
     // Creates and shows the window (runs Form_Load); settings must be scripted first.
     Ekf& start();
+    // The same, and makes it the active window, where keys reach the control with the focus.
+    Ekf& startActive();
     // Converts lines into a database in the temporary folder and returns its path.
     QString makeDatabase(const QStringList& lines, const QString& name = QStringLiteral("t.mdb"));
     // Opens a database through the File menu's Open command.

@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "access_key_caption.h"
 #include "ui_fixture.h"
 
 #include <QAction>
-#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 
 namespace {
 
@@ -18,54 +15,20 @@ void kanaKey(QWidget* widget, QChar kana, Qt::KeyboardModifiers modifiers = Qt::
     QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(kana.unicode()), QString(kana), modifiers);
 }
 
-Ekf& startActive(UiFixture& f)
-{
-    Ekf& w = f.start();
-    w.activateWindow();
-    if (!QTest::qWaitForWindowActive(&w))
-        qWarning("main window was not activated");
-    return w;
-}
-
-// The pixels where two pictures of the menu bar differ.
-QRect difference(const QImage& a, const QImage& b)
-{
-    QRect found;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            if (a.pixel(x, y) != b.pixel(x, y))
-                found |= QRect(x, y, 1, 1);
-        }
-    }
-    return found;
-}
-
 } // namespace
 
 class AccessKeysTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void captionsReadAsWindowsReadsThem();
     void fileMenuOpensWithEitherAccessKey();
     void itemsAnswerEitherAccessKey();
-    void bothAccessKeysAreUnderlined();
 };
-
-void AccessKeysTest::captionsReadAsWindowsReadsThem()
-{
-    const AccessKeyCaption file(QStringLiteral("ﾌｧｲﾙ(&F&ﾌ)"));
-    QCOMPARE(file.text, QStringLiteral("ﾌｧｲﾙ(Fﾌ)"));
-    QCOMPARE(file.keys, (QList<qsizetype>{5, 6}));
-    const AccessKeyCaption path(QStringLiteral("R&&D &a&&b&"));
-    QCOMPARE(path.text, QStringLiteral("R&D a&b&"));
-    QCOMPARE(path.keys, (QList<qsizetype>{4}));
-}
 
 void AccessKeysTest::fileMenuOpensWithEitherAccessKey()
 {
     UiFixture f;
-    Ekf& w = startActive(f);
+    Ekf& w = f.startActive();
     w.txtInp->setFocus();
     QTest::keyClick(w.txtInp, Qt::Key_F, Qt::AltModifier);
     QTRY_VERIFY(w.mF->isVisible());
@@ -83,7 +46,7 @@ void AccessKeysTest::fileMenuOpensWithEitherAccessKey()
 void AccessKeysTest::itemsAnswerEitherAccessKey()
 {
     UiFixture f;
-    Ekf& w = startActive(f);
+    Ekf& w = f.startActive();
     for (const QChar key : {QChar(u'c'), QChar(u'ﾓ')}) {
         w.txtInp->setFocus();
         QTest::keyClick(w.txtInp, Qt::Key_H, Qt::AltModifier);
@@ -94,30 +57,6 @@ void AccessKeysTest::itemsAnswerEitherAccessKey()
     // Contents, twice: its notice each time.
     QCOMPARE(f.fake.messages.size(), 2);
     QCOMPARE(f.fake.messages[1].prompt, f.fake.messages[0].prompt);
-}
-
-void AccessKeysTest::bothAccessKeysAreUnderlined()
-{
-    UiFixture f;
-    Ekf& w = f.start();
-    const QString caption = w.mF->title();
-    const QImage both = w.menuBar()->grab().toImage();
-    w.mF->setTitle(QStringLiteral("ﾌｧｲﾙ(&Fﾌ)"));
-    const QImage firstOnly = w.menuBar()->grab().toImage();
-    w.mF->setTitle(QStringLiteral("ﾌｧｲﾙ(Fﾌ)"));
-    const QImage none = w.menuBar()->grab().toImage();
-    w.mF->setTitle(caption);
-
-    const QRect first = difference(firstOnly, none);
-    const QRect second = difference(both, firstOnly);
-    QVERIFY(!first.isEmpty());
-    QVERIFY(!second.isEmpty());
-    // The line under F goes on under ﾌ, as under two marked characters side by side.
-    QCOMPARE(second.top(), first.top());
-    QCOMPARE(second.height(), first.height());
-    QVERIFY(second.left() >= first.right() - 1 && second.left() <= first.right() + 2);
-    const int kana = w.menuBar()->fontMetrics().horizontalAdvance(u'ﾌ');
-    QVERIFY(qAbs(second.width() - kana) <= 1);
 }
 
 QTEST_MAIN(AccessKeysTest)

@@ -2,14 +2,27 @@
 // Copyright (c) 2026 The Ek developers
 #include "access_keys.h"
 
-#include "access_key_caption.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace {
+
+// A caption read as a Windows menu reads it: every "&" marks the next character as an
+// access key, "&&" is a plain "&". "ﾌｧｲﾙ(&F&ﾌ)" has the keys F and ﾌ.
+QString accessKeys(const QString& caption)
+{
+    QString keys;
+    for (qsizetype at = 0; at + 1 < caption.size(); ++at) {
+        if (caption.at(at) != u'&')
+            continue;
+        ++at;
+        if (caption.at(at) != u'&')
+            keys.append(caption.at(at));
+    }
+    return keys;
+}
 
 // In kana mode Windows sends a key as half-width katakana, as the captions have it, and X11
 // as the full-width one: both read as the same key.
@@ -71,11 +84,11 @@ bool AccessKeys::eventFilter(QObject* watched, QEvent* event)
     for (const QAction* action : candidates(*widget, key)) {
         if (action->isSeparator() || !action->isVisible() || !action->isEnabled())
             continue;
-        const AccessKeyCaption caption(action->text());
-        for (qsizetype i = 1; i < caption.keys.size(); ++i) {
-            if (!pressed(key, caption.key(i)))
+        const QString keys = accessKeys(action->text());
+        for (qsizetype i = 1; i < keys.size(); ++i) {
+            if (!pressed(key, keys.at(i)))
                 continue;
-            const QChar first = caption.key(0);
+            const QChar first = keys.at(0);
             QKeyEvent asFirst(QEvent::KeyPress, int(first.toUpper().unicode()), key.modifiers(),
                               QString(first));
             m_passing = true;
