@@ -52,11 +52,18 @@ int ListBox::rowsShown() const
 
 void ListBox::itemsChanged()
 {
-    // One repaint for a whole fill, however many items it adds.
-    if (!m_unsettled) {
-        m_unsettled = true;
-        viewport()->update();
-    }
+    // One settling and one repaint for a whole fill, however many items it adds. Settling
+    // may show or hide the horizontal bar, which resizes the viewport: not inside a paint.
+    if (m_unsettled)
+        return;
+    m_unsettled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            settle();
+            viewport()->update();
+        },
+        Qt::QueuedConnection);
 }
 
 void ListBox::forgetWidest()
@@ -272,11 +279,11 @@ void ListBox::toggle(int index)
 int ListBox::nextStartingWith(const QString& text) const
 {
     const int count = int(m_items.size());
-    const QString key = foldName(text.left(1));
+    const char16_t key = foldChar(text.at(0).unicode());
     for (int step = 1; step <= count; ++step) {
-        const int i = (std::max(m_current, -1) + step) % count;
-        if (foldName(m_items.at(i).left(1)) == key)
-            return i;
+        const QString& item = m_items.at((m_current + step) % count);
+        if (!item.isEmpty() && foldChar(item.at(0).unicode()) == key)
+            return (m_current + step) % count;
     }
     return -1;
 }
