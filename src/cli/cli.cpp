@@ -2,12 +2,12 @@
 // Copyright (c) 2026 The Ek developers
 #include "cli.h"
 
-#include "convert_text.h"
+#include "conversion.h"
 #include "database.h"
 #include "db_error.h"
 #include "error_text.h"
 #include "get_full.h"
-#include "make_db.h"
+#include "name_fold.h"
 #include "recordset.h"
 #include "search_list.h"
 
@@ -77,22 +77,13 @@ void requireArguments(const QStringList& args, qsizetype atLeast, qsizetype atMo
 }
 
 // A kind's table in name order; a file without it is not a declaration database.
+// Browsing never writes to the file.
 std::unique_ptr<Recordset> openKind(const QString& path, int kind)
 {
-    std::unique_ptr<Recordset> rs = Database::OpenDatabase(path)->OpenRecordset(kindTable(kind));
+    std::unique_ptr<Recordset> rs =
+        Database::OpenDatabase(path, Database::Access::ReadOnly)->OpenRecordset(kindTable(kind));
     rs->setIndex(QStringLiteral("ixName"));
     return rs;
-}
-
-QStringList names(Recordset& rs)
-{
-    QStringList result;
-    const int fdName = rs.fieldIndex(QStringLiteral("fdName"));
-    while (!rs.Eof()) {
-        result << rs.Fields(fdName).toString();
-        rs.MoveNext();
-    }
-    return result;
 }
 
 class TerminalProgress : public ConvertProgress
@@ -135,13 +126,9 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     requireArguments(args, 3, 3);
     const QString text = args[1];
     const QString db = args[2];
-    // Refused before MakeDb could delete the text file.
-    if (isSameFile(text, db))
-        throw DbError(DbFault::SameFile, text);
-    requireReadableText(text);
-    MakeDb(db);
+    Conversion conversion(text, db);
     TerminalProgress progress(err, options);
-    const ConvertResult result = ConvertText(text, db, progress);
+    const ConvertResult result = conversion.run(progress);
     out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5 を格納しました。")
                .arg(result.lines)
                .arg(result.constants)
@@ -150,25 +137,31 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
                .arg(result.members)
         << '\n';
     for (const SkippedLine& line : result.skipped)
-        err << tr("%1:%2: %3: %4").arg(text).arg(line.lineNumber).arg(skipReasonText(line.reason), line.text)
+        err << tr("%1:%2: %3: %4")
+                   .arg(text)
+                   .arg(line.lineNumber)
+                   .arg(skipReasonText(line.reason), quotedLine(line))
             << '\n';
     if (result.skippedCount > result.skipped.size())
         err << tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size()) << '\n';
     if (result.skippedCount > 0)
         err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
+    if (result.textChanged)
+        err << textChangedText(text) << '\n';
     if (result.cancelled) {
         err << tr("中断しました。それまでの行は %1 に格納されています。").arg(db) << '\n';
         return kInterrupted;
     }
-    return result.skippedCount > 0 ? kSomeLinesNotStored : kOk;
+    return result.skippedCount > 0 || result.textChanged ? kSomeLinesNotStored : kOk;
 }
 
 int list(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 3, 3);
     const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
-    for (const QString& name : names(*rs))
-        out << name << '\n';
+    const int fdName = rs->fieldIndex(QStringLiteral("fdName"));
+    for (; !rs->Eof(); rs->MoveNext())
+        out << rs->Fields(fdName).toString() << '\n';
     return kOk;
 }
 
@@ -188,11 +181,10 @@ int search(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 4, 4);
     const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
-    const QStringList all = names(*rs);
-    const long found = SearchList(StringListItems(all), args[3]);
-    if (found < 0)
+    const std::optional<QString> found = SearchIndex(*rs, args[3]);
+    if (!found)
         return kNotFound;
-    out << all.at(found) << '\n';
+    out << *found << '\n';
     return kOk;
 }
 
@@ -227,13 +219,16 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Optio
         return kUsage;
     } catch (const DbError& e) {
         const QString reason =
-            e.fault() == DbFault::NoTable
+            e.fault() == DbFault::NoTable || e.fault() == DbFault::NotATable
                 ? tr("%1 はサポート外のファイルです（宣言データベースではありません）。").arg(e.path())
                 : describeDbError(e);
         err << "ek-cli: " << reason << tr(" (エラー %1)").arg(e.number()) << '\n';
         return kFailed;
     } catch (const std::bad_alloc&) {
-        err << "ek-cli: " << errorText(7) << '\n';
+        err << "ek-cli: " << errorText(kErrOutOfMemory) << '\n';
+        return kFailed;
+    } catch (const std::exception& e) {
+        err << "ek-cli: " << errorText(kErrInvalidCall) << ' ' << QString::fromLocal8Bit(e.what()) << '\n';
         return kFailed;
     }
 }

@@ -106,7 +106,7 @@ private slots:
     void secondHeaderBeforeTypeEndSharesNumber();
     void unrecognisedLinesBeforeHeaderCarryNextNumber();
     void commentIsCutEvenInsideString();
-    void blanksAreKeptAndNothingIsTrimmed();
+    void blanksAreKeptButTypeNamesEndAtTheirLastCharacter();
     void keywordsMatchInAnyLetterCase();
     void namesRunToFirstDelimiter();
     void linesWithoutUsableNameAreListedAndRunGoesOn();
@@ -294,12 +294,13 @@ void ConversionTest::commentIsCutEvenInsideString()
     QCOMPARE(c.rows("tbMenb"), QStringList());
 }
 
-void ConversionTest::blanksAreKeptAndNothingIsTrimmed()
+void ConversionTest::blanksAreKeptButTypeNamesEndAtTheirLastCharacter()
 {
     Conversion c;
     c.runLines({"Type  SPACED   ' two blanks before, three after", "   ", "  ' only a comment, indented", "",
                 "End Type", "Public Const TRAIL = 1   ", "Type TAB\t", "End Type"});
-    QCOMPARE(c.rows("tbType"), QStringList({" SPACED   |Type  SPACED   |0", "TAB\t|Type TAB\t|1"}));
+    // The header line keeps its blanks; the name loses those a cut-off comment left.
+    QCOMPARE(c.rows("tbType"), QStringList({" SPACED|Type  SPACED   |0", "TAB|Type TAB\t|1"}));
     QCOMPARE(c.rows("tbMenb"), QStringList({"   |0", "  |0"}));
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("TRAIL|Public Const TRAIL = 1   ")});
 }

@@ -100,7 +100,8 @@ private:
     void convertCommand();
     bool refuseWhileConverting();
     void closeDatabaseAt(const QString& path);
-    void reportSkippedLines(const ConvertResult& result);
+    // What the user must know of a conversion that ended: lines not stored, a text file that changed.
+    void reportConversion(const ConvertResult& result, const QString& sTxtFile);
 
     Platform& m_platform;
     Ekb& m;
