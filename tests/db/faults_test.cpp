@@ -52,7 +52,7 @@ bool nobodyHolds(const QString& db)
 int browseAll(const QString& path, qint64* names = nullptr)
 {
     return faultNumberOf([&] {
-        std::shared_ptr<Database> db = Database::OpenDatabase(path);
+        std::shared_ptr<Database> db = Database::OpenDatabase(path, Database::Access::ReadOnly);
         qint64 seen = 0;
         for (int kind : {kKindConstant, kKindProcedure, kKindType}) {
             std::unique_ptr<Recordset> rs = db->OpenRecordset(kindTable(kind));
@@ -275,6 +275,7 @@ void FaultsTest::nulBytesAreKeptInNamesAndTexts()
     MakeDb(p.db);
     RecordingProgress progress;
     const ConvertResult r = ConvertText(p.text, p.db, progress);
+    QVERIFY(!r.textChanged);
     QCOMPARE(r.lines, 6);
     QCOMPARE(r.skippedCount, 0);
     QCOMPARE(progress.positions.last(), qint64(bytes.size()));
@@ -382,6 +383,7 @@ void FaultsTest::linesAppendedWhileReadingAreConverted()
         f.write(crlf({"Type GROWN", "    g As Long", "End Type", "Public Const LAST = 3"}));
     };
     const ConvertResult r = ConvertText(p.text, p.db, progress);
+    QVERIFY(r.textChanged);
     QCOMPARE(r.lines, 6);
     QCOMPARE(sqlColumn(p.db, QStringLiteral("SELECT fdName FROM tbCnst ORDER BY fdID")),
              QStringList({"FIRST", "SECOND", "LAST"}));
@@ -407,6 +409,7 @@ void FaultsTest::fileTruncatedWhileReadingEndsAtNewEnd()
     MeddlingProgress progress;
     progress.meddle = [&] { QVERIFY(QFile::resize(p.text, keptBytes)); };
     const ConvertResult r = ConvertText(p.text, p.db, progress);
+    QVERIFY(r.textChanged);
     QCOMPARE(r.lines, keptLines);
     QCOMPARE(r.constants, keptLines);
     QCOMPARE(progress.positions.last(), keptBytes);

@@ -127,7 +127,8 @@ bool Ekf::openDatabase(const QString& path)
     m.sDbName = path;
     m_platform.setMousePointer(Pointer::Hourglass);
     try {
-        std::shared_ptr<Database> db = Database::OpenDatabase(path);
+        // Browsing never writes to the file.
+        std::shared_ptr<Database> db = Database::OpenDatabase(path, Database::Access::ReadOnly);
         m.dbDecl = std::move(db);
         m_platform.setMousePointer(Pointer::Default);
         return true;
