@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "conversion.h"
 #include "database.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "fake_platform.h"
 #include "fonts.h"
 #include "get_full.h"
-#include "make_db.h"
 #include "name_fold.h"
 #include "qt_platform.h"
 #include "recordset.h"
@@ -24,9 +24,13 @@
 
 // The in-process benchmarks on the real main window, offscreen.
 //
-//   ek-bench-ui convert TEXTFILE DBFILE   what the File menu's convert does after the
-//                                         user said OK: MakeDb, then Ekf::ConvertText
-//                                         with the progress window, real events
+//   ek-bench-ui convert TEXTFILE DBFILE BASEFILE RUNS
+//                                         what the File menu's convert does after the
+//                                         user said OK (Ekf::ConvertText with the
+//                                         progress window and real events) into
+//                                         DBFILE, against the same conversion without
+//                                         a window (what ek-cli runs) into BASEFILE,
+//                                         in turn, in one process already started
 //   ek-bench-ui browse DBFILE             listing, SearchList, GetFull and Copy, each
 //                                         against its baseline in the same process
 //
@@ -103,7 +107,15 @@ bool waitExposed(QWidget& w)
     return true;
 }
 
-int convert(const QString& text, const QString& db)
+class SilentProgress : public ConvertProgress
+{
+public:
+    void Init(qint64) override {}
+    bool Cancel(qint64) override { return false; }
+    void Term() override {}
+};
+
+int convert(const QString& text, const QString& db, const QString& base, int runs)
 {
     UnattendedQtPlatform platform(kProgramName);
     Ekb module;
@@ -112,10 +124,27 @@ int convert(const QString& text, const QString& db)
         std::fputs("ek-bench-ui: the main window was never exposed\n", stderr);
         return 3;
     }
-    const Clock::time_point start = Clock::now();
-    MakeDb(db);
-    w->ConvertText(text, db, w.get());
-    put("convert_ms", msSince(start));
+    std::vector<double> window;
+    std::vector<double> bare;
+    std::vector<double> ratios;
+    for (int r = 0; r <= runs; ++r) {
+        Clock::time_point start = Clock::now();
+        w->ConvertText(text, db, w.get());
+        const double a = msSince(start);
+        SilentProgress silent;
+        start = Clock::now();
+        Conversion(text, base).run(silent);
+        const double b = msSince(start);
+        // The first pair warms the file cache.
+        if (r == 0)
+            continue;
+        window.push_back(a);
+        bare.push_back(b);
+        ratios.push_back(a / b);
+    }
+    put("convert_ms", median(window));
+    put("convert_base_ms", median(bare));
+    put("convert_ratio", median(ratios));
     return platform.messages == 0 ? 0 : 1;
 }
 
@@ -474,14 +503,14 @@ int main(int argc, char* argv[])
     registerFontSubstitutes();
     const QStringList args = QCoreApplication::arguments();
     try {
-        if (args.size() == 4 && args[1] == QLatin1String("convert"))
-            return convert(args[2], args[3]);
+        if (args.size() == 6 && args[1] == QLatin1String("convert"))
+            return convert(args[2], args[3], args[4], args[5].toInt());
         if (args.size() == 3 && args[1] == QLatin1String("browse"))
             return browse(args[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ek-bench-ui: %s\n", e.what());
         return 3;
     }
-    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE | browse DBFILE\n", stderr);
+    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE BASEFILE RUNS | browse DBFILE\n", stderr);
     return 2;
 }
