@@ -32,13 +32,7 @@ void Conversion::checkPaths(const QString& textPath, const QString& dbPath)
 
 ConvertResult Conversion::run(ConvertProgress& progress)
 {
+    // The only owner: the database is closed when the run leaves, whichever way.
     const std::shared_ptr<Database> db = NewDeclarationDatabase(m_db);
-    try {
-        ConvertResult result = ConvertText(m_text, *db, progress, m_options);
-        db->Close();
-        return result;
-    } catch (...) {
-        db->Close();
-        throw;
-    }
+    return ConvertText(m_text, *db, progress, m_options);
 }

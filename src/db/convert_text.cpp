@@ -278,13 +278,7 @@ ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, Conve
 {
     if (isSameFile(sTxtFile, sDbFile))
         throw DbError(DbFault::SameFile, sTxtFile);
-    std::shared_ptr<Database> db = Database::OpenDatabase(sDbFile);
-    try {
-        ConvertResult result = ConvertText(sTxtFile, *db, progress, options);
-        db->Close();
-        return result;
-    } catch (...) {
-        db->Close();
-        throw;
-    }
+    // The only owner: the database is closed when the run leaves, whichever way.
+    const std::shared_ptr<Database> db = Database::OpenDatabase(sDbFile);
+    return ConvertText(sTxtFile, *db, progress, options);
 }
