@@ -28,6 +28,36 @@ qsizetype firstWordLength(QStringView line)
     return n;
 }
 
+// Thousands of lookups then take the file's shared lock once, not once each.
+// Nothing is written, so the end is a rollback.
+class ReadTransaction
+{
+public:
+    explicit ReadTransaction(Database& db)
+        : m_db(db)
+        , m_own(!db.inTransaction())
+    {
+        if (m_own)
+            m_db.BeginTrans();
+    }
+    ~ReadTransaction()
+    {
+        if (!m_own)
+            return;
+        try {
+            m_db.Rollback();
+        } catch (const std::exception&) {
+            // The lock goes with the connection at the latest; a copy has nothing to undo.
+        }
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Database& m_db;
+    bool m_own;
+};
+
 // One copy with the used declarations: every name is looked up once, and a
 // declaration is given once, after what it uses.
 class UseWalk
@@ -163,6 +193,7 @@ QStringList copyTexts(Recordset& rsDecl, int iKind, const QStringList& names, co
     QStringList texts;
     texts.reserve(names.size());
     if (options.withUses && iKind >= kKindConstant && iKind <= kKindType) {
+        const ReadTransaction reading(rsDecl.database());
         UseWalk walk(rsDecl, iKind, options.scope, texts);
         for (const QString& name : names)
             walk.giveEntry(name);
