@@ -47,6 +47,7 @@ echo "Generating the input files ..." >&2
 "$bin/ek-bench-gen" lines 100000 convert.txt
 "$bin/ek-bench-gen" browse browse.txt
 "$bin/ek-bench-gen" bytes 200000000 big.txt
+"$bin/ek-bench-gen" uses uses.txt
 
 notes=()
 : >results.txt
@@ -85,6 +86,16 @@ fi
 
 step "8. start-up to the main window shown, against an empty window"
 timed m8 -n 11 -w 2 -- "$bin/ek-bench-start" ek --vs "$bin/ek-bench-start" bare
+
+step "9. Copy with the used types and constants, on a database of a 16,000-line file"
+if ! "$cli" convert uses.txt uses.db >/dev/null; then
+    echo "uses_invalid=1" >>results.txt
+    notes+=("9: ek-cli did not store every line of uses.txt.")
+fi
+if ! "$bin/ek-bench-ui" copy-uses uses.db | sed 's/^/ui_/' >>results.txt; then
+    echo "uses_invalid=1" >>results.txt
+    notes+=("9: Copy with the used declarations gave a declaration twice or left an entry out (see above).")
+fi
 
 echo >&2
 echo "Ek benchmarks, $(date '+%Y-%m-%d %H:%M %Z'); $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- |
@@ -140,6 +151,9 @@ awk -F= -v runs="$runs" '
         row(8, "start-up to the main window shown (offscreen), whole process, median of 11",
             ms(v["m8_a_ms"]), ms(v["m8_b_ms"]) " bare QApplication + empty QWidget",
             x(v["m8_ratio"]), "< 300 ms", v["m8_a_ms"] < 300, v["m8_failed"] || missing("m8_a_ms"))
+        row(9, "Copy of " commas(v["ui_uses_entries"]) " selected functions with 使用する型と定数も含める on (" commas(v["ui_uses_given"]) " declarations given), 16,000-line file, median of 5",
+            ms(v["ui_uses_ms"]), ms(v["ui_uses_base_ms"]) " the same Copy with the option off",
+            x(v["ui_uses_ratio"]), "< 100 ms", v["ui_uses_ms"] < 100, v["uses_invalid"] || missing("ui_uses_ms"))
         printf "\nSearchList by key length: 1: %s, 2: %s, 3: %s, 4: %s, 5 and more: %s; slowest call %s.\n",
             us(v["ui_search_len1_us"]), us(v["ui_search_len2_us"]), us(v["ui_search_len3_us"]),
             us(v["ui_search_len4_us"]), us(v["ui_search_len5up_us"]), us(v["ui_search_worst_us"])
