@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QSet>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
@@ -33,6 +34,8 @@
 //                                         in turn, in one process already started
 //   ek-bench-ui browse DBFILE             listing, SearchList, GetFull and Copy, each
 //                                         against its baseline in the same process
+//   ek-bench-ui copy-uses DBFILE          Copy with the used types and constants
+//                                         against Copy without them
 //
 // Results are key=value pairs on stdout; bench/run.sh turns them into the table.
 namespace {
@@ -458,7 +461,66 @@ void measureCopy(Browse& b, int kind, const char* prefix)
     put((p + "_ratio").c_str(), median(ratios));
 }
 
-int browse(const QString& dbPath)
+// The first lines of the declarations in a copied text: each must be there once.
+QStringList headLines(const QString& text)
+{
+    QStringList heads;
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(QLatin1String("Type ")) || line.startsWith(QLatin1String("Public Const ")) ||
+            line.startsWith(QLatin1String("Declare ")))
+            heads << line;
+    }
+    return heads;
+}
+
+// Copy of 1,000 functions with the used types and constants, on a database of the
+// size users have, against the same Copy with the option off.
+void measureCopyUses(Browse& b)
+{
+    b.w->setCboKindListIndex(kKindProcedure);
+    const QStringList chosen = pickDistinct(listed(*b.w->lstEk), 1000, 13);
+    for (const QString& name : chosen) {
+        b.w->setTxtInpText(name);
+        b.w->cmdAdd_Click();
+    }
+    if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps != 0)
+        b.fail("Add did not collect the chosen names");
+    std::vector<double> with, without, ratios;
+    QString plain, full;
+    for (int r = 0; r < 5; ++r) {
+        if (b.w->copyOptions().withUses)
+            b.w->mOpt[0]->trigger();
+        Clock::time_point t = Clock::now();
+        b.w->cmdCpy_Click();
+        without.push_back(msSince(t));
+        plain = b.platform.clipboard;
+        b.w->mOpt[0]->trigger();
+        t = Clock::now();
+        b.w->cmdCpy_Click();
+        with.push_back(msSince(t));
+        full = b.platform.clipboard;
+        ratios.push_back(with.back() / without.back());
+    }
+    const QStringList heads = headLines(full);
+    const QSet<QString> given(heads.begin(), heads.end());
+    if (given.size() != heads.size())
+        b.fail("Copy with the used declarations gave a declaration twice");
+    const QStringList entries = headLines(plain);
+    if (entries.size() != chosen.size() || heads.size() <= entries.size())
+        b.fail("Copy with the used declarations gave no more than the entries");
+    for (const QString& entry : entries) {
+        if (!given.contains(entry))
+            b.fail("Copy with the used declarations left an entry out");
+    }
+    b.requireQuiet("Copy with the used declarations");
+    put("uses_entries", (long long)chosen.size());
+    put("uses_given", (long long)heads.size());
+    put("uses_ms", median(with));
+    put("uses_base_ms", median(without));
+    put("uses_ratio", median(ratios));
+}
+
+int browse(const QString& dbPath, bool uses)
 {
     Browse b;
     // Real events, as in the program: painting is part of what is measured.
@@ -476,6 +538,12 @@ int browse(const QString& dbPath)
         SQLITE_OK) {
         std::fputs("ek-bench-ui: cannot open the database\n", stderr);
         return 3;
+    }
+    if (uses) {
+        measureCopyUses(b);
+        sqlite3_close(b.bare);
+        b.w->close();
+        return b.failures == 0 ? 0 : 1;
     }
     int largest = 0;
     for (int k = 1; k < 3; ++k) {
@@ -506,11 +574,15 @@ int main(int argc, char* argv[])
         if (args.size() == 6 && args[1] == QLatin1String("convert"))
             return convert(args[2], args[3], args[4], args[5].toInt());
         if (args.size() == 3 && args[1] == QLatin1String("browse"))
-            return browse(args[2]);
+            return browse(args[2], false);
+        if (args.size() == 3 && args[1] == QLatin1String("copy-uses"))
+            return browse(args[2], true);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ek-bench-ui: %s\n", e.what());
         return 3;
     }
-    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE BASEFILE RUNS | browse DBFILE\n", stderr);
+    std::fputs(
+        "usage: ek-bench-ui convert TEXTFILE DBFILE BASEFILE RUNS | browse DBFILE | copy-uses DBFILE\n",
+        stderr);
     return 2;
 }

@@ -3,6 +3,7 @@
 #include "cli.h"
 
 #include "conversion.h"
+#include "copy_texts.h"
 #include "database.h"
 #include "db_error.h"
 #include "error_text.h"
@@ -28,9 +29,13 @@ const char* const kUsageText = R"(使い方:
       DBFILE にあるファイルは置き換えられます。
   ek-cli list DBFILE KIND
       KIND の名前をすべて、名前の順に 1 行ずつ出力します。
-  ek-cli show DBFILE KIND NAME...
+  ek-cli show [--with-deps] [--scope public|private] DBFILE KIND NAME...
       NAME の宣言全文を、コピーと同じ形 (各全文の後に CR LF) で出力します。
-      見つからない名前は空の行になります。
+      見つからない名前は空の行になります。オプションは DBFILE の前に置きます。
+      --with-deps      各宣言の前に、それが使用する型と定数を出力します
+                       (同じ宣言は 1 度だけ)。
+      --scope public|private
+                       出力する各宣言の先頭行に Public か Private を付けます。
   ek-cli search DBFILE KIND PREFIX
       PREFIX で始まる最初の名前を出力します。
   ek-cli --help | --version
@@ -165,14 +170,43 @@ int list(const QStringList& args, QTextStream& out)
     return kOk;
 }
 
-int show(const QStringList& args, QTextStream& out)
+CopyScope parseScope(const QString& text)
 {
+    if (text == QLatin1String("public"))
+        return CopyScope::Public;
+    if (text == QLatin1String("private"))
+        return CopyScope::Private;
+    throw UsageError(tr("--scope に %1 は指定できません。public か private を指定してください。").arg(text));
+}
+
+// The options of show, which come before DBFILE; the rest is left in args.
+CopyOptions takeShowOptions(QStringList& args)
+{
+    CopyOptions options;
+    while (args.size() > 1 && args[1].startsWith(u'-')) {
+        const QString option = args.takeAt(1);
+        if (option == QLatin1String("--with-deps")) {
+            options.withUses = true;
+        } else if (option == QLatin1String("--scope")) {
+            if (args.size() < 2)
+                throw UsageError(tr("--scope には public か private を指定してください。"));
+            options.scope = parseScope(args.takeAt(1));
+        } else {
+            throw UsageError(tr("オプション %1 はありません。").arg(option));
+        }
+    }
+    return options;
+}
+
+int show(QStringList args, QTextStream& out)
+{
+    const CopyOptions options = takeShowOptions(args);
     requireArguments(args, 4);
     const int kind = parseKind(args[2]);
     const std::unique_ptr<Recordset> rs = openKind(args[1], kind);
     QString text;
-    for (qsizetype i = 3; i < args.size(); ++i)
-        text += GetFull(*rs, rs->database(), kind, args[i]) + QStringLiteral("\r\n");
+    for (const QString& full : copyTexts(*rs, kind, args.mid(3), options))
+        text += full + QStringLiteral("\r\n");
     out << text;
     return kOk;
 }
