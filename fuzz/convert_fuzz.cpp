@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "code_point_order.h"
-#include "convert_text.h"
+#include "conversion.h"
 #include "cp932.h"
 #include "database.h"
 #include "db_error.h"
 #include "fuzz_check.h"
 #include "get_full.h"
 #include "line_reader.h"
-#include "make_db.h"
 #include "name_fold.h"
 #include "recordset.h"
 #include "search_list.h"
@@ -441,9 +440,8 @@ void runOne(const uint8_t* data, size_t size)
 {
     Scratch& s = scratch();
     writeInput(s.text, data, size);
-    MakeDb(s.db);
     CheckedProgress progress;
-    const ConvertResult result = ConvertText(s.text, s.db, progress);
+    const ConvertResult result = Conversion(s.text, s.db).run(progress);
     const QList<QByteArray> raw = rawLines(data, size);
     checkLineReader(data, size, raw);
     const QStringList lines = statementLines(raw);

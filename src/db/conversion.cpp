@@ -33,6 +33,6 @@ void Conversion::checkPaths(const QString& textPath, const QString& dbPath)
 ConvertResult Conversion::run(ConvertProgress& progress)
 {
     // The only owner: the database is closed when the run leaves, whichever way.
-    const std::shared_ptr<Database> db = NewDeclarationDatabase(m_db);
+    const std::shared_ptr<Database> db = MakeDb(m_db);
     return ConvertText(m_text, *db, progress, m_options);
 }

@@ -20,7 +20,7 @@ public:
     const QString& textPath() const { return m_text; }
     const QString& dbPath() const { return m_db; }
 
-    // Replaces the file at the database path (see NewDeclarationDatabase) and
+    // Replaces the file at the database path (see MakeDb) and
     // converts. On any failure the database is closed and the progress ended; the
     // rows committed before stay.
     ConvertResult run(ConvertProgress& progress);

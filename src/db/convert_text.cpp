@@ -272,13 +272,3 @@ ConvertResult ConvertText(const QString& sTxtFile, Database& dbDecl, ConvertProg
         result.textChanged = false;
     return result;
 }
-
-ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, ConvertProgress& progress,
-                          const ConvertOptions& options)
-{
-    if (isSameFile(sTxtFile, sDbFile))
-        throw DbError(DbFault::SameFile, sTxtFile);
-    // The only owner: the database is closed when the run leaves, whichever way.
-    const std::shared_ptr<Database> db = Database::OpenDatabase(sDbFile);
-    return ConvertText(sTxtFile, *db, progress, options);
-}

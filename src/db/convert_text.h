@@ -74,9 +74,6 @@ struct ConvertOptions
 // first. The database is left open.
 ConvertResult ConvertText(const QString& sTxtFile, Database& dbDecl, ConvertProgress& progress,
                           const ConvertOptions& options = {});
-// The same into the existing declaration database at sDbFile, opened and closed here.
-ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, ConvertProgress& progress,
-                          const ConvertOptions& options = {});
 
 // Opens a declaration text file for reading, or raises why it cannot be read:
 // missing (53), its folder missing (3044), not a regular file (3051), refused (75).

@@ -32,7 +32,7 @@ QString siblingName(const QFileInfo& target)
 
 } // namespace
 
-std::shared_ptr<Database> NewDeclarationDatabase(const QString& sDbFile)
+std::shared_ptr<Database> MakeDb(const QString& sDbFile)
 {
     const QFileInfo target(sDbFile);
     if (target.exists() && !target.isFile() && !target.isSymLink())
@@ -68,9 +68,4 @@ std::shared_ptr<Database> NewDeclarationDatabase(const QString& sDbFile)
         throw DbError(DbFault::Replaced, sDbFile);
     }
     return db;
-}
-
-void MakeDb(const QString& sDbFile)
-{
-    NewDeclarationDatabase(sDbFile)->Close();
 }

@@ -236,7 +236,7 @@ void HostileFilesTest::conversionIntoAFileBeingWrittenIsRefused()
 {
     Paths p;
     writeCp932(p.text, {"Const NEW = 1"});
-    std::shared_ptr<Database> writing = NewDeclarationDatabase(p.db);
+    std::shared_ptr<Database> writing = MakeDb(p.db);
     sqlite3* h = nullptr;
     QCOMPARE(sqlite3_open_v2(QFile::encodeName(p.db).constData(), &h, SQLITE_OPEN_READONLY, nullptr),
              SQLITE_OK);

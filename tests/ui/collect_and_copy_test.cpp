@@ -245,7 +245,7 @@ void CollectAndCopyTest::typicalUseOnTheBundledSample()
     const QString db = f.path(QStringLiteral("sample.mdb"));
     MakeDb(db);
     RecordingProgress progress;
-    ConvertText(samplePath(), db, progress);
+    convertInto(samplePath(), db, progress);
     f.fake.settings.insert(
         FakePlatform::settingKey(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name")),
         db);
