@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "conversion.h"
 #include "database.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "fake_platform.h"
 #include "fonts.h"
 #include "get_full.h"
-#include "make_db.h"
 #include "name_fold.h"
 #include "qt_platform.h"
 #include "recordset.h"
@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSet>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
@@ -26,13 +27,19 @@
 
 // The in-process benchmarks on the real main window, offscreen.
 //
-//   ek-bench-ui convert TEXTFILE DBFILE   what the File menu's convert does after the
-//                                         user said OK: MakeDb, then Ekf::ConvertText
-//                                         with the progress window, real events
+//   ek-bench-ui convert TEXTFILE DBFILE BASEFILE RUNS
+//                                         what the File menu's convert does after the
+//                                         user said OK (Ekf::ConvertText with the
+//                                         progress window and real events) into
+//                                         DBFILE, against the same conversion without
+//                                         a window (what ek-cli runs) into BASEFILE,
+//                                         in turn, in one process already started
 //   ek-bench-ui browse DBFILE             listing, SearchList, GetFull and Copy, each
 //                                         against its baseline in the same process
 //   ek-bench-ui keys SMALLDB LARGEDB      listing LARGEDB, and keys typed into txtInp
 //                                         with LARGEDB listed against SMALLDB listed
+//   ek-bench-ui copy-uses DBFILE          Copy with the used types and constants
+//                                         against Copy without them
 //
 // Results are key=value pairs on stdout; bench/run.sh turns them into the table.
 namespace {
@@ -107,7 +114,15 @@ bool waitExposed(QWidget& w)
     return true;
 }
 
-int convert(const QString& text, const QString& db)
+class SilentProgress : public ConvertProgress
+{
+public:
+    void Init(qint64) override {}
+    bool Cancel(qint64) override { return false; }
+    void Term() override {}
+};
+
+int convert(const QString& text, const QString& db, const QString& base, int runs)
 {
     UnattendedQtPlatform platform(kProgramName);
     Ekb module;
@@ -116,10 +131,27 @@ int convert(const QString& text, const QString& db)
         std::fputs("ek-bench-ui: the main window was never exposed\n", stderr);
         return 3;
     }
-    const Clock::time_point start = Clock::now();
-    MakeDb(db);
-    w->ConvertText(text, db, w.get());
-    put("convert_ms", msSince(start));
+    std::vector<double> window;
+    std::vector<double> bare;
+    std::vector<double> ratios;
+    for (int r = 0; r <= runs; ++r) {
+        Clock::time_point start = Clock::now();
+        w->ConvertText(text, db, w.get());
+        const double a = msSince(start);
+        SilentProgress silent;
+        start = Clock::now();
+        Conversion(text, base).run(silent);
+        const double b = msSince(start);
+        // The first pair warms the file cache.
+        if (r == 0)
+            continue;
+        window.push_back(a);
+        bare.push_back(b);
+        ratios.push_back(a / b);
+    }
+    put("convert_ms", median(window));
+    put("convert_base_ms", median(bare));
+    put("convert_ratio", median(ratios));
     return platform.messages == 0 ? 0 : 1;
 }
 
@@ -495,6 +527,65 @@ Keystrokes typeNames(Browse& b, size_t words)
     return k;
 }
 
+// The first lines of the declarations in a copied text: each must be there once.
+QStringList headLines(const QString& text)
+{
+    QStringList heads;
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(QLatin1String("Type ")) || line.startsWith(QLatin1String("Public Const ")) ||
+            line.startsWith(QLatin1String("Declare ")))
+            heads << line;
+    }
+    return heads;
+}
+
+// Copy of 1,000 functions with the used types and constants, on a database of the
+// size users have, against the same Copy with the option off.
+void measureCopyUses(Browse& b)
+{
+    b.w->setCboKindListIndex(kKindProcedure);
+    const QStringList chosen = pickDistinct(listed(*b.w->lstEk), 1000, 13);
+    for (const QString& name : chosen) {
+        b.w->setTxtInpText(name);
+        b.w->cmdAdd_Click();
+    }
+    if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps != 0)
+        b.fail("Add did not collect the chosen names");
+    std::vector<double> with, without, ratios;
+    QString plain, full;
+    for (int r = 0; r < 5; ++r) {
+        if (b.w->copyOptions().withUses)
+            b.w->mOpt[0]->trigger();
+        Clock::time_point t = Clock::now();
+        b.w->cmdCpy_Click();
+        without.push_back(msSince(t));
+        plain = b.platform.clipboard;
+        b.w->mOpt[0]->trigger();
+        t = Clock::now();
+        b.w->cmdCpy_Click();
+        with.push_back(msSince(t));
+        full = b.platform.clipboard;
+        ratios.push_back(with.back() / without.back());
+    }
+    const QStringList heads = headLines(full);
+    const QSet<QString> given(heads.begin(), heads.end());
+    if (given.size() != heads.size())
+        b.fail("Copy with the used declarations gave a declaration twice");
+    const QStringList entries = headLines(plain);
+    if (entries.size() != chosen.size() || heads.size() <= entries.size())
+        b.fail("Copy with the used declarations gave no more than the entries");
+    for (const QString& entry : entries) {
+        if (!given.contains(entry))
+            b.fail("Copy with the used declarations left an entry out");
+    }
+    b.requireQuiet("Copy with the used declarations");
+    put("uses_entries", (long long)chosen.size());
+    put("uses_given", (long long)heads.size());
+    put("uses_ms", median(with));
+    put("uses_base_ms", median(without));
+    put("uses_ratio", median(ratios));
+}
+
 bool openBrowse(Browse& b, const QString& dbPath)
 {
     // Real events, as in the program: painting is part of what is measured.
@@ -551,11 +642,17 @@ int keys(const QString& smallDb, const QString& largeDb)
     return b.failures == 0 ? 0 : 1;
 }
 
-int browse(const QString& dbPath)
+int browse(const QString& dbPath, bool uses)
 {
     Browse b;
     if (!openBrowse(b, dbPath))
         return 3;
+    if (uses) {
+        measureCopyUses(b);
+        sqlite3_close(b.bare);
+        b.w->close();
+        return b.failures == 0 ? 0 : 1;
+    }
     int largest = 0;
     for (int k = 1; k < 3; ++k) {
         if (b.count(kTables[k]) > b.count(kTables[largest]))
@@ -582,16 +679,20 @@ int main(int argc, char* argv[])
     registerFontSubstitutes();
     const QStringList args = QCoreApplication::arguments();
     try {
-        if (args.size() == 4 && args[1] == QLatin1String("convert"))
-            return convert(args[2], args[3]);
+        if (args.size() == 6 && args[1] == QLatin1String("convert"))
+            return convert(args[2], args[3], args[4], args[5].toInt());
         if (args.size() == 3 && args[1] == QLatin1String("browse"))
-            return browse(args[2]);
+            return browse(args[2], false);
+        if (args.size() == 3 && args[1] == QLatin1String("copy-uses"))
+            return browse(args[2], true);
         if (args.size() == 4 && args[1] == QLatin1String("keys"))
             return keys(args[2], args[3]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ek-bench-ui: %s\n", e.what());
         return 3;
     }
-    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE | browse DBFILE | keys SMALLDB LARGEDB\n", stderr);
+    std::fputs("usage: ek-bench-ui convert TEXTFILE DBFILE BASEFILE RUNS | browse DBFILE | copy-uses DBFILE"
+               " | keys SMALLDB LARGEDB\n",
+               stderr);
     return 2;
 }

@@ -24,7 +24,10 @@ const char* const kUsage =
     "       ek-bench-gen bytes SIZE OUT     mixed file of at least SIZE bytes\n"
     "       ek-bench-gen browse OUT         100,000 Declare lines, 20,000 constants,\n"
     "                                       10,000 types with 100,000 member lines\n"
-    "       ek-bench-gen names COUNT OUT    COUNT short Declare lines of distinct names\n";
+    "       ek-bench-gen names COUNT OUT    COUNT short Declare lines of distinct names\n"
+    "       ek-bench-gen uses OUT           16,000 lines as users have them: 6,000\n"
+    "                                       constants, 1,500 Declare lines, 400 types,\n"
+    "                                       using the types and constants before them\n";
 
 // xorshift64*: tiny, fast and the same everywhere.
 class Rng
@@ -465,6 +468,13 @@ public:
             typeBlock(std::min<size_t>(2 + m_rng.below(15), size_t(room - 2)));
     }
 
+    // Any line, with a comment after it now and then.
+    void line(std::string text, double commentChance)
+    {
+        maybeComment(text, commentChance);
+        put(text);
+    }
+
 private:
     void maybeComment(std::string& line, double p)
     {
@@ -552,6 +562,103 @@ void names(long long count, const char* out)
         w.bareDeclare(name);
 }
 
+// Writes items and comment lines mixed, exactly `comments` of those.
+template <typename Item> void interleave(Writer& w, size_t items, size_t comments, Item item)
+{
+    for (size_t i = 0; i < items;) {
+        if (w.rng().below(items - i + comments) < comments) {
+            w.commentLine();
+            --comments;
+        } else {
+            item(i++);
+        }
+    }
+    for (; comments > 0; --comments)
+        w.commentLine();
+}
+
+// A file of the size users convert, in exactly 16,000 lines. Constants are defined
+// by earlier ones, members use earlier types and constants (nested records, array
+// bounds, fixed-length strings) and declarations take the types, so that copying
+// with the used declarations has a realistic web to walk.
+void uses(const char* out)
+{
+    constexpr size_t kConsts = 6000;
+    constexpr size_t kProcs = 1500;
+    constexpr size_t kTypes = 400;
+    constexpr size_t kMembers = 6000;
+    constexpr size_t kLines = 16000;
+    constexpr size_t kComments = kLines - kConsts - kProcs - 2 * kTypes - kMembers;
+    const char* const plain[] = {"Long", "Long", "Long", "Integer", "Byte", "Boolean", "String"};
+    Writer w(out);
+    Rng& rng = w.rng();
+
+    std::unordered_set<std::string> seen;
+    std::vector<std::string> consts;
+    while (consts.size() < kConsts) {
+        std::string name = std::string(rng.pick(kConstPrefix)) + '_' + rng.pick(kConstWord);
+        if (rng.chance(0.5))
+            name += std::string("_") + rng.pick(kConstWord);
+        if (seen.insert(name).second)
+            consts.push_back(name);
+    }
+    std::vector<std::string> types;
+    for (size_t t = 0; t < kTypes; ++t)
+        types.push_back(w.typeName());
+    const std::vector<std::string> procs = distinctProcNames(rng, kProcs);
+    const auto anyConst = [&] { return consts[rng.below(kConsts)]; };
+
+    interleave(w, kConsts, kComments / 3, [&](size_t c) {
+        std::string value;
+        const size_t shape = rng.below(10);
+        if (c > 0 && shape < 3)
+            value = "(" + consts[rng.below(c)] + " Or " + consts[rng.below(c)] + ")";
+        else if (c > 0 && shape < 4)
+            value = "(" + consts[rng.below(c)] + " Or &H" + std::to_string(rng.below(100)) + "&)";
+        else if (shape < 9)
+            value = "&H" + std::to_string(rng.below(0x10000));
+        else
+            value = std::string("\"") + rng.pick(kNoun) + '"';
+        w.line("Public Const " + consts[c] + " = " + value, 0.1);
+    });
+    size_t spread = 0;
+    interleave(w, kTypes, kComments / 6, [&](size_t t) {
+        w.line("Type " + types[t], 0.2);
+        // Pairs of types balance out, so the total is exactly kMembers.
+        const size_t mean = kMembers / kTypes;
+        if (t % 2 == 0)
+            spread = rng.below(mean - 1);
+        const size_t members = t % 2 == 0 ? mean + spread : mean - spread;
+        for (size_t m = 0; m < members; ++m) {
+            std::string member = std::string("    ") + rng.pick(kMemberName);
+            const size_t shape = rng.below(20);
+            if (t > 0 && shape < 3)
+                member += " As " + types[rng.below(t)];
+            else if (shape < 5)
+                member += " As String * " + anyConst();
+            else if (shape < 7)
+                member +=
+                    "(" + anyConst() + ") As " + (t > 0 && rng.chance(0.5) ? types[rng.below(t)] : "Long");
+            else
+                member += std::string(" As ") + rng.pick(plain);
+            w.line(member, 0.05);
+        }
+        w.line("End Type", 0);
+    });
+    interleave(w, kProcs, kComments - kComments / 3 - kComments / 6, [&](size_t p) {
+        std::string line = "Declare Function " + procs[p] + " Lib \"" + rng.pick(kDll) + "\" (";
+        const size_t params = rng.below(6);
+        for (size_t i = 0; i < params; ++i) {
+            line += i ? ", " : "";
+            if (rng.chance(0.3))
+                line += std::string("lp") + rng.pick(kParamName) + " As " + types[rng.below(kTypes)];
+            else
+                line += std::string("ByVal ") + rng.pick(kParamName) + " As " + rng.pick(plain);
+        }
+        w.line(line + ") As Long", 0.1);
+    });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -576,6 +683,10 @@ int main(int argc, char* argv[])
     }
     if (argc == 3 && std::strcmp(argv[1], "browse") == 0) {
         browse(argv[2]);
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "uses") == 0) {
+        uses(argv[2]);
         return 0;
     }
     std::fputs(kUsage, stderr);

@@ -20,14 +20,16 @@
 //
 //   ek-bench-time [-n RUNS] [-w WARMUPS] -- A [ARGS...] [--vs B [ARGS...]]
 //
-// Prints one line of key=value pairs: a_ms, a_min_ms, a_max_ms, a_rss_kb, and with
-// B also b_ms, b_min_ms, b_max_ms, b_rss_kb, ratio (median of A/B per pair). Exit
-// status 1 when any run did not exit with status 0.
+// Prints one line of key=value pairs: a_ms, a_min_ms, a_max_ms, a_cpu_ms (user and
+// system time, median), a_rss_kb, and with B also the same for b, ratio (median of
+// A/B wall time per pair) and cpu_ratio (the same for CPU time, which other work on
+// the machine disturbs less). Exit status 1 when any run did not exit with status 0.
 namespace {
 
 struct Run
 {
     double ms = 0;
+    double cpuMs = 0;
     long rssKb = 0;
     int status = 0;
 };
@@ -67,6 +69,8 @@ Run runOnce(const std::vector<char*>& argv)
     Run r;
     r.ms = now() - start;
     r.rssKb = usage.ru_maxrss;
+    const auto toMs = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    r.cpuMs = toMs(usage.ru_utime) + toMs(usage.ru_stime);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
 }
@@ -81,14 +85,16 @@ double median(std::vector<double> v)
 void report(const char* side, const std::vector<Run>& runs)
 {
     std::vector<double> ms;
+    std::vector<double> cpu;
     long rss = 0;
     for (const Run& r : runs) {
         ms.push_back(r.ms);
+        cpu.push_back(r.cpuMs);
         rss = std::max(rss, r.rssKb);
     }
-    std::printf("%s_ms=%.1f %s_min_ms=%.1f %s_max_ms=%.1f %s_rss_kb=%ld ", side, median(ms), side,
-                *std::min_element(ms.begin(), ms.end()), side, *std::max_element(ms.begin(), ms.end()), side,
-                rss);
+    std::printf("%s_ms=%.1f %s_min_ms=%.1f %s_max_ms=%.1f %s_cpu_ms=%.1f %s_rss_kb=%ld ", side, median(ms),
+                side, *std::min_element(ms.begin(), ms.end()), side, *std::max_element(ms.begin(), ms.end()),
+                side, median(cpu), side, rss);
 }
 
 [[noreturn]] void usage()
@@ -140,6 +146,7 @@ int main(int argc, char* argv[])
     std::vector<Run> ra;
     std::vector<Run> rb;
     std::vector<double> ratios;
+    std::vector<double> cpuRatios;
     for (int r = 0; r < runs; ++r) {
         ra.push_back(runOnce(a));
         failed |= ra.back().status != 0;
@@ -147,12 +154,13 @@ int main(int argc, char* argv[])
             rb.push_back(runOnce(b));
             failed |= rb.back().status != 0;
             ratios.push_back(ra.back().ms / rb.back().ms);
+            cpuRatios.push_back(rb.back().cpuMs > 0 ? ra.back().cpuMs / rb.back().cpuMs : 0);
         }
     }
     report("a", ra);
     if (inB) {
         report("b", rb);
-        std::printf("ratio=%.3f ", median(ratios));
+        std::printf("ratio=%.3f cpu_ratio=%.3f ", median(ratios), median(cpuRatios));
     }
     std::printf("failed=%d\n", failed ? 1 : 0);
     return failed ? 1 : 0;

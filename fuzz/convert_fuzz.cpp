@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "code_point_order.h"
-#include "convert_text.h"
+#include "conversion.h"
 #include "cp932.h"
 #include "database.h"
 #include "db_error.h"
 #include "fuzz_check.h"
 #include "get_full.h"
 #include "line_reader.h"
-#include "make_db.h"
 #include "name_fold.h"
 #include "recordset.h"
 #include "search_list.h"
@@ -246,18 +245,28 @@ void checkStoredName(int kind, const Row& r)
     qsizetype start = 0;
     qsizetype end = r.full.size();
     if (kind == kKindConstant) {
-        FUZZ_CHECK(upper.startsWith(QLatin1String("PUBLIC CONST ")), describe(r.full));
-        start = 13;
+        FUZZ_CHECK(upper.startsWith(QLatin1String("PUBLIC CONST ")) ||
+                       upper.startsWith(QLatin1String("CONST ")),
+                   describe(r.full));
+        start = upper.startsWith(QLatin1String("CONST ")) ? 6 : 13;
         end = upper.indexOf(QLatin1String(" ="));
     } else if (kind == kKindProcedure) {
-        FUZZ_CHECK(upper.startsWith(QLatin1String("DECLARE FUNCTION ")) ||
-                       upper.startsWith(QLatin1String("DECLARE SUB ")),
-                   describe(r.full));
-        start = upper.startsWith(QLatin1String("DECLARE SUB ")) ? 12 : 17;
+        static const QLatin1String kForms[] = {
+            QLatin1String("DECLARE FUNCTION "), QLatin1String("DECLARE SUB "),
+            QLatin1String("DECLARE PTRSAFE FUNCTION "), QLatin1String("DECLARE PTRSAFE SUB ")};
+        start = -1;
+        for (const QLatin1String& form : kForms) {
+            if (upper.startsWith(form))
+                start = form.size();
+        }
+        FUZZ_CHECK(start > 0, describe(r.full));
         end = upper.indexOf(QLatin1String(" LIB "));
     } else {
         FUZZ_CHECK(upper.startsWith(QLatin1String("TYPE ")), describe(r.full));
         start = 5;
+        // The name ends at its last character that is not a blank or a tab.
+        while (end > start && (r.full[end - 1] == u' ' || r.full[end - 1] == u'\t'))
+            --end;
     }
     FUZZ_CHECK(end >= start && r.full.mid(start, end - start) == r.name,
                describe(r.name) + QStringLiteral(" in ") + describe(r.full));
@@ -280,10 +289,15 @@ QString lowerAscii(const QString& s)
 
 // The list is in name order (checked before), so the first match is the only match
 // whose predecessor does not match.
-void checkSearch(const QStringList& names, const QString& key)
+void checkSearch(const QStringList& names, Recordset& rs, const QString& key)
 {
     StringListItems items(names);
     const long at = SearchList(items, key);
+    // ek-cli's search down the index finds what the list search finds.
+    const std::optional<QString> indexed = SearchIndex(rs, key);
+    FUZZ_CHECK(indexed.has_value() == (at >= 0), describe(key));
+    if (indexed)
+        FUZZ_CHECK(*indexed == names[at], describe(key) + QStringLiteral(" index ") + describe(*indexed));
     if (key.isEmpty()) {
         FUZZ_CHECK(at == -1, describe(key));
         return;
@@ -344,11 +358,11 @@ void checkKind(Database& db, int kind, const QList<Row>& stored, const Members& 
         if (!firstFull.contains(foldName(missing)))
             FUZZ_CHECK(GetFull(*rs, db, kind, missing).isEmpty(), table + u' ' + describe(missing));
 
-        checkSearch(names, name);
-        checkSearch(names, lowerAscii(name));
-        checkSearch(names, name.left(1));
-        checkSearch(names, name.left(name.size() / 2));
-        checkSearch(names, name.left(name.size() - 1));
+        checkSearch(names, *rs, name);
+        checkSearch(names, *rs, lowerAscii(name));
+        checkSearch(names, *rs, name.left(1));
+        checkSearch(names, *rs, name.left(name.size() / 2));
+        checkSearch(names, *rs, name.left(name.size() - 1));
     }
     rs->Close();
 }
@@ -415,7 +429,9 @@ void checkResult(const ConvertResult& result, const CheckedProgress& progress, c
     qint64 lastLine = 0;
     for (const SkippedLine& s : result.skipped) {
         FUZZ_CHECK(s.lineNumber > lastLine && s.lineNumber <= result.lines, QString::number(s.lineNumber));
-        FUZZ_CHECK(lines[s.lineNumber - 1] == s.text, describe(s.text));
+        FUZZ_CHECK(lines[s.lineNumber - 1].left(SkippedLine::kQuotedChars) == s.text &&
+                       s.cut == (lines[s.lineNumber - 1].size() > SkippedLine::kQuotedChars),
+                   describe(s.text));
         lastLine = s.lineNumber;
     }
 }
@@ -424,9 +440,8 @@ void runOne(const uint8_t* data, size_t size)
 {
     Scratch& s = scratch();
     writeInput(s.text, data, size);
-    MakeDb(s.db);
     CheckedProgress progress;
-    const ConvertResult result = ConvertText(s.text, s.db, progress);
+    const ConvertResult result = Conversion(s.text, s.db).run(progress);
     const QList<QByteArray> raw = rawLines(data, size);
     checkLineReader(data, size, raw);
     const QStringList lines = statementLines(raw);

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-# Writes samples/winapi.txt: the bundled declaration text file, in code page 932
-# with CR LF line ends. Edit the text here, then run this script.
+# Writes the bundled declaration text files, in code page 932 with CR LF line ends:
+# samples/winapi.txt in the classic form (Public Const, Declare Function/Sub) and
+# samples/winapi64.txt in the 64-bit form of VBA 7 (Const, Declare PtrSafe,
+# LongPtr). Edit the texts here, then run this script.
 import pathlib
 
 TEXT = r"""' Ek サンプル宣言ファイル (Windows API の定数・関数・型)
@@ -147,10 +149,155 @@ Type OSVERSIONINFO
 End Type
 """
 
-lines = TEXT.split("\n")
-if lines[-1] == "":
-    lines.pop()
-data = "".join(line + "\r\n" for line in lines).encode("cp932")
-out = pathlib.Path(__file__).with_name("winapi.txt")
-out.write_bytes(data)
-print(f"{out}: {len(lines)} lines, {len(data)} bytes")
+TEXT64 = r"""' Ek サンプル宣言ファイル 64 ビット版 (VBA 7 の Declare PtrSafe と LongPtr)
+' コードページ 932、改行は CR LF です。
+
+' ---- 定数 ----
+Const WM_NULL = &H0
+Const WM_CLOSE = &H10
+Const WM_QUIT = &H12 ' GetMessage が 0 を返すメッセージ
+Const WM_KEYDOWN = &H100
+Const WM_CHAR = &H102
+Const WM_COMMAND = &H111
+Const PM_NOREMOVE = &H0
+Const PM_REMOVE = &H1
+Const MAX_PATH = 260 ' パスの最大長
+Const ANYSIZE_ARRAY = 1
+Const INVALID_HANDLE_VALUE = -1
+Const FILE_ATTRIBUTE_DIRECTORY = &H10
+Const FILE_ATTRIBUTE_NORMAL = &H80
+Const ERROR_NO_MORE_FILES = 18&
+Const SE_GROUP_ENABLED = &H4
+Const TOKEN_QUERY = &H8
+Const TokenGroups = 2
+Const READ_CONTROL = &H20000
+Const STANDARD_RIGHTS_READ = (READ_CONTROL)
+Const STANDARD_RIGHTS_REQUIRED = &HF0000
+Const SYNCHRONIZE = &H100000
+Const GWL_STYLE = (-16)
+Const GWLP_WNDPROC = (-4)
+Const MB_ICONINFORMATION = &H40&
+Const SE_SHUTDOWN_NAME = "SeShutdownPrivilege"
+
+' ---- 関数 ----
+Declare PtrSafe Function GetClientRect Lib "user32" (ByVal hWnd As LongPtr, lpRect As RECT) As Long
+Declare PtrSafe Function GetWindowRect Lib "user32" (ByVal hWnd As LongPtr, lpRect As RECT) As Long
+Declare PtrSafe Function GetCursorPos Lib "user32" (lpPoint As POINTAPI) As Long
+Declare PtrSafe Function GetMessage Lib "user32" Alias "GetMessageA" (lpMsg As MSG, ByVal hWnd As LongPtr, ByVal wMsgFilterMin As Long, ByVal wMsgFilterMax As Long) As Long
+Declare PtrSafe Function PeekMessage Lib "user32" Alias "PeekMessageA" (lpMsg As MSG, ByVal hWnd As LongPtr, ByVal wMsgFilterMin As Long, ByVal wMsgFilterMax As Long, ByVal wRemoveMsg As Long) As Long
+Declare PtrSafe Function TranslateMessage Lib "user32" (lpMsg As MSG) As Long
+Declare PtrSafe Function DispatchMessage Lib "user32" Alias "DispatchMessageA" (lpMsg As MSG) As LongPtr
+Declare PtrSafe Function FindWindow Lib "user32" Alias "FindWindowA" (ByVal lpClassName As String, ByVal lpWindowName As String) As LongPtr
+Declare PtrSafe Function SendMessage Lib "user32" Alias "SendMessageA" (ByVal hWnd As LongPtr, ByVal wMsg As Long, ByVal wParam As LongPtr, lParam As Any) As LongPtr
+Declare PtrSafe Function MessageBox Lib "user32" Alias "MessageBoxA" (ByVal hWnd As LongPtr, ByVal lpText As String, ByVal lpCaption As String, ByVal wType As Long) As Long
+Declare PtrSafe Function FindFirstFile Lib "kernel32" Alias "FindFirstFileA" (ByVal lpFileName As String, lpFindFileData As WIN32_FIND_DATA) As LongPtr
+Declare PtrSafe Function FindNextFile Lib "kernel32" Alias "FindNextFileA" (ByVal hFindFile As LongPtr, lpFindFileData As WIN32_FIND_DATA) As Long
+Declare PtrSafe Function FindClose Lib "kernel32" (ByVal hFindFile As LongPtr) As Long
+Declare PtrSafe Function OpenProcessToken Lib "advapi32" (ByVal ProcessHandle As LongPtr, ByVal DesiredAccess As Long, TokenHandle As LongPtr) As Long
+Declare PtrSafe Function GetTokenInformation Lib "advapi32" (ByVal TokenHandle As LongPtr, ByVal TokenInformationClass As Long, TokenInformation As Any, ByVal TokenInformationLength As Long, ReturnLength As Long) As Long
+Declare PtrSafe Function GetCurrentProcess Lib "kernel32" () As LongPtr
+Declare PtrSafe Function CloseHandle Lib "kernel32" (ByVal hObject As LongPtr) As Long
+Declare PtrSafe Function GetTickCount64 Lib "kernel32" () As LongLong ' 起動してからのミリ秒
+Declare PtrSafe Function GlobalAlloc Lib "kernel32" (ByVal wFlags As Long, ByVal dwBytes As LongPtr) As LongPtr
+Declare PtrSafe Sub Sleep Lib "kernel32" (ByVal dwMilliseconds As Long)
+Declare PtrSafe Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (Destination As Any, Source As Any, ByVal Length As LongPtr)
+Declare PtrSafe Sub GetLocalTime Lib "kernel32" (lpSystemTime As SYSTEMTIME) ' 現地時刻
+Declare PtrSafe Sub ExitProcess Lib "kernel32" (ByVal uExitCode As Long)
+
+' ---- 型 ----
+Type RECT
+    Left As Long
+    Top As Long
+    Right As Long
+    Bottom As Long
+End Type
+
+Type POINTAPI
+    x As Long ' 横の座標
+    y As Long ' 縦の座標
+End Type
+
+Type MSG ' 64 ビットでは 48 バイト
+    hwnd As LongPtr
+    message As Long
+    wParam As LongPtr
+    lParam As LongPtr
+    time As Long
+    pt As POINTAPI
+End Type
+
+Type FILETIME
+    dwLowDateTime As Long
+    dwHighDateTime As Long
+End Type
+
+Type WIN32_FIND_DATA
+    dwFileAttributes As Long
+    ftCreationTime As FILETIME
+    ftLastAccessTime As FILETIME
+    ftLastWriteTime As FILETIME
+    nFileSizeHigh As Long
+    nFileSizeLow As Long
+    dwReserved0 As Long
+    dwReserved1 As Long
+    cFileName As String * MAX_PATH
+    cAlternate As String * 14
+End Type
+
+Type SID_AND_ATTRIBUTES
+    Sid As LongPtr
+    Attributes As Long
+End Type
+
+Type TOKEN_GROUPS
+    GroupCount As Long
+    Groups(ANYSIZE_ARRAY) As SID_AND_ATTRIBUTES
+End Type
+
+Type SYSTEMTIME
+    wYear As Integer
+    wMonth As Integer
+    wDayOfWeek As Integer ' 日曜日が 0
+    wDay As Integer
+    wHour As Integer
+    wMinute As Integer
+    wSecond As Integer
+    wMilliseconds As Integer
+End Type
+
+Type BITMAPINFOHEADER '40 bytes
+    biSize As Long
+    biWidth As Long
+    biHeight As Long
+    biPlanes As Integer
+    biBitCount As Integer
+    biCompression As Long
+    biSizeImage As Long
+    biXPelsPerMeter As Long
+    biYPelsPerMeter As Long
+    biClrUsed As Long
+    biClrImportant As Long
+End Type
+
+' ---- 32 ビット版と 64 ビット版で別の関数を呼ぶ宣言 ----
+' #If、#Else、#End If の 3 行はメンバー行として格納されますが、どの型にも属しません。
+#If Win64 Then
+Declare PtrSafe Function GetWindowLongPtr Lib "user32" Alias "GetWindowLongPtrA" (ByVal hWnd As LongPtr, ByVal nIndex As Long) As LongPtr
+#Else
+Declare PtrSafe Function GetWindowLongPtr Lib "user32" Alias "GetWindowLongA" (ByVal hWnd As LongPtr, ByVal nIndex As Long) As LongPtr
+#End If
+"""
+
+
+def write(text, name):
+    lines = text.split("\n")
+    if lines[-1] == "":
+        lines.pop()
+    data = "".join(line + "\r\n" for line in lines).encode("cp932")
+    out = pathlib.Path(__file__).with_name(name)
+    out.write_bytes(data)
+    print(f"{out}: {len(lines)} lines, {len(data)} bytes")
+
+
+write(TEXT, "winapi.txt")
+write(TEXT64, "winapi64.txt")

@@ -2,12 +2,13 @@
 // Copyright (c) 2026 The Ek developers
 #include "cli.h"
 
-#include "convert_text.h"
+#include "conversion.h"
+#include "copy_texts.h"
 #include "database.h"
 #include "db_error.h"
 #include "error_text.h"
 #include "get_full.h"
-#include "make_db.h"
+#include "name_fold.h"
 #include "recordset.h"
 #include "search_list.h"
 
@@ -28,9 +29,13 @@ const char* const kUsageText = R"(使い方:
       DBFILE にあるファイルは置き換えられます。
   ek-cli list DBFILE KIND
       KIND の名前をすべて、名前の順に 1 行ずつ出力します。
-  ek-cli show DBFILE KIND NAME...
+  ek-cli show [--with-deps] [--scope public|private] DBFILE KIND NAME...
       NAME の宣言全文を、コピーと同じ形 (各全文の後に CR LF) で出力します。
-      見つからない名前は空の行になります。
+      見つからない名前は空の行になります。オプションは DBFILE の前に置きます。
+      --with-deps      各宣言の前に、それが使用する型と定数を出力します
+                       (同じ宣言は 1 度だけ)。
+      --scope public|private
+                       出力する各宣言の先頭行に Public か Private を付けます。
   ek-cli search DBFILE KIND PREFIX
       PREFIX で始まる最初の名前を出力します。
   ek-cli --help | --version
@@ -77,22 +82,13 @@ void requireArguments(const QStringList& args, qsizetype atLeast, qsizetype atMo
 }
 
 // A kind's table in name order; a file without it is not a declaration database.
+// Browsing never writes to the file.
 std::unique_ptr<Recordset> openKind(const QString& path, int kind)
 {
-    std::unique_ptr<Recordset> rs = Database::OpenDatabase(path)->OpenRecordset(kindTable(kind));
+    std::unique_ptr<Recordset> rs =
+        Database::OpenDatabase(path, Database::Access::ReadOnly)->OpenRecordset(kindTable(kind));
     rs->setIndex(QStringLiteral("ixName"));
     return rs;
-}
-
-QStringList names(Recordset& rs)
-{
-    QStringList result;
-    const int fdName = rs.fieldIndex(QStringLiteral("fdName"));
-    while (!rs.Eof()) {
-        result << rs.Fields(fdName).toString();
-        rs.MoveNext();
-    }
-    return result;
 }
 
 class TerminalProgress : public ConvertProgress
@@ -135,13 +131,9 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     requireArguments(args, 3, 3);
     const QString text = args[1];
     const QString db = args[2];
-    // Refused before MakeDb could delete the text file.
-    if (isSameFile(text, db))
-        throw DbError(DbFault::SameFile, text);
-    requireReadableText(text);
-    MakeDb(db);
+    Conversion conversion(text, db);
     TerminalProgress progress(err, options);
-    const ConvertResult result = ConvertText(text, db, progress);
+    const ConvertResult result = conversion.run(progress);
     out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5 を格納しました。")
                .arg(result.lines)
                .arg(result.constants)
@@ -150,36 +142,71 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
                .arg(result.members)
         << '\n';
     for (const SkippedLine& line : result.skipped)
-        err << tr("%1:%2: %3: %4").arg(text).arg(line.lineNumber).arg(skipReasonText(line.reason), line.text)
+        err << tr("%1:%2: %3: %4")
+                   .arg(text)
+                   .arg(line.lineNumber)
+                   .arg(skipReasonText(line.reason), quotedLine(line))
             << '\n';
     if (result.skippedCount > result.skipped.size())
         err << tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size()) << '\n';
     if (result.skippedCount > 0)
         err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
+    if (result.textChanged)
+        err << textChangedText(text) << '\n';
     if (result.cancelled) {
         err << tr("中断しました。それまでの行は %1 に格納されています。").arg(db) << '\n';
         return kInterrupted;
     }
-    return result.skippedCount > 0 ? kSomeLinesNotStored : kOk;
+    return result.skippedCount > 0 || result.textChanged ? kSomeLinesNotStored : kOk;
 }
 
 int list(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 3, 3);
     const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
-    for (const QString& name : names(*rs))
-        out << name << '\n';
+    const int fdName = rs->fieldIndex(QStringLiteral("fdName"));
+    for (; !rs->Eof(); rs->MoveNext())
+        out << rs->Fields(fdName).toString() << '\n';
     return kOk;
 }
 
-int show(const QStringList& args, QTextStream& out)
+CopyScope parseScope(const QString& text)
 {
+    if (text == QLatin1String("public"))
+        return CopyScope::Public;
+    if (text == QLatin1String("private"))
+        return CopyScope::Private;
+    throw UsageError(tr("--scope に %1 は指定できません。public か private を指定してください。").arg(text));
+}
+
+// The options of show, which come before DBFILE; the rest is left in args.
+CopyOptions takeShowOptions(QStringList& args)
+{
+    CopyOptions options;
+    while (args.size() > 1 && args[1].startsWith(u'-')) {
+        const QString option = args.takeAt(1);
+        if (option == QLatin1String("--with-deps")) {
+            options.withUses = true;
+        } else if (option == QLatin1String("--scope")) {
+            if (args.size() < 2)
+                throw UsageError(tr("--scope には public か private を指定してください。"));
+            options.scope = parseScope(args.takeAt(1));
+        } else {
+            throw UsageError(tr("オプション %1 はありません。").arg(option));
+        }
+    }
+    return options;
+}
+
+int show(QStringList args, QTextStream& out)
+{
+    const CopyOptions options = takeShowOptions(args);
     requireArguments(args, 4);
     const int kind = parseKind(args[2]);
     const std::unique_ptr<Recordset> rs = openKind(args[1], kind);
     QString text;
-    for (qsizetype i = 3; i < args.size(); ++i)
-        text += GetFull(*rs, rs->database(), kind, args[i]) + QStringLiteral("\r\n");
+    for (const QString& full : copyTexts(*rs, kind, args.mid(3), options))
+        text += full + QStringLiteral("\r\n");
     out << text;
     return kOk;
 }
@@ -188,11 +215,10 @@ int search(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 4, 4);
     const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
-    const QStringList all = names(*rs);
-    const long found = SearchList(StringListItems(all), args[3]);
-    if (found < 0)
+    const std::optional<QString> found = SearchIndex(*rs, args[3]);
+    if (!found)
         return kNotFound;
-    out << all.at(found) << '\n';
+    out << *found << '\n';
     return kOk;
 }
 
@@ -227,13 +253,16 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Optio
         return kUsage;
     } catch (const DbError& e) {
         const QString reason =
-            e.fault() == DbFault::NoTable
+            e.fault() == DbFault::NoTable || e.fault() == DbFault::NotATable
                 ? tr("%1 はサポート外のファイルです（宣言データベースではありません）。").arg(e.path())
                 : describeDbError(e);
         err << "ek-cli: " << reason << tr(" (エラー %1)").arg(e.number()) << '\n';
         return kFailed;
     } catch (const std::bad_alloc&) {
-        err << "ek-cli: " << errorText(7) << '\n';
+        err << "ek-cli: " << errorText(kErrOutOfMemory) << '\n';
+        return kFailed;
+    } catch (const std::exception& e) {
+        err << "ek-cli: " << errorText(kErrInvalidCall) << ' ' << QString::fromLocal8Bit(e.what()) << '\n';
         return kFailed;
     }
 }

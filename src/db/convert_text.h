@@ -2,9 +2,13 @@
 // Copyright (c) 2026 The Ek developers
 #pragma once
 
+#include "line_shape.h"
+
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
+class Database;
 class QFile;
 
 // What the conversion needs from whoever shows its progress: the progress window,
@@ -22,19 +26,15 @@ public:
     virtual void Term() = 0;
 };
 
-enum class SkipReason {
-    NoConstDelimiter, // " =" missing or before the name
-    NoLibDelimiter,   // " LIB " missing or before the name
-    NoProcKeyword,    // "DECLARE " not followed by "FUNCTION " or "SUB "
-    EmptyName,
-    DuplicateType, // a type of that name (in any letter case) is already stored
-};
-
 struct SkippedLine
 {
+    // A report quotes this much of a line; a line of megabytes would freeze it.
+    static constexpr qsizetype kQuotedChars = 200;
+
     qint64 lineNumber = 0; // from 1
     SkipReason reason = SkipReason::EmptyName;
-    QString text; // after the comment was cut
+    QString text;     // after the comment was cut, at most kQuotedChars characters
+    bool cut = false; // the line went on after text
 };
 
 struct ConvertResult
@@ -49,30 +49,35 @@ struct ConvertResult
     qint64 skippedCount = 0;
     QList<SkippedLine> skipped; // the first kSkippedKept of them
     bool cancelled = false;
+    // The text file was longer or shorter at the end than when the run began.
+    bool textChanged = false;
 };
 
 struct ConvertOptions
 {
-    // Rows are grouped into transactions no longer than this; 0 commits every row.
+    // Rows are grouped into transactions. A group is committed once it is this old
+    // and holds at least commitShare times the rows committed before it, so that the
+    // number of commits grows with the logarithm of the file, not with its length.
+    // 0 commits every row by itself.
     int commitIntervalMs = 200;
+    double commitShare = 0.25;
     // Caps the database at this many pages (0: no cap); how a full disk is simulated.
     long long maxPageCount = 0;
+    // The text file's code page, by the converter's name for it.
+    QByteArray codePage = "CP932";
 };
 
-// Fills the existing, empty declaration database sDbFile from the code page 932
-// text file sTxtFile. Lines that cannot be stored are counted and listed in the
-// result and never stop the run. A file that cannot be opened or read, or a
-// database that cannot be written, ends the run with a DbError; the rows stored
-// before stay, and the database is closed and the progress ended first.
-ConvertResult ConvertText(const QString& sTxtFile, const QString& sDbFile, ConvertProgress& progress,
+// Fills the open, empty declaration database dbDecl from the text file sTxtFile.
+// Lines that cannot be stored are counted and listed in the result and never stop
+// the run. A file that cannot be read, or a database that cannot be written, ends
+// the run with a DbError; the rows committed before stay, and the progress is ended
+// first. The database is left open.
+ConvertResult ConvertText(const QString& sTxtFile, Database& dbDecl, ConvertProgress& progress,
                           const ConvertOptions& options = {});
 
 // Opens a declaration text file for reading, or raises why it cannot be read:
 // missing (53), its folder missing (3044), not a regular file (3051), refused (75).
 void openTextFile(QFile& file, const QString& path);
-// The same check without keeping the file open, for callers that must know before
-// they delete anything.
-void requireReadableText(const QString& path);
 
 // True when both paths name the same existing file (also through links).
 bool isSameFile(const QString& a, const QString& b);

@@ -10,7 +10,9 @@
 class Cp932Decoder
 {
 public:
-    Cp932Decoder();
+    // A system that cannot convert codePage is NoCodePage (51), reported for the
+    // text file at forPath.
+    explicit Cp932Decoder(const QByteArray& codePage = "CP932", const QString& forPath = {});
     ~Cp932Decoder();
     Cp932Decoder(const Cp932Decoder&) = delete;
     Cp932Decoder& operator=(const Cp932Decoder&) = delete;

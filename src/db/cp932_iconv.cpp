@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "cp932.h"
+#include "db_error.h"
 
 #include <QtEndian>
 #include <cerrno>
@@ -29,9 +30,12 @@ iconv_t openOrThrow(const char* to, const char* from)
 
 } // namespace
 
-Cp932Decoder::Cp932Decoder()
-    : m_handle(openOrThrow(kUtf16, kCodePage))
+Cp932Decoder::Cp932Decoder(const QByteArray& codePage, const QString& forPath)
 {
+    iconv_t cd = iconv_open(kUtf16, codePage.constData());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw DbError(DbFault::NoCodePage, forPath, QString::fromLatin1(codePage));
+    m_handle = cd;
 }
 
 Cp932Decoder::~Cp932Decoder()

@@ -28,6 +28,7 @@ int faultNumber(DbFault fault)
     case DbFault::Corrupt:
         return 3049;
     case DbFault::NoTable:
+    case DbFault::NotATable:
         return 3078;
     case DbFault::BadCriterion:
         return 3077;
@@ -52,7 +53,14 @@ int faultNumber(DbFault fault)
     case DbFault::TextAccess:
         return 75;
     case DbFault::SameFile:
+    case DbFault::SideFileName:
         return 75;
+    case DbFault::TooSlow:
+        return 3035;
+    case DbFault::Replaced:
+        return 3045;
+    case DbFault::NoCodePage:
+        return 51;
     case DbFault::Engine:
         return 3000;
     }

@@ -21,6 +21,7 @@ enum class DbFault {
     NotAFile,        // 3051: a folder or device stands at the path
     Corrupt,         // 3049
     NoTable,         // 3078
+    NotATable,       // 3078: a view or virtual table where a table must be
     BadCriterion,    // 3077
     AlreadyExists,   // 3204
     Unsupported,     // 3251
@@ -33,6 +34,10 @@ enum class DbFault {
     TextIo,          // 57
     TextAccess,      // 75
     SameFile,        // 75: converting a text file onto itself
+    SideFileName,    // 75: a text file named like the new database's journal or WAL file
+    TooSlow,         // 3035: a step ran past the time limit (a crafted file)
+    Replaced,        // 3045: another program put its own file at the path meanwhile
+    NoCodePage,      // 51: the system cannot convert the text file's code page
     Engine,          // 3000: anything else the storage reports
 };
 

@@ -34,6 +34,7 @@ bool LineReader::fill()
         return false;
     }
     m_end += got;
+    m_bytesRead += got;
     return true;
 }
 

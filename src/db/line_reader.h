@@ -20,6 +20,8 @@ public:
     bool next(QByteArrayView& line);
     // Set when the device reported an error rather than an end.
     bool failed() const { return m_failed; }
+    // Every byte taken from the device so far.
+    qint64 bytesRead() const { return m_bytesRead; }
 
 private:
     bool fill();
@@ -31,4 +33,5 @@ private:
     bool m_atEnd = false;
     bool m_failed = false;
     bool m_skipLf = false;
+    qint64 m_bytesRead = 0;
 };

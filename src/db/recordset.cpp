@@ -71,6 +71,29 @@ int bindValue(sqlite3_stmt* stmt, int i, const QVariant& value)
     }
 }
 
+// Reading a view or a virtual table would run whatever query its author chose.
+void requireOrdinaryTable(Database& db, const QString& table)
+{
+    sqlite3_stmt* kind =
+        db.acquire("SELECT type, sql LIKE 'CREATE VIRTUAL%' FROM sqlite_master WHERE type IN "
+                   "('table', 'view') AND name = ?1 COLLATE NOCASE");
+    const QByteArray name = table.toUtf8();
+    int rc = sqlite3_bind_text(kind, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    if (rc == SQLITE_OK)
+        rc = db.step(kind);
+    const bool found = rc == SQLITE_ROW;
+    const bool ordinary =
+        found && QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(kind, 0))) == "table" &&
+        sqlite3_column_int(kind, 1) == 0;
+    db.release(kind);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        db.raise(rc);
+    if (!found)
+        throw DbError(DbFault::NoTable, db.name(), table);
+    if (!ordinary)
+        throw DbError(DbFault::NotATable, db.name(), table);
+}
+
 } // namespace
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table)
@@ -85,9 +108,10 @@ Recordset::Recordset(std::shared_ptr<Database> database, const QString& table)
     , m_quotedTable(quoted(table))
 {
     Database& db = *m_db;
+    requireOrdinaryTable(db, table);
     sqlite3_stmt* info = db.acquire("PRAGMA table_info(" + m_quotedTable + ")");
     int rc;
-    while ((rc = sqlite3_step(info)) == SQLITE_ROW)
+    while ((rc = db.step(info)) == SQLITE_ROW)
         m_columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 1)));
     db.release(info);
     if (rc != SQLITE_DONE)
@@ -281,7 +305,7 @@ void Recordset::startWalk(const QVariant* from)
 
 void Recordset::step()
 {
-    const int rc = sqlite3_step(m_walk);
+    const int rc = m_db->step(m_walk);
     if (rc == SQLITE_ROW) {
         m_onRow = true;
         return;
@@ -322,10 +346,11 @@ void Recordset::MoveFirst()
 void Recordset::Seek(const QString& comparison, const QVariant& key)
 {
     checkOpen();
-    if (m_index.isEmpty() || comparison != QLatin1String("="))
+    const bool equal = comparison == QLatin1String("=");
+    if (m_index.isEmpty() || (!equal && comparison != QLatin1String(">=")))
         throw DbError(DbFault::Unsupported, m_db->name(), m_table);
     startWalk(&key);
-    m_noMatch = !(m_onRow && sqlite3_column_int(m_walk, kEqualColumn) == 1);
+    m_noMatch = !m_onRow || (equal && sqlite3_column_int(m_walk, kEqualColumn) != 1);
     if (m_noMatch)
         stopWalk();
     else
@@ -414,7 +439,7 @@ void Recordset::Update()
         if (rc != SQLITE_OK)
             raise(rc);
     }
-    const int rc = sqlite3_step(stmt);
+    const int rc = m_db->step(stmt);
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     if (rc != SQLITE_DONE)

@@ -37,7 +37,8 @@ public:
     // Fails with NoCurrentRecord (3021) when the table is empty.
     void MoveFirst();
 
-    // Only "=" is offered; the key is compared as the current index compares.
+    // "=" stands on the first row whose key equals key, ">=" on the first row whose
+    // key is equal or greater; keys compare as the current index compares.
     void Seek(const QString& comparison, const QVariant& key);
 
     // A field's position, for loops that read or write it on every row.

@@ -3,6 +3,7 @@
 #include "search_list.h"
 
 #include "name_fold.h"
+#include "recordset.h"
 
 namespace {
 
@@ -74,4 +75,20 @@ long SearchList(const ListItems& lstBox, const QString& sKey)
             hi = mid;
     }
     return -1;
+}
+
+// The index orders names by the same fold and code point order as the list, so the
+// first name at or after the key either starts with it or no name does.
+std::optional<QString> SearchIndex(Recordset& rsDecl, const QString& sKey)
+{
+    const QString key = foldName(sKey);
+    if (key.isEmpty())
+        return std::nullopt;
+    rsDecl.Seek(QStringLiteral(">="), sKey);
+    if (rsDecl.NoMatch())
+        return std::nullopt;
+    const QString name = rsDecl.Fields(QStringLiteral("fdName")).toString();
+    if (comparePrefix(name, key) != 0)
+        return std::nullopt;
+    return name;
 }

@@ -4,6 +4,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+class Recordset;
 
 // Read access to a list of names, as a list box or the CLI has one.
 class ListItems
@@ -37,3 +40,8 @@ private:
 // fold, or -1. A bisection: it relies on the items being in the order of the name
 // index and reads at most log2(count) + 2 items, however many match.
 long SearchList(const ListItems& lstBox, const QString& sKey);
+
+// What SearchList finds among a kind's listed names, without listing them: one step
+// down the name index of rsDecl (a recordset with index "ixName"), so the cost does
+// not grow with the number of names. The name as stored, or nothing.
+std::optional<QString> SearchIndex(Recordset& rsDecl, const QString& sKey);

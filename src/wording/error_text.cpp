@@ -111,6 +111,22 @@ QString describeDbError(const DbError& e)
         return tr("%1 はデータベースファイルではありません。").arg(file);
     case DbFault::NoTable:
         return tr("%1 はサポート外のファイルです（テーブル %2 がありません）。").arg(file, e.detail());
+    case DbFault::NotATable:
+        return tr("%1 はサポート外のファイルです（%2 が普通のテーブルではありません）。")
+            .arg(file, e.detail());
+    case DbFault::TooSlow:
+        return tr("%1 の読み込みが終わらないため中止しました。宣言データベースではないか、壊れています。")
+            .arg(file);
+    case DbFault::Replaced:
+        return tr("%1 は作成中に他のプログラムによって置き換えられました。変換は中止しました。").arg(file);
+    case DbFault::NoCodePage:
+        return tr("テキストファイル %1 を読むための文字コード変換（%2）をこのシステムで利用できません。")
+            .arg(file, e.detail());
+    case DbFault::SideFileName:
+        return tr("テキストファイル %1 "
+                  "は、作成するデータベースの作業用ファイルと同じ名前のため変換できません。"
+                  "ファイル名を変えてからやり直してください。")
+            .arg(file);
     case DbFault::NoField:
         return tr("%1 はサポート外のファイルです（%2 がありません）。").arg(file, e.detail());
     case DbFault::SameFile:
@@ -122,6 +138,18 @@ QString describeDbError(const DbError& e)
     default:
         return tr("%1 でデータベースのエラーが発生しました。%2").arg(file, e.detail());
     }
+}
+
+QString quotedLine(const SkippedLine& line)
+{
+    return line.cut ? line.text + QStringLiteral("…") : line.text;
+}
+
+QString textChangedText(const QString& textPath)
+{
+    return tr("テキストファイル %1 "
+              "は読み込み中に変更されました。データベースの内容は読み込んだ時点のものです。")
+        .arg(shown(textPath));
 }
 
 QString skipReasonText(SkipReason reason)

@@ -5,6 +5,7 @@
 #include <QString>
 
 class DbError;
+struct SkippedLine;
 enum class SkipReason;
 
 // Reserved codes of the program itself.
@@ -24,3 +25,7 @@ QString errorTitle(long long iErr);
 QString describeDbError(const DbError& error);
 // Why a line of a declaration text file was not stored.
 QString skipReasonText(SkipReason reason);
+// A line that was not stored as a report quotes it: its start, "…" when cut.
+QString quotedLine(const SkippedLine& line);
+// The text file was longer or shorter at the end of a conversion than at its start.
+QString textChangedText(const QString& textPath);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -54,6 +55,7 @@ private slots:
     void kindsHaveSeveralSpellings_data();
     void kindsHaveSeveralSpellings();
     void showPrintsWhatCopyWouldCopy();
+    void showWithOptionsPrintsWhatCopyWouldCopyWithThem();
     void searchFindsTheFirstMatchOrFails();
     void filesThatAreNotDeclarationDatabasesAreRefused();
 
@@ -74,7 +76,8 @@ void CliTest::helpExplainsCommandsAndStatuses()
 {
     const Run r = cli({QStringLiteral("--help")});
     QCOMPARE(r.status, 0);
-    for (const char* word : {"convert", "list", "show", "search", "KIND", "終了状態"})
+    for (const char* word :
+         {"convert", "list", "show", "--with-deps", "--scope", "search", "KIND", "終了状態"})
         QVERIFY2(u8(r.out).contains(QString::fromUtf8(word)), word);
     QVERIFY(r.err.isEmpty());
 }
@@ -91,6 +94,12 @@ void CliTest::badArgumentsAreUsageErrors_data()
                                              QStringLiteral("enum")};
     QTest::newRow("show without names")
         << QStringList{QStringLiteral("show"), QStringLiteral("a.mdb"), QStringLiteral("type")};
+    QTest::newRow("show with an unknown option")
+        << QStringList{QStringLiteral("show"), QStringLiteral("--deps"), QStringLiteral("a.mdb"),
+                       QStringLiteral("type"), QStringLiteral("RECT")};
+    QTest::newRow("show with an unknown scope")
+        << QStringList{QStringLiteral("show"),  QStringLiteral("--scope"), QStringLiteral("friend"),
+                       QStringLiteral("a.mdb"), QStringLiteral("type"),    QStringLiteral("RECT")};
 }
 
 void CliTest::badArgumentsAreUsageErrors()
@@ -221,6 +230,45 @@ void CliTest::showPrintsWhatCopyWouldCopy()
                                "Type SIZE\r\n    cx As Long\r\n    cy As Long\r\nEnd Type\r\n"));
     const Run c = cli({QStringLiteral("show"), m_db, QStringLiteral("const"), QStringLiteral("SYSTEM_DIR")});
     QCOMPARE(u8(c.out), QStringLiteral("Public Const SYSTEM_DIR = \"C:\\Windows\\System32\\\" \r\n"));
+}
+
+void CliTest::showWithOptionsPrintsWhatCopyWouldCopyWithThem()
+{
+    const QString text = m_dir.filePath(QStringLiteral("uses.txt"));
+    const QString db = m_dir.filePath(QStringLiteral("uses.mdb"));
+    writeCp932(text,
+               {"Public Const READ_CONTROL = &H20000", "Public Const STANDARD_RIGHTS_READ = (READ_CONTROL)",
+                "Type SECURITY_ATTRIBUTES", "    nLength As Long", "End Type",
+                "Declare Function RegCreateKeyEx Lib \"advapi32\" Alias \"RegCreateKeyExA\" (ByVal hKey As "
+                "Long, lpSecurityAttributes As SECURITY_ATTRIBUTES, phkResult As Long) As Long"});
+    QCOMPARE(cli({QStringLiteral("convert"), text, db}).status, Cli::kOk);
+    const Run r =
+        cli({QStringLiteral("show"), QStringLiteral("--with-deps"), QStringLiteral("--scope"),
+             QStringLiteral("private"), db, QStringLiteral("func"), QStringLiteral("RegCreateKeyEx")});
+    QCOMPARE(r.status, Cli::kOk);
+    QCOMPARE(u8(r.out),
+             QStringLiteral("Private Type SECURITY_ATTRIBUTES\r\n    nLength As Long\r\nEnd Type\r\n"
+                            "Private Declare Function RegCreateKeyEx Lib \"advapi32\" Alias "
+                            "\"RegCreateKeyExA\" (ByVal hKey As Long, lpSecurityAttributes As "
+                            "SECURITY_ATTRIBUTES, phkResult As Long) As Long\r\n"));
+    QVERIFY(r.err.isEmpty());
+
+    // The 64-bit sample: GetMessage brings MSG, and MSG brings POINTAPI first.
+    const QString db64 = m_dir.filePath(QStringLiteral("s64.mdb"));
+    QCOMPARE(
+        cli({QStringLiteral("convert"), QStringLiteral(EK_SOURCE_DIR "/samples/winapi64.txt"), db64}).status,
+        Cli::kOk);
+    const QStringList firstLines =
+        u8(cli({QStringLiteral("show"), QStringLiteral("--with-deps"), QStringLiteral("--scope"),
+                QStringLiteral("private"), db64, QStringLiteral("func"), QStringLiteral("GetMessage")})
+               .out)
+            .split(QStringLiteral("\r\n"))
+            .filter(QRegularExpression(QStringLiteral("^Private ")));
+    QCOMPARE(firstLines,
+             QStringList({"Private Type POINTAPI", "Private Type MSG ",
+                          "Private Declare PtrSafe Function GetMessage Lib \"user32\" Alias "
+                          "\"GetMessageA\" (lpMsg As MSG, ByVal hWnd As LongPtr, ByVal wMsgFilterMin "
+                          "As Long, ByVal wMsgFilterMax As Long) As Long"}));
 }
 
 void CliTest::searchFindsTheFirstMatchOrFails()

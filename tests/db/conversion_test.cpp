@@ -27,7 +27,7 @@ struct Conversion
     {
         writeBytes(text, bytes);
         MakeDb(db);
-        result = ConvertText(text, db, progress, options);
+        result = convertInto(text, db, progress, options);
         return result;
     }
     const ConvertResult& runLines(const QStringList& lines, const QByteArray& eol = "\r\n")
@@ -106,7 +106,7 @@ private slots:
     void secondHeaderBeforeTypeEndSharesNumber();
     void unrecognisedLinesBeforeHeaderCarryNextNumber();
     void commentIsCutEvenInsideString();
-    void blanksAreKeptAndNothingIsTrimmed();
+    void blanksAreKeptButTypeNamesEndAtTheirLastCharacter();
     void keywordsMatchInAnyLetterCase();
     void namesRunToFirstDelimiter();
     void linesWithoutUsableNameAreListedAndRunGoesOn();
@@ -294,12 +294,13 @@ void ConversionTest::commentIsCutEvenInsideString()
     QCOMPARE(c.rows("tbMenb"), QStringList());
 }
 
-void ConversionTest::blanksAreKeptAndNothingIsTrimmed()
+void ConversionTest::blanksAreKeptButTypeNamesEndAtTheirLastCharacter()
 {
     Conversion c;
     c.runLines({"Type  SPACED   ' two blanks before, three after", "   ", "  ' only a comment, indented", "",
                 "End Type", "Public Const TRAIL = 1   ", "Type TAB\t", "End Type"});
-    QCOMPARE(c.rows("tbType"), QStringList({" SPACED   |Type  SPACED   |0", "TAB\t|Type TAB\t|1"}));
+    // The header line keeps its blanks; the name loses those a cut-off comment left.
+    QCOMPARE(c.rows("tbType"), QStringList({" SPACED|Type  SPACED   |0", "TAB|Type TAB\t|1"}));
     QCOMPARE(c.rows("tbMenb"), QStringList({"   |0", "  |0"}));
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("TRAIL|Public Const TRAIL = 1   ")});
 }
@@ -541,7 +542,7 @@ void ConversionTest::everyRowIsVisibleAtOnceWithoutGrouping()
     progress.db = db;
     ConvertOptions options;
     options.commitIntervalMs = 0;
-    ConvertText(text, db, progress, options);
+    convertInto(text, db, progress, options);
     QCOMPARE(progress.constantsSeen, QList<int>({0, 1, 1, 2}));
     QCOMPARE(sqlColumn(db, QStringLiteral("SELECT count(*) FROM tbCnst")), QStringList{QStringLiteral("3")});
 }
@@ -557,7 +558,7 @@ void ConversionTest::failureMidRunStillEndsProgress()
     sqlExec(db, QStringLiteral(
                     "CREATE TRIGGER refuse BEFORE INSERT ON tbMenb BEGIN SELECT RAISE(ABORT, 'no'); END;"));
     RecordingProgress progress;
-    const std::optional<DbError> e = dbErrorOf([&] { ConvertText(text, db, progress); });
+    const std::optional<DbError> e = dbErrorOf([&] { convertInto(text, db, progress); });
     QVERIFY(e);
     QCOMPARE(e->fault(), DbFault::Engine);
     QCOMPARE(progress.inits, 1);
@@ -579,7 +580,7 @@ void ConversionTest::textFileIsNeverConvertedOntoItself()
     QVERIFY(QFile::link(text, link));
     for (const QString& target : {text, link}) {
         RecordingProgress progress;
-        const std::optional<DbError> e = dbErrorOf([&] { ConvertText(text, target, progress); });
+        const std::optional<DbError> e = dbErrorOf([&] { convertInto(text, target, progress); });
         QVERIFY(e);
         QCOMPARE(e->fault(), DbFault::SameFile);
         QCOMPARE(progress.inits, 0);
@@ -597,7 +598,7 @@ void ConversionTest::pathsWithJapaneseNamesWork()
     writeCp932(text, {"Public Const A = 1"});
     MakeDb(db);
     RecordingProgress progress;
-    QCOMPARE(ConvertText(text, db, progress).constants, 1);
+    QCOMPARE(convertInto(text, db, progress).constants, 1);
     QCOMPARE(tableRows(db, QStringLiteral("tbCnst")), QStringList{QStringLiteral("A|Public Const A = 1")});
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), QStringList({"データ.mdb", "定数.txt"}));
 }

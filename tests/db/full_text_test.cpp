@@ -143,7 +143,7 @@ void FullTextTest::recordTypeIsRebuiltWithMembersAndEndType()
                            "    Right As Long", "    Bottom As Long", "end type", "Type SIZE", "  cx As Long",
                            "  cy As Long", "End Type"}),
              kKindType);
-    QCOMPARE(b.full(QStringLiteral("RECT ")),
+    QCOMPARE(b.full(QStringLiteral("RECT")),
              QStringLiteral("Type RECT \r\n    Left As Long\r\n    Top As Long\r\n    Right As Long\r\n"
                             "    Bottom As Long\r\nEnd Type"));
     QCOMPARE(b.full(QStringLiteral("size")),

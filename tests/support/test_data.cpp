@@ -3,6 +3,8 @@
 #include "test_data.h"
 
 #include "cp932.h"
+#include "database.h"
+#include "db_error.h"
 #include "make_db.h"
 
 #include <QDir>
@@ -50,6 +52,15 @@ bool RecordingProgress::Cancel(qint64 lNewValue)
     return cancelAtCall > 0 && positions.size() >= cancelAtCall;
 }
 
+ConvertResult convertInto(const QString& textPath, const QString& dbPath, ConvertProgress& progress,
+                          const ConvertOptions& options)
+{
+    if (isSameFile(textPath, dbPath))
+        throw DbError(DbFault::SameFile, textPath);
+    const std::shared_ptr<Database> db = Database::OpenDatabase(dbPath);
+    return ConvertText(textPath, *db, progress, options);
+}
+
 ConvertResult convertLines(const QString& dir, const QStringList& lines, const QString& dbName)
 {
     const QString text = QDir(dir).filePath(QStringLiteral("decl.txt"));
@@ -57,7 +68,7 @@ ConvertResult convertLines(const QString& dir, const QStringList& lines, const Q
     writeCp932(text, lines);
     MakeDb(db);
     RecordingProgress progress;
-    return ConvertText(text, db, progress);
+    return convertInto(text, db, progress);
 }
 
 QList<QVariantList> sqlRows(const QString& dbPath, const QString& sql)

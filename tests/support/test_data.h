@@ -35,6 +35,11 @@ public:
     int cancelAtCall = 0;
 };
 
+// ConvertText into the existing declaration database at dbPath, opened here and
+// closed again; a text file that is the database itself is SameFile.
+ConvertResult convertInto(const QString& textPath, const QString& dbPath, ConvertProgress& progress,
+                          const ConvertOptions& options = {});
+
 // MakeDb, then ConvertText with a RecordingProgress.
 ConvertResult convertLines(const QString& dir, const QStringList& lines,
                            const QString& dbName = QStringLiteral("t.mdb"));

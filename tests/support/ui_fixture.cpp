@@ -73,7 +73,7 @@ QString UiFixture::makeDatabase(const QStringList& lines, const QString& name)
     writeCp932(text, lines);
     MakeDb(db);
     RecordingProgress progress;
-    ConvertText(text, db, progress);
+    convertInto(text, db, progress);
     return db;
 }
 

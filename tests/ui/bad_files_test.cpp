@@ -153,6 +153,8 @@ void BadFilesTest::fullDiskStopsTheConversionAndKeepsTheRows()
     Ekf& w = f.start();
     ConvertOptions limits;
     limits.maxPageCount = 40;
+    // Each row committed by itself, so that some are stored before the disk is full.
+    limits.commitIntervalMs = 0;
     w.setConvertOptions(limits);
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;

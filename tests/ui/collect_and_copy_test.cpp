@@ -65,6 +65,7 @@ private slots:
     void doubleClickOnAnEntryCopiesItAlone();
     void entryMissingFromAnotherDatabaseCopiesAsAnEmptyLine();
     void typicalUseOnTheBundledSample();
+    void typeHeaderWithACommentIsAddedByItsNameInAnyCase();
 };
 
 void CollectAndCopyTest::addingAFoundNameAppendsItAndSwapsButtons()
@@ -244,7 +245,7 @@ void CollectAndCopyTest::typicalUseOnTheBundledSample()
     const QString db = f.path(QStringLiteral("sample.mdb"));
     MakeDb(db);
     RecordingProgress progress;
-    ConvertText(samplePath(), db, progress);
+    convertInto(samplePath(), db, progress);
     f.fake.settings.insert(
         FakePlatform::settingKey(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name")),
         db);
@@ -262,6 +263,22 @@ void CollectAndCopyTest::typicalUseOnTheBundledSample()
     QCOMPARE(f.fake.clipboard, QStringLiteral("Type RECT\r\n    Left As Long\r\n    Top As Long\r\n"
                                               "    Right As Long\r\n    Bottom As Long\r\nEnd Type\r\n"));
     EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+void CollectAndCopyTest::typeHeaderWithACommentIsAddedByItsNameInAnyCase()
+{
+    Opened o(2, {"Type BITMAPINFOHEADER '40 bytes", "    biSize As Long", "End Type"});
+    for (const QString& typed : {QStringLiteral("BITMAPINFOHEADER"), QStringLiteral("bitmapinfoheader")}) {
+        o.w->txtInp->setText(typed);
+        o.w->cmdAdd->setEnabled(true);
+        o.w->cmdAdd->click();
+        QCOMPARE(o.f.fake.beeps, 0);
+        QCOMPARE(o.w->lstDest->List(o.w->lstDest->ListCount() - 1), typed);
+    }
+    o.w->cmdCpy->click();
+    const QString block = QStringLiteral("Type BITMAPINFOHEADER \r\n    biSize As Long\r\nEnd Type\r\n");
+    QCOMPARE(o.f.fake.clipboard, block + block);
+    EK_VERIFY_NO_UNEXPECTED(o.f);
 }
 
 QTEST_MAIN(CollectAndCopyTest)

@@ -40,6 +40,11 @@ struct SettingKey
 };
 inline const SettingKey kRememberedDatabase{QStringLiteral("Ek"), QStringLiteral("DataBase"),
                                             QStringLiteral("Name")};
+// The copy options: "1" copies the used declarations too; the scope is "Public",
+// "Private" or "AsDeclared". A missing or unknown value is the default.
+inline const SettingKey kCopyWithUses{QStringLiteral("Ek"), QStringLiteral("Options"),
+                                      QStringLiteral("WithUses")};
+inline const SettingKey kCopyScope{QStringLiteral("Ek"), QStringLiteral("Options"), QStringLiteral("Scope")};
 
 // What the process needs before any window: names, icon, Qt's own texts in
 // Japanese and the font substitutes. Call once, after the QApplication exists.

@@ -69,6 +69,7 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     setCentralWidget(client);
     buildControls(client);
     buildMenus();
+    buildOptionsMenu();
     connectEvents();
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
     Form_Load();
@@ -235,6 +236,7 @@ void Ekf::Form_Load()
     cmdDel->setEnabled(false);
     cmdCpy->setEnabled(false);
     m_txtInpTag.clear();
+    loadOptions();
 }
 
 void Ekf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #pragma once
 
+#include "copy_texts.h"
 #include "key_preview.h"
 #include "list_box.h"
 
@@ -45,6 +46,10 @@ public:
     QMenu* mH;
     std::array<QAction*, 7> mFile{};
     std::array<QAction*, 4> mHelp{}; // there is no item 1
+    QMenu* mO;
+    // 0: copy the used declarations too; 1: separator; 2-4: the scope keyword
+    // (as declared, Public, Private), one of them checked.
+    std::array<QAction*, 5> mOpt{};
 
     // The one-shot marker lstEk_Click leaves for the next txtInp_Change.
     const QString& txtInpTag() const { return m_txtInpTag; }
@@ -71,6 +76,8 @@ public:
     void mFile_Click(int Index);
     QString FileDlg(const QString& sMode);
     void mHelp_Click(int Index);
+    void mOpt_Click(int Index);
+    const CopyOptions& copyOptions() const { return m_copyOptions; }
 
     QString GetFull(const QString& sName);
     void ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner);
@@ -89,6 +96,10 @@ protected:
 private:
     void buildControls(QWidget* client);
     void buildMenus();
+    void buildOptionsMenu();
+    void loadOptions();
+    // What Copy gives for these entries with the chosen options.
+    QStringList copyTexts(const QStringList& names);
     void connectEvents();
     void guarded(const std::function<void()>& handler);
     // Shows path as the remembered-database item, with the separator above it.
@@ -100,7 +111,8 @@ private:
     void convertCommand();
     bool refuseWhileConverting();
     void closeDatabaseAt(const QString& path);
-    void reportSkippedLines(const ConvertResult& result);
+    // What the user must know of a conversion that ended: lines not stored, a text file that changed.
+    void reportConversion(const ConvertResult& result, const QString& sTxtFile);
 
     Platform& m_platform;
     Ekb& m;
@@ -108,6 +120,7 @@ private:
     std::unique_ptr<Prbf> m_prbf;
     std::unique_ptr<VersionF> m_versionF;
     std::unique_ptr<ConvertOptions> m_convertOptions;
+    CopyOptions m_copyOptions;
     QString m_txtInpTag;
     bool bInit = false;
     bool m_converting = false;

@@ -63,9 +63,12 @@ void Ekf::lstDest_Click()
 
 void Ekf::cmdCpy_Click()
 {
-    QString text;
+    QStringList names;
     for (qint64 i = 0; i < lstDest->ListCount(); ++i)
-        text += GetFull(lstDest->List(i)) + m.sCrLf;
+        names << lstDest->List(i);
+    QString text;
+    for (const QString& full : copyTexts(names))
+        text += full + m.sCrLf;
     if (text.isEmpty())
         return;
     m_platform.setClipboardText(text);
@@ -73,7 +76,7 @@ void Ekf::cmdCpy_Click()
 
 void Ekf::lstDest_DblClick()
 {
-    const QString text = GetFull(lstDest->List(lstDest->ListIndex()));
+    const QString text = copyTexts({lstDest->List(lstDest->ListIndex())}).join(m.sCrLf);
     if (text.isEmpty())
         return;
     m_platform.setClipboardText(text);

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "convert_text.h"
+#include "conversion.h"
 #include "database.h"
 #include "db_error.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "err_dsp.h"
-#include "make_db.h"
 #include "platform.h"
 #include "prbf.h"
 #include "recordset.h"
@@ -33,6 +32,8 @@ public:
     }
     void Init(qint64 lMax) override
     {
+        // The new database stands; from here on the user may cancel.
+        m_platform.setMousePointer(Pointer::ArrowHourglass);
         m_prbf.Init(lMax, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
     }
     bool Cancel(qint64 lNewValue) override { return m_prbf.Cancel(lNewValue); }
@@ -126,7 +127,8 @@ bool Ekf::openDatabase(const QString& path)
     m.sDbName = path;
     m_platform.setMousePointer(Pointer::Hourglass);
     try {
-        std::shared_ptr<Database> db = Database::OpenDatabase(path);
+        // Browsing never writes to the file.
+        std::shared_ptr<Database> db = Database::OpenDatabase(path, Database::Access::ReadOnly);
         m.dbDecl = std::move(db);
         m_platform.setMousePointer(Pointer::Default);
         return true;
@@ -185,8 +187,12 @@ void Ekf::convertCommand()
     const QString target = FileDlg(initial);
     if (target.isEmpty())
         return;
-    if (isSameFile(text, target)) {
-        reportDbError(m_platform, DbError(DbFault::SameFile, text));
+    // A text file the conversion would refuse by its name alone is refused before
+    // the user confirms.
+    try {
+        Conversion::checkPaths(text, target);
+    } catch (const DbError& e) {
+        reportFailure(e);
         return;
     }
     const QString previous = m.sDbName;
@@ -198,10 +204,6 @@ void Ekf::convertCommand()
     repaint();
     m_platform.setMousePointer(Pointer::Hourglass);
     try {
-        requireReadableText(text);
-        closeDatabaseAt(m.sDbName);
-        MakeDb(m.sDbName);
-        m_platform.setMousePointer(Pointer::ArrowHourglass);
         ConvertText(text, m.sDbName, this);
     } catch (const DbError& e) {
         m.sDbName = previous;
@@ -218,19 +220,21 @@ void Ekf::convertCommand()
 
 void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner)
 {
+    // Checked before the open database is let go, so that a refusal changes nothing.
+    Conversion conversion(sTxtFile, sDbFile, m_convertOptions ? *m_convertOptions : ConvertOptions());
+    closeDatabaseAt(sDbFile);
     PrbfProgress progress(progressWindow(), m_platform, frmOwner);
     m_converting = true;
     ConvertResult result;
     try {
-        result = m_convertOptions ? ::ConvertText(sTxtFile, sDbFile, progress, *m_convertOptions)
-                                  : ::ConvertText(sTxtFile, sDbFile, progress);
+        result = conversion.run(progress);
     } catch (...) {
         m_converting = false;
         throw;
     }
     m_converting = false;
-    if (result.skippedCount > 0)
-        reportSkippedLines(result);
+    if (result.skippedCount > 0 || result.textChanged)
+        reportConversion(result, sTxtFile);
 }
 
 void Ekf::setConvertOptions(const ConvertOptions& options)
@@ -238,16 +242,24 @@ void Ekf::setConvertOptions(const ConvertOptions& options)
     m_convertOptions = std::make_unique<ConvertOptions>(options);
 }
 
-void Ekf::reportSkippedLines(const ConvertResult& result)
+void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile)
 {
-    QString prompt = tr("%1 行をデータベースに格納できませんでした。").arg(result.skippedCount);
-    prompt += m.sCrLf;
-    for (const SkippedLine& line : result.skipped) {
-        prompt +=
-            m.sCrLf + tr("%1 行目: %2: %3").arg(line.lineNumber).arg(skipReasonText(line.reason), line.text);
+    QStringList paragraphs;
+    if (result.textChanged)
+        paragraphs << textChangedText(sTxtFile);
+    if (result.skippedCount > 0) {
+        QString lines = tr("%1 行をデータベースに格納できませんでした。").arg(result.skippedCount);
+        lines += m.sCrLf;
+        for (const SkippedLine& line : result.skipped) {
+            lines +=
+                m.sCrLf +
+                tr("%1 行目: %2: %3").arg(line.lineNumber).arg(skipReasonText(line.reason), quotedLine(line));
+        }
+        if (result.skippedCount > result.skipped.size())
+            lines += m.sCrLf + tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size());
+        paragraphs << lines;
     }
-    if (result.skippedCount > result.skipped.size())
-        prompt += m.sCrLf + tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size());
+    const QString prompt = paragraphs.join(m.sCrLf + m.sCrLf);
     m_platform.setMousePointer(Pointer::Arrow);
     m_platform.beep();
     m_platform.msgBox(prompt, MsgBox::Critical, tr("データベース作成"));
