@@ -53,19 +53,27 @@ AccessKeys::~AccessKeys()
     qApp->removeEventFilter(this);
 }
 
-bool AccessKeys::belongsToBar(const QWidget& widget) const
+bool AccessKeys::inBar(const QMenu& menu) const
 {
-    // A menu is a window of its own, but its parent is the bar or the menu it opens from.
-    for (const QWidget* w = &widget; w; w = w->parentWidget()) {
-        if (w == &m_bar)
-            return true;
+    // A menu is a window of its own, and its parent is whatever made it: what makes it one
+    // of the bar's is that its action hangs in the bar, or in a menu that does.
+    QList<QMenu*> pending;
+    for (QList<QAction*> actions = m_bar.actions();;) {
+        for (const QAction* action : actions) {
+            if (action->menu() == &menu)
+                return true;
+            if (action->menu())
+                pending.append(action->menu());
+        }
+        if (pending.isEmpty())
+            return false;
+        actions = pending.takeLast()->actions();
     }
-    return false;
 }
 
 QList<QAction*> AccessKeys::candidates(const QWidget& widget, const QKeyEvent& key) const
 {
-    if (qobject_cast<const QMenu*>(&widget) && belongsToBar(widget))
+    if (const auto* menu = qobject_cast<const QMenu*>(&widget); menu && inBar(*menu))
         return widget.actions();
     // The bar has the keyboard after Alt was pressed and released alone.
     if (&widget == &m_bar)

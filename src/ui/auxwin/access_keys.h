@@ -6,6 +6,7 @@
 
 class QAction;
 class QKeyEvent;
+class QMenu;
 class QMenuBar;
 
 // Answers every access key of the captions in a menu bar, where Qt answers only the first:
@@ -28,7 +29,7 @@ protected:
 private:
     // The actions whose captions a key pressed in widget may be meant for.
     QList<QAction*> candidates(const QWidget& widget, const QKeyEvent& key) const;
-    bool belongsToBar(const QWidget& widget) const;
+    bool inBar(const QMenu& menu) const;
 
     QMenuBar& m_bar;
     bool m_passing = false;
