@@ -8,7 +8,6 @@
 #include "db_error.h"
 #include "error_text.h"
 #include "get_full.h"
-#include "name_fold.h"
 #include "recordset.h"
 #include "search_list.h"
 

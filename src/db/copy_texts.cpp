@@ -15,11 +15,6 @@
 
 namespace {
 
-bool startsFolded(QStringView line, QLatin1String upper)
-{
-    return line.size() >= upper.size() && foldName(line.left(upper.size())) == upper;
-}
-
 qsizetype firstWordLength(QStringView line)
 {
     qsizetype n = 0;
@@ -183,8 +178,9 @@ QString withScope(const QString& text, CopyScope scope)
     const QString first = foldName(line.left(word));
     if (first == QLatin1String("PUBLIC") || first == QLatin1String("PRIVATE"))
         return keyword + text.mid(word);
-    if (startsFolded(line, QLatin1String("CONST ")) || startsFolded(line, QLatin1String("DECLARE ")) ||
-        startsFolded(line, QLatin1String("TYPE ")))
+    if (hasFoldedAt(line, 0, QLatin1StringView("CONST ")) ||
+        hasFoldedAt(line, 0, QLatin1StringView("DECLARE ")) ||
+        hasFoldedAt(line, 0, QLatin1StringView("TYPE ")))
         return keyword + u' ' + text;
     return text;
 }

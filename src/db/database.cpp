@@ -302,13 +302,18 @@ int Database::exec(const char* sql, bool limited, QString* message)
     return rc;
 }
 
-void Database::execute(const char* sql)
+void Database::run(const char* sql, bool limited)
 {
     checkOpen();
     QString message;
-    const int rc = exec(sql, true, &message);
+    const int rc = exec(sql, limited, &message);
     if (rc != SQLITE_OK)
         throw DbError(faultFor(rc), m_path, message);
+}
+
+void Database::execute(const char* sql)
+{
+    run(sql, true);
 }
 
 void Database::BeginTrans()
@@ -318,21 +323,13 @@ void Database::BeginTrans()
 
 void Database::CommitTrans()
 {
-    checkOpen();
-    QString message;
-    const int rc = exec("COMMIT", false, &message);
-    if (rc != SQLITE_OK)
-        throw DbError(faultFor(rc), m_path, message);
+    run("COMMIT", false);
 }
 
 void Database::Rollback()
 {
-    if (!inTransaction())
-        return;
-    QString message;
-    const int rc = exec("ROLLBACK", false, &message);
-    if (rc != SQLITE_OK)
-        throw DbError(faultFor(rc), m_path, message);
+    if (inTransaction())
+        run("ROLLBACK", false);
 }
 
 bool Database::inTransaction() const

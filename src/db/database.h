@@ -82,6 +82,7 @@ private:
     sqlite3_stmt* prepare(const QByteArray& sql);
     void checkOpen() const;
     int exec(const char* sql, bool limited, QString* message = nullptr);
+    void run(const char* sql, bool limited);
     void probe();
     static int onProgress(void* self);
 

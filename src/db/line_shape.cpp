@@ -6,19 +6,6 @@
 
 namespace {
 
-// Keywords are compared under the name fold without making an upper-case copy of
-// every line; the keywords and delimiters themselves are upper case.
-bool hasFoldedAt(QStringView line, qsizetype at, QLatin1StringView word)
-{
-    if (at < 0 || at + word.size() > line.size())
-        return false;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        if (foldChar(line[at + i].unicode()) != word[i].unicode())
-            return false;
-    }
-    return true;
-}
-
 qsizetype indexOfFolded(QStringView line, QLatin1StringView word)
 {
     for (qsizetype at = 0; at + word.size() <= line.size(); ++at) {

@@ -21,6 +21,19 @@ inline char16_t foldChar(char16_t c)
     return isFoldableLower(c) ? char16_t(c - (u'a' - u'A')) : c;
 }
 
+// True when text holds word at position at under the fold; word is upper case. No
+// folded copy of the text is made: the conversion asks this of every line.
+inline bool hasFoldedAt(QStringView text, qsizetype at, QLatin1StringView word)
+{
+    if (at < 0 || at + word.size() > text.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        if (foldChar(text[at + i].unicode()) != word[i].unicode())
+            return false;
+    }
+    return true;
+}
+
 // Lifts surrogates above the rest of the BMP so that code unit order becomes code
 // point order.
 inline unsigned codePointRank(char16_t c)

@@ -228,8 +228,7 @@ void Ekf::Form_Load()
     }
     setCboKindListIndex(1);
     m.iKind = 1;
-    const QString name = m_platform.getSetting(kRememberedDatabase.app, kRememberedDatabase.section,
-                                               kRememberedDatabase.key, QString());
+    const QString name = setting(kRememberedDatabase, QString());
     if (!name.isEmpty())
         showRemembered(name);
     cmdAdd->setEnabled(false);
@@ -237,6 +236,16 @@ void Ekf::Form_Load()
     cmdCpy->setEnabled(false);
     m_txtInpTag.clear();
     loadOptions();
+}
+
+QString Ekf::setting(const SettingKey& key, const QString& defaultValue) const
+{
+    return m_platform.getSetting(key.app, key.section, key.key, defaultValue);
+}
+
+void Ekf::saveSetting(const SettingKey& key, const QString& value)
+{
+    m_platform.saveSetting(key.app, key.section, key.key, value);
 }
 
 void Ekf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)

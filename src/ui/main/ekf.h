@@ -12,6 +12,7 @@
 #include <memory>
 
 struct Ekb;
+struct SettingKey;
 struct ConvertResult;
 class DbError;
 struct ConvertOptions;
@@ -106,6 +107,9 @@ private:
     void showRemembered(const QString& path);
     // Stores sDbName as the remembered database and shows it.
     void rememberDatabase();
+    // The settings store, by a key of ekb.h.
+    QString setting(const SettingKey& key, const QString& defaultValue) const;
+    void saveSetting(const SettingKey& key, const QString& value);
     void reportFailure(const DbError& error);
     bool openDatabase(const QString& path);
     void convertCommand();

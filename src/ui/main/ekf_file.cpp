@@ -156,8 +156,7 @@ void Ekf::showRemembered(const QString& path)
 
 void Ekf::rememberDatabase()
 {
-    m_platform.saveSetting(kRememberedDatabase.app, kRememberedDatabase.section, kRememberedDatabase.key,
-                           m.sDbName);
+    saveSetting(kRememberedDatabase, m.sDbName);
     showRemembered(m.sDbName);
 }
 

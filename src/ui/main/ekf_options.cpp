@@ -2,7 +2,6 @@
 // Copyright (c) 2026 The Ek developers
 #include "ekb.h"
 #include "ekf.h"
-#include "platform.h"
 #include "recordset.h"
 
 #include <QAction>
@@ -66,10 +65,8 @@ void Ekf::buildOptionsMenu()
 
 void Ekf::loadOptions()
 {
-    m_copyOptions.withUses =
-        m_platform.getSetting(kCopyWithUses.app, kCopyWithUses.section, kCopyWithUses.key, kOff) == kOn;
-    m_copyOptions.scope =
-        scopeFromValue(m_platform.getSetting(kCopyScope.app, kCopyScope.section, kCopyScope.key, QString()));
+    m_copyOptions.withUses = setting(kCopyWithUses, kOff) == kOn;
+    m_copyOptions.scope = scopeFromValue(setting(kCopyScope, QString()));
     mOpt[0]->setChecked(m_copyOptions.withUses);
     for (int i = 0; i < 3; ++i)
         mOpt[kFirstScopeItem + i]->setChecked(kScopeItems[i] == m_copyOptions.scope);
@@ -82,14 +79,13 @@ void Ekf::mOpt_Click(int Index)
         if (mOpt[0]->isChecked() == m_copyOptions.withUses)
             return;
         m_copyOptions.withUses = mOpt[0]->isChecked();
-        m_platform.saveSetting(kCopyWithUses.app, kCopyWithUses.section, kCopyWithUses.key,
-                               m_copyOptions.withUses ? kOn : kOff);
+        saveSetting(kCopyWithUses, m_copyOptions.withUses ? kOn : kOff);
     } else if (Index >= kFirstScopeItem && Index < int(mOpt.size())) {
         const CopyScope scope = kScopeItems[Index - kFirstScopeItem];
         if (scope == m_copyOptions.scope)
             return;
         m_copyOptions.scope = scope;
-        m_platform.saveSetting(kCopyScope.app, kCopyScope.section, kCopyScope.key, scopeValue(scope));
+        saveSetting(kCopyScope, scopeValue(scope));
     }
 }
 
