@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "line_shape.h"
 #include "schema.h"
 
 #include <cerrno>
@@ -32,43 +33,6 @@ void check(sqlite3* db, int rc, const char* what)
         fail(what, sqlite3_errmsg(db));
 }
 
-char upperAscii(char c)
-{
-    return c >= 'a' && c <= 'z' ? char(c - ('a' - 'A')) : c;
-}
-
-bool startsWithUpper(const std::string& s, size_t at, const char* word)
-{
-    const size_t n = std::strlen(word);
-    if (s.size() < at + n)
-        return false;
-    for (size_t i = 0; i < n; ++i) {
-        if (upperAscii(s[at + i]) != word[i])
-            return false;
-    }
-    return true;
-}
-
-size_t findUpper(const std::string& s, const char* word)
-{
-    const size_t n = std::strlen(word);
-    for (size_t i = 0; i + n <= s.size(); ++i) {
-        if (startsWithUpper(s, i, word))
-            return i;
-    }
-    return std::string::npos;
-}
-
-// Positions are in UTF-8 bytes here and in characters in the converter; the
-// delimiters are ASCII, so both cut the same text.
-size_t characterIndex(const std::string& s, size_t byteIndex)
-{
-    size_t n = 0;
-    for (size_t i = 0; i < byteIndex; ++i)
-        n += (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
-    return n;
-}
-
 class Inserter
 {
 public:
@@ -88,42 +52,27 @@ public:
 
     void line(const std::string& s)
     {
-        const bool bare = !m_inBlock && startsWithUpper(s, 0, "CONST ");
-        if (!m_inBlock && (bare || startsWithUpper(s, 0, "PUBLIC CONST "))) {
-            const size_t start = bare ? 6 : 13;
-            const size_t p = findUpper(s, " =");
-            if (p == std::string::npos || characterIndex(s, p) < start)
-                return;
-            named(m_cnst, s, start, p, nullptr);
-        } else if (!m_inBlock && startsWithUpper(s, 0, "DECLARE ")) {
-            size_t start;
-            if (startsWithUpper(s, 8, "FUNCTION "))
-                start = 17;
-            else if (startsWithUpper(s, 8, "SUB "))
-                start = 12;
-            else if (startsWithUpper(s, 8, "PTRSAFE FUNCTION "))
-                start = 25;
-            else if (startsWithUpper(s, 8, "PTRSAFE SUB "))
-                start = 20;
-            else
-                return;
-            const size_t p = findUpper(s, " LIB ");
-            if (p == std::string::npos || characterIndex(s, p) < start)
-                return;
-            named(m_proc, s, start, p, nullptr);
-        } else if (startsWithUpper(s, 0, "END TYPE")) {
+        const LineShape shape = classifyLine(std::string_view(s), m_inBlock);
+        switch (shape.kind) {
+        case LineKind::Constant:
+            named(m_cnst, s, shape, nullptr);
+            break;
+        case LineKind::Procedure:
+            named(m_proc, s, shape, nullptr);
+            break;
+        case LineKind::TypeEnd:
             ++m_typeNumber;
             m_inBlock = false;
-        } else if (startsWithUpper(s, 0, "TYPE ")) {
+            break;
+        case LineKind::TypeHeader:
             m_inBlock = true;
-            size_t end = s.size();
-            while (end > 5 && (s[end - 1] == ' ' || s[end - 1] == '\t'))
-                --end;
-            named(m_type, s, 5, end, &m_typeNumber);
-        } else {
+            named(m_type, s, shape, &m_typeNumber);
+            break;
+        case LineKind::Member:
             sqlite3_bind_text(m_menb, 1, s.data(), int(s.size()), SQLITE_STATIC);
             sqlite3_bind_int64(m_menb, 2, m_typeNumber);
             run(m_menb);
+            break;
         }
     }
 
@@ -135,13 +84,11 @@ private:
         return s;
     }
 
-    // The prefixes before start are ASCII, so the byte and character positions agree.
-    void named(sqlite3_stmt* s, const std::string& line, size_t start, size_t end,
-               const long long* typeNumber)
+    void named(sqlite3_stmt* s, const std::string& line, const LineShape& shape, const long long* typeNumber)
     {
-        if (end <= start)
-            return; // an empty name is refused
-        sqlite3_bind_text(s, 1, line.data() + start, int(end - start), SQLITE_STATIC);
+        if (shape.refused)
+            return;
+        sqlite3_bind_text(s, 1, line.data() + shape.nameStart, int(shape.nameLength), SQLITE_STATIC);
         sqlite3_bind_text(s, 2, line.data(), int(line.size()), SQLITE_STATIC);
         if (typeNumber)
             sqlite3_bind_int64(s, 3, *typeNumber);
@@ -205,7 +152,8 @@ int convert(const char* textPath, const char* dbPath)
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(dbPath, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         fail(dbPath, sqlite3_errmsg(db));
-    check(db, sqlite3_exec(db, kDeclarationSchema, nullptr, nullptr, nullptr), "schema");
+    check(db, sqlite3_exec(db, kDeclarationTables, nullptr, nullptr, nullptr), "tables");
+    check(db, sqlite3_exec(db, kDeclarationIndexes, nullptr, nullptr, nullptr), "indexes");
     // The page cache the converter gives itself, so that the floor pays for the
     // same disk reads and the ratio shows the converter's own work.
     check(db, sqlite3_exec(db, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr), "cache");

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "conversion.h"
-#include "database.h"
+#include "copy_assembly.h"
+#include "decl_store.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "fake_platform.h"
 #include "fonts.h"
-#include "get_full.h"
 #include "name_fold.h"
 #include "qt_platform.h"
-#include "recordset.h"
 #include "search_list.h"
 
 #include <QApplication>
@@ -407,13 +406,13 @@ QStringList pickDistinct(const QStringList& names, size_t count, uint64_t seed)
 
 void measureGetFull(Browse& b)
 {
-    b.fill(kKindType);
+    b.fill(declKindIndex(DeclKind::Type));
     const QStringList types = pickDistinct(listed(*b.w->lstEk), 500, 7);
     std::vector<QString> fast(size_t(types.size()));
     std::vector<double> each;
     for (qsizetype i = 0; i < types.size(); ++i) {
         const Clock::time_point t = Clock::now();
-        fast[size_t(i)] = b.w->GetFull(types[i]);
+        fast[size_t(i)] = GetFull(*b.module.dbDecl, DeclKind::Type, types[i]);
         each.push_back(msSince(t));
     }
     double total = 0;
@@ -447,9 +446,7 @@ void measureCopy(Browse& b, int kind, const char* prefix)
     if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps != 0)
         b.fail("Add did not collect the chosen names");
 
-    std::shared_ptr<Database> db = Database::OpenDatabase(b.dbPath);
-    std::unique_ptr<Recordset> rs = db->OpenRecordset(kindTable(kind));
-    rs->setIndex(QStringLiteral("ixName"));
+    const std::unique_ptr<DeclStore> store = DeclStore::open(b.dbPath);
     std::vector<double> copy, calls, ratios;
     QString expected;
     for (int r = 0; r < 5; ++r) {
@@ -460,13 +457,11 @@ void measureCopy(Browse& b, int kind, const char* prefix)
         t = Clock::now();
         QString all;
         for (const QString& name : chosen)
-            all += GetFull(*rs, *db, kind, name) + QStringLiteral("\r\n");
+            all += GetFull(*store, *declKindAt(kind), name) + QStringLiteral("\r\n");
         calls.push_back(msSince(t));
         ratios.push_back(copy.back() / calls.back());
         expected = all;
     }
-    rs->Close();
-    db->Close();
     if (b.platform.clipboard != expected)
         b.fail("Copy put other text on the clipboard than the names' full texts");
     b.requireQuiet("Copy");
@@ -543,7 +538,7 @@ QStringList headLines(const QString& text)
 // size users have, against the same Copy with the option off.
 void measureCopyUses(Browse& b)
 {
-    b.w->setCboKindListIndex(kKindProcedure);
+    b.w->setCboKindListIndex(declKindIndex(DeclKind::Procedure));
     const QStringList chosen = pickDistinct(listed(*b.w->lstEk), 1000, 13);
     for (const QString& name : chosen) {
         b.w->setTxtInpText(name);
@@ -626,7 +621,7 @@ int keys(const QString& smallDb, const QString& largeDb)
     Browse b;
     if (!openBrowse(b, largeDb))
         return 3;
-    measureFill(b, kKindProcedure, "bigfill", true);
+    measureFill(b, declKindIndex(DeclKind::Procedure), "bigfill", true);
     const Keystrokes large = typeNames(b, kWords);
     b.requireQuiet("typing");
     put("keys_names", (long long)b.w->lstEk->ListCount());
@@ -662,8 +657,8 @@ int browse(const QString& dbPath, bool uses)
     measureFill(b, largest);
     measureSearch(b);
     measureGetFull(b);
-    measureCopy(b, kKindType, "copy");
-    measureCopy(b, kKindProcedure, "copy_proc");
+    measureCopy(b, declKindIndex(DeclKind::Type), "copy");
+    measureCopy(b, declKindIndex(DeclKind::Procedure), "copy_proc");
     sqlite3_close(b.bare);
     b.w->close();
     return b.failures == 0 ? 0 : 1;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "cp932.h"
+#include "test_data.h"
 
 #include <QString>
 #include <cctype>

@@ -2,15 +2,15 @@
 // Copyright (c) 2026 The Ek developers
 #include "code_point_order.h"
 #include "conversion.h"
+#include "copy_assembly.h"
 #include "cp932.h"
-#include "database.h"
 #include "db_error.h"
+#include "decl_store.h"
 #include "fuzz_check.h"
-#include "get_full.h"
 #include "line_reader.h"
 #include "name_fold.h"
-#include "recordset.h"
 #include "search_list.h"
+#include "string_items.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <sqlite3.h>
 
 namespace {
 
@@ -181,8 +182,13 @@ QStringList statementLines(const QList<QByteArray>& raw)
 {
     Cp932Decoder decoder;
     QStringList out;
-    for (const QByteArray& line : raw) {
-        QString s = decoder.decode(line.constData(), line.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        QByteArray line = raw[i];
+        // A byte-order mark in front of the first line is no part of it.
+        if (i == 0 && line.startsWith("\xEF\xBB\xBF"))
+            line = line.mid(3);
+        const std::string_view utf8 = decoder.toUtf8(line.constData(), line.size());
+        QString s = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
         FUZZ_CHECK(s.size() <= line.size(), describe(s));
         FUZZ_CHECK(!s.contains(u'\r') && !s.contains(u'\n'), describe(s));
         const qsizetype comment = s.indexOf(u'\'');
@@ -210,19 +216,37 @@ struct Row
     QVariant typeId;
 };
 
-QList<Row> readRows(Recordset& rs, bool named, bool typed)
+const char* tableOf(DeclKind kind)
 {
+    return kind == DeclKind::Constant ? "tbCnst" : kind == DeclKind::Procedure ? "tbProc" : "tbType";
+}
+
+// The rows of a table in stored order, read by SQLite itself: what the file holds,
+// whatever the store makes of it.
+QList<Row> readRows(const QString& path, const char* table, bool named, bool typed)
+{
+    sqlite3* db = nullptr;
+    FUZZ_CHECK(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+                   SQLITE_OK,
+               path);
+    const QByteArray sql = QByteArray("SELECT ") + (named ? "fdName" : "NULL") + ", fdFull, " +
+                           (typed ? "fdTypeID" : "NULL") + " FROM " + table + " ORDER BY rowid";
+    sqlite3_stmt* stmt = nullptr;
+    FUZZ_CHECK(sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK,
+               QString::fromLatin1(sql));
+    const auto text = [stmt](int i) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                                 sqlite3_column_bytes(stmt, i));
+    };
     QList<Row> rows;
-    while (!rs.Eof()) {
-        Row r;
-        if (named)
-            r.name = rs.Fields(QStringLiteral("fdName")).toString();
-        r.full = rs.Fields(QStringLiteral("fdFull")).toString();
-        if (typed)
-            r.typeId = rs.Fields(QStringLiteral("fdTypeID"));
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        Row r{text(0), text(1), {}};
+        if (typed && sqlite3_column_type(stmt, 2) != SQLITE_NULL)
+            r.typeId = qint64(sqlite3_column_int64(stmt, 2));
         rows.append(r);
-        rs.MoveNext();
     }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
     return rows;
 }
 
@@ -238,19 +262,19 @@ void checkSubsequence(const QList<Row>& rows, const QStringList& lines, const ch
     }
 }
 
-void checkStoredName(int kind, const Row& r)
+void checkStoredName(DeclKind kind, const Row& r)
 {
     const QString upper = foldName(r.full);
     FUZZ_CHECK(!r.name.isEmpty(), describe(r.full));
     qsizetype start = 0;
     qsizetype end = r.full.size();
-    if (kind == kKindConstant) {
+    if (kind == DeclKind::Constant) {
         FUZZ_CHECK(upper.startsWith(QLatin1String("PUBLIC CONST ")) ||
                        upper.startsWith(QLatin1String("CONST ")),
                    describe(r.full));
         start = upper.startsWith(QLatin1String("CONST ")) ? 6 : 13;
         end = upper.indexOf(QLatin1String(" ="));
-    } else if (kind == kKindProcedure) {
+    } else if (kind == DeclKind::Procedure) {
         static const QLatin1String kForms[] = {
             QLatin1String("DECLARE FUNCTION "), QLatin1String("DECLARE SUB "),
             QLatin1String("DECLARE PTRSAFE FUNCTION "), QLatin1String("DECLARE PTRSAFE SUB ")};
@@ -289,12 +313,12 @@ QString lowerAscii(const QString& s)
 
 // The list is in name order (checked before), so the first match is the only match
 // whose predecessor does not match.
-void checkSearch(const QStringList& names, Recordset& rs, const QString& key)
+void checkSearch(const QStringList& names, DeclStore& store, DeclKind kind, const QString& key)
 {
-    StringListItems items(names);
+    StringItems items(names);
     const long at = SearchList(items, key);
     // ek-cli's search down the index finds what the list search finds.
-    const std::optional<QString> indexed = SearchIndex(rs, key);
+    const std::optional<QString> indexed = SearchIndex(store, kind, key);
     FUZZ_CHECK(indexed.has_value() == (at >= 0), describe(key));
     if (indexed)
         FUZZ_CHECK(*indexed == names[at], describe(key) + QStringLiteral(" index ") + describe(*indexed));
@@ -314,13 +338,25 @@ struct Members
     std::map<qint64, QString> bodies; // type number -> member lines, each ending in CR LF
 };
 
-void checkKind(Database& db, int kind, const QList<Row>& stored, const Members& members)
+void checkKind(DeclStore& store, DeclKind kind, const QList<Row>& stored, const Members& members)
 {
-    const QString table = kindTable(kind);
-    std::unique_ptr<Recordset> rs = db.OpenRecordset(table);
-    rs->setIndex(QStringLiteral("ixName"));
-    const QList<Row> listed = readRows(*rs, true, kind == kKindType);
+    const QString table = QString::fromLatin1(tableOf(kind));
+    QList<Row> listed;
+    store.forEachName(kind, [&listed](std::string_view utf8) {
+        listed.append(Row{QString::fromUtf8(utf8.data(), qsizetype(utf8.size())), {}, {}});
+    });
     FUZZ_CHECK(listed.size() == stored.size(), table);
+    // Each listed name has its rows, in stored order under equal names.
+    QHash<QString, QList<Row>> byName;
+    for (const Row& r : stored)
+        byName[foldName(r.name)].append(r);
+    QHash<QString, qsizetype> taken;
+    for (Row& r : listed) {
+        const QString folded = foldName(r.name);
+        const qsizetype n = taken[folded]++;
+        FUZZ_CHECK(n < byName[folded].size(), describe(r.name));
+        r = byName[folded][n];
+    }
 
     QStringList names;
     QHash<QString, QString> firstFull; // folded name -> what Seek must land on
@@ -330,12 +366,12 @@ void checkKind(Database& db, int kind, const QList<Row>& stored, const Members& 
             const int c = compareCodePoints(foldName(listed[i - 1].name), folded);
             // The index order and the fold with code point order must agree, or the
             // bisection in SearchList walks off the names it is looking for.
-            FUZZ_CHECK(c < 0 || (c == 0 && kind != kKindType),
+            FUZZ_CHECK(c < 0 || (c == 0 && kind != DeclKind::Type),
                        describe(listed[i - 1].name) + QStringLiteral(" before ") + describe(listed[i].name));
         }
         if (!firstFull.contains(folded)) {
             QString expected = listed[i].full;
-            if (kind == kKindType) {
+            if (kind == DeclKind::Type) {
                 const auto body = members.bodies.find(listed[i].typeId.toLongLong());
                 expected += kCrLf;
                 if (body != members.bodies.end())
@@ -349,49 +385,44 @@ void checkKind(Database& db, int kind, const QList<Row>& stored, const Members& 
 
     for (const QString& name : std::as_const(names)) {
         const QString expected = firstFull.value(foldName(name));
-        FUZZ_CHECK(GetFull(*rs, db, kind, name) == expected, table + u' ' + describe(name));
-        FUZZ_CHECK(GetFull(*rs, db, kind, lowerAscii(name)) == expected, table + u' ' + describe(name));
-        if (kind == kKindType)
+        FUZZ_CHECK(GetFull(store, kind, name) == expected, table + u' ' + describe(name));
+        FUZZ_CHECK(GetFull(store, kind, lowerAscii(name)) == expected, table + u' ' + describe(name));
+        if (kind == DeclKind::Type)
             FUZZ_CHECK(expected.endsWith(QLatin1String("End Type")), describe(expected));
 
         const QString missing = name + QChar(0xFFFF);
         if (!firstFull.contains(foldName(missing)))
-            FUZZ_CHECK(GetFull(*rs, db, kind, missing).isEmpty(), table + u' ' + describe(missing));
+            FUZZ_CHECK(GetFull(store, kind, missing).isEmpty(), table + u' ' + describe(missing));
 
-        checkSearch(names, *rs, name);
-        checkSearch(names, *rs, lowerAscii(name));
-        checkSearch(names, *rs, name.left(1));
-        checkSearch(names, *rs, name.left(name.size() / 2));
-        checkSearch(names, *rs, name.left(name.size() - 1));
+        checkSearch(names, store, kind, name);
+        checkSearch(names, store, kind, lowerAscii(name));
+        checkSearch(names, store, kind, name.left(1));
+        checkSearch(names, store, kind, name.left(name.size() / 2));
+        checkSearch(names, store, kind, name.left(name.size() - 1));
     }
-    rs->Close();
 }
 
 void checkDatabase(const QString& path, const ConvertResult& result, const QStringList& lines)
 {
-    std::shared_ptr<Database> db = Database::OpenDatabase(path);
     QList<Row> stored[3];
-    for (int kind = kKindConstant; kind <= kKindType; ++kind) {
-        std::unique_ptr<Recordset> rs = db->OpenRecordset(kindTable(kind));
-        stored[kind] = readRows(*rs, true, kind == kKindType);
-        rs->Close();
-        checkSubsequence(stored[kind], lines, "stored");
-        for (const Row& r : std::as_const(stored[kind]))
+    for (DeclKind kind : kDeclKinds) {
+        QList<Row>& rows = stored[declKindIndex(kind)];
+        rows = readRows(path, tableOf(kind), true, kind == DeclKind::Type);
+        checkSubsequence(rows, lines, "stored");
+        for (const Row& r : std::as_const(rows))
             checkStoredName(kind, r);
     }
-    FUZZ_CHECK(stored[kKindConstant].size() == result.constants, QString::number(result.constants));
-    FUZZ_CHECK(stored[kKindProcedure].size() == result.procedures, QString::number(result.procedures));
-    FUZZ_CHECK(stored[kKindType].size() == result.types, QString::number(result.types));
+    FUZZ_CHECK(stored[0].size() == result.constants, QString::number(result.constants));
+    FUZZ_CHECK(stored[1].size() == result.procedures, QString::number(result.procedures));
+    FUZZ_CHECK(stored[2].size() == result.types, QString::number(result.types));
 
-    std::unique_ptr<Recordset> menb = db->OpenRecordset(QStringLiteral("tbMenb"));
-    const QList<Row> memberRows = readRows(*menb, false, true);
-    menb->Close();
+    const QList<Row> memberRows = readRows(path, "tbMenb", false, true);
     FUZZ_CHECK(memberRows.size() == result.members, QString::number(result.members));
     checkSubsequence(memberRows, lines, "tbMenb");
 
     // Type numbers only ever grow through the file, for headers and members alike.
     qint64 previous = 0;
-    for (const Row& r : std::as_const(stored[kKindType])) {
+    for (const Row& r : std::as_const(stored[2])) {
         FUZZ_CHECK(r.typeId.isValid() && r.typeId.toLongLong() >= previous, describe(r.full));
         previous = r.typeId.toLongLong();
     }
@@ -403,9 +434,9 @@ void checkDatabase(const QString& path, const ConvertResult& result, const QStri
         members.bodies[previous] += r.full + kCrLf;
     }
 
-    for (int kind = kKindConstant; kind <= kKindType; ++kind)
-        checkKind(*db, kind, stored[kind], members);
-    db->Close();
+    const std::unique_ptr<DeclStore> store = DeclStore::open(path);
+    for (DeclKind kind : kDeclKinds)
+        checkKind(*store, kind, stored[declKindIndex(kind)], members);
 }
 
 void checkResult(const ConvertResult& result, const CheckedProgress& progress, const QList<QByteArray>& raw,
@@ -441,6 +472,23 @@ void runOne(const uint8_t* data, size_t size)
     Scratch& s = scratch();
     writeInput(s.text, data, size);
     CheckedProgress progress;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    // Code page 932 text has no NUL and no UTF-16 byte-order mark: such a file is
+    // refused before the database is touched.
+    if (bytes.left(64 * 1024).contains('\0') || bytes.startsWith("\xFF\xFE") ||
+        bytes.startsWith("\xFE\xFF")) {
+        const std::optional<DbFault> fault = [&]() -> std::optional<DbFault> {
+            try {
+                Conversion(s.text, s.db).run(progress);
+            } catch (const DbError& e) {
+                return e.fault();
+            }
+            return std::nullopt;
+        }();
+        FUZZ_CHECK(fault == DbFault::NotText, QStringLiteral("no refusal"));
+        FUZZ_CHECK(progress.inits == 0, QString());
+        return;
+    }
     const ConvertResult result = Conversion(s.text, s.db).run(progress);
     const QList<QByteArray> raw = rawLines(data, size);
     checkLineReader(data, size, raw);

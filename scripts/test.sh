@@ -11,12 +11,12 @@ echo "== format"
 bash "$root/scripts/check-format.sh"
 
 echo "== build and test"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEK_TESTS=ON >/dev/null
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEK_TESTS=ON -DEK_WERROR=ON >/dev/null
 cmake --build "$root/build"
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
 echo "== build and test under sanitizers"
-cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DEK_SANITIZE=ON -DEK_TESTS=ON >/dev/null
+cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DEK_SANITIZE=ON -DEK_TESTS=ON -DEK_WERROR=ON >/dev/null
 cmake --build "$root/build-asan"
 ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
 

@@ -5,9 +5,14 @@
 #include "qt_platform.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char* argv[])
 {
+#ifdef SIGXFSZ
+    // A file-size limit is then a conversion that fails with its message.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     setUpApplication();
     QtPlatform platform(kProgramName);

@@ -3,12 +3,10 @@
 #include "cli.h"
 
 #include "conversion.h"
-#include "copy_texts.h"
-#include "database.h"
+#include "copy_assembly.h"
 #include "db_error.h"
+#include "decl_store.h"
 #include "error_text.h"
-#include "get_full.h"
-#include "recordset.h"
 #include "search_list.h"
 
 #include <QCoreApplication>
@@ -61,15 +59,15 @@ public:
     QString text;
 };
 
-int parseKind(const QString& text)
+DeclKind parseKind(const QString& text)
 {
     const QString k = text.toLower();
     if (k == QLatin1String("const") || k == QLatin1String("0") || text == tr("定数"))
-        return kKindConstant;
+        return DeclKind::Constant;
     if (k == QLatin1String("func") || k == QLatin1String("1") || text == tr("関数"))
-        return kKindProcedure;
+        return DeclKind::Procedure;
     if (k == QLatin1String("type") || k == QLatin1String("2") || text == tr("型"))
-        return kKindType;
+        return DeclKind::Type;
     throw UsageError(
         tr("種類 %1 は指定できません。const、func、type のどれかを指定してください。").arg(text));
 }
@@ -78,16 +76,6 @@ void requireArguments(const QStringList& args, qsizetype atLeast, qsizetype atMo
 {
     if (args.size() < atLeast || (atMost >= 0 && args.size() > atMost))
         throw UsageError(tr("引数の数が正しくありません。"));
-}
-
-// A kind's table in name order; a file without it is not a declaration database.
-// Browsing never writes to the file.
-std::unique_ptr<Recordset> openKind(const QString& path, int kind)
-{
-    std::unique_ptr<Recordset> rs =
-        Database::OpenDatabase(path, Database::Access::ReadOnly)->OpenRecordset(kindTable(kind));
-    rs->setIndex(QStringLiteral("ixName"));
-    return rs;
 }
 
 class TerminalProgress : public ConvertProgress
@@ -132,7 +120,15 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     const QString db = args[2];
     Conversion conversion(text, db);
     TerminalProgress progress(err, options);
-    const ConvertResult result = conversion.run(progress);
+    ConvertResult result;
+    try {
+        result = conversion.run(progress);
+    } catch (const DbError& e) {
+        err << "ek-cli: " << describeDbError(e) << tr(" (エラー %1)").arg(e.number()) << '\n';
+        if (conversion.previousKept())
+            err << previousKeptText(db) << '\n';
+        return kFailed;
+    }
     out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5 を格納しました。")
                .arg(result.lines)
                .arg(result.constants)
@@ -162,10 +158,11 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
 int list(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 3, 3);
-    const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
-    const int fdName = rs->fieldIndex(QStringLiteral("fdName"));
-    for (; !rs->Eof(); rs->MoveNext())
-        out << rs->Fields(fdName).toString() << '\n';
+    const DeclKind kind = parseKind(args[2]);
+    const std::unique_ptr<DeclStore> store = DeclStore::open(args[1]);
+    store->forEachName(kind, [&out](std::string_view utf8) {
+        out << QString::fromUtf8(utf8.data(), qsizetype(utf8.size())) << '\n';
+    });
     return kOk;
 }
 
@@ -201,20 +198,18 @@ int show(QStringList args, QTextStream& out)
 {
     const CopyOptions options = takeShowOptions(args);
     requireArguments(args, 4);
-    const int kind = parseKind(args[2]);
-    const std::unique_ptr<Recordset> rs = openKind(args[1], kind);
-    QString text;
-    for (const QString& full : copyTexts(*rs, kind, args.mid(3), options))
-        text += full + QStringLiteral("\r\n");
-    out << text;
+    const DeclKind kind = parseKind(args[2]);
+    const std::unique_ptr<DeclStore> store = DeclStore::open(args[1]);
+    out << assembleCopy(store.get(), kind, args.mid(3), options, CopyEnd::BreakAfterEach);
     return kOk;
 }
 
 int search(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 4, 4);
-    const std::unique_ptr<Recordset> rs = openKind(args[1], parseKind(args[2]));
-    const std::optional<QString> found = SearchIndex(*rs, args[3]);
+    const DeclKind kind = parseKind(args[2]);
+    const std::unique_ptr<DeclStore> store = DeclStore::open(args[1]);
+    const std::optional<QString> found = SearchIndex(*store, kind, args[3]);
     if (!found)
         return kNotFound;
     out << *found << '\n';

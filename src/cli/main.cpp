@@ -39,6 +39,11 @@ int main(int argc, char* argv[])
 
     // Ctrl+C stops a conversion between two lines; the rows stored so far stay.
     std::signal(SIGINT, onInterrupt);
+#ifdef SIGXFSZ
+    // A file-size limit is then a write that fails, reported like a full disk,
+    // instead of a death without a word that leaves the work files behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     Cli::Options options;
     options.progress = isatty(fileno(stderr)) != 0;
     options.interrupted = &g_interrupted;

@@ -131,13 +131,39 @@ QString describeDbError(const DbError& e)
         return tr("%1 はサポート外のファイルです（%2 がありません）。").arg(file, e.detail());
     case DbFault::SameFile:
         return tr("テキストファイル %1 を、そのファイル自身に変換することはできません。").arg(file);
-    case DbFault::AlreadyExists:
-        return tr("%1 は既に存在します。").arg(file);
     case DbFault::OutOfMemory:
         return tr("メモリが不足しています。");
+    case DbFault::NoInodes:
+        return tr("%1 の場所にファイルを作れません。ディスクに新しいファイルを作る余地（i "
+                  "ノード）がありません。")
+            .arg(file);
+    case DbFault::FileSizeLimit:
+        return tr("%1 に書き込めません。このプログラムが書けるファイルサイズの上限を超えます。").arg(file);
+    case DbFault::TooManyOpenFiles:
+        return tr("%1 を開けません。開いているファイルが多すぎます。").arg(file);
+    case DbFault::Moved:
+        return tr("%1 の作業中のファイルが、書き込みの途中で移動または削除されました。").arg(file);
+    case DbFault::UnfinishedWrite:
+        return tr("%1 への書き込みが途中で中断されたままです（作業用ファイル %1-journal または %1-wal "
+                  "が残っています）。内容が完全でない可能性があるため開きません。"
+                  "テキストファイルから変換し直してください。")
+            .arg(file);
+    case DbFault::ValueTooLong:
+        return tr("%1 はサポート外のファイルです（%2 KB を超える名前または行があります）。")
+            .arg(file)
+            .arg(256);
+    case DbFault::NotText:
+        return tr("テキストファイル %1 はコードページ 932 のテキストではありません（UTF-16 "
+                  "かバイナリのファイルです）。")
+            .arg(file);
     default:
         return tr("%1 でデータベースのエラーが発生しました。%2").arg(file, e.detail());
     }
+}
+
+QString previousKeptText(const QString& dbPath)
+{
+    return tr("元の %1 は変更されずにそのまま残っています。").arg(shown(dbPath));
 }
 
 QString quotedLine(const SkippedLine& line)
@@ -165,6 +191,8 @@ QString skipReasonText(SkipReason reason)
         return tr("名前が空です");
     case SkipReason::DuplicateType:
         return tr("同じ名前の型が既にあります");
+    case SkipReason::TooLong:
+        return tr("行が長すぎます（64 KB 超）");
     }
     return QString();
 }

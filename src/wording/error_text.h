@@ -25,6 +25,8 @@ QString errorTitle(long long iErr);
 QString describeDbError(const DbError& error);
 // Why a line of a declaration text file was not stored.
 QString skipReasonText(SkipReason reason);
+// After a failed conversion: the database at the path was not touched.
+QString previousKeptText(const QString& dbPath);
 // A line that was not stored as a report quotes it: its start, "…" when cut.
 QString quotedLine(const SkippedLine& line);
 // The text file was longer or shorter at the end of a conversion than at its start.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "cli.h"
-#include "database.h"
 #include "test_data.h"
 
 #include <QDir>
@@ -292,10 +291,8 @@ void CliTest::filesThatAreNotDeclarationDatabasesAreRefused()
     QVERIFY(u8(r.err).contains(QStringLiteral("3343")));
 
     const QString foreign = m_dir.filePath(QStringLiteral("foreign.db"));
-    {
-        std::shared_ptr<Database> db = Database::CreateDatabase(foreign);
-        db->execute("CREATE TABLE t (x)");
-    }
+    writeBytes(foreign, QByteArray());
+    sqlExec(foreign, QStringLiteral("CREATE TABLE t (x)"));
     r = cli({QStringLiteral("show"), foreign, QStringLiteral("func"), QStringLiteral("X")});
     QCOMPARE(r.status, Cli::kFailed);
     QVERIFY(u8(r.err).contains(QStringLiteral("サポート外のファイルです")));

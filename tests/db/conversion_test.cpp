@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "convert_text.h"
-#include "database.h"
+#include "conversion.h"
+#include "copy_assembly.h"
 #include "db_checks.h"
-#include "get_full.h"
-#include "make_db.h"
-#include "recordset.h"
+#include "decl_store.h"
 #include "test_data.h"
 
 #include <QDir>
@@ -15,7 +13,7 @@
 namespace {
 
 // One conversion of raw bytes into a fresh database in its own folder.
-struct Conversion
+struct Run
 {
     QTemporaryDir dir;
     QString text = dir.filePath(QStringLiteral("decl.txt"));
@@ -26,8 +24,7 @@ struct Conversion
     const ConvertResult& run(const QByteArray& bytes, const ConvertOptions& options = {})
     {
         writeBytes(text, bytes);
-        MakeDb(db);
-        result = convertInto(text, db, progress, options);
+        result = convertFile(text, db, progress, options);
         return result;
     }
     const ConvertResult& runLines(const QStringList& lines, const QByteArray& eol = "\r\n")
@@ -64,18 +61,31 @@ QList<qint64> positionsFor(const QList<qint64>& lengths)
     return out;
 }
 
-// Checks the rows a watcher sees in the file at each line, from another connection.
+// What stands at the database path at each line, as another program sees it; and,
+// when told, a failure at one line, as a full disk would raise it.
 class WatchingProgress : public RecordingProgress
 {
 public:
     QString db;
-    QList<int> constantsSeen;
+    QStringList seen;
+    int failAtCall = 0;
     bool Cancel(qint64 lNewValue) override
     {
-        constantsSeen << sqlRows(db, QStringLiteral("SELECT count(*) FROM tbCnst")).value(0).value(0).toInt();
-        return RecordingProgress::Cancel(lNewValue);
+        seen << (QFileInfo::exists(db)
+                     ? sqlColumn(db, QStringLiteral("SELECT group_concat(fdName) FROM tbCnst")).value(0)
+                     : QStringLiteral("-"));
+        const bool cancel = RecordingProgress::Cancel(lNewValue);
+        if (failAtCall > 0 && positions.size() == failAtCall)
+            throw DbError(DbFault::DiskFull, db);
+        return cancel;
     }
 };
+
+// Entries of a folder, hidden ones included.
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
 
 const QStringList kEightLineFile = {
     QStringLiteral("' sample constants"),
@@ -112,21 +122,21 @@ private slots:
     void linesWithoutUsableNameAreListedAndRunGoesOn();
     void refusedTypeHeaderStillOpensBlock();
     void onlyFirstTwentySkippedLinesAreKeptButAllCounted();
-    void linesLongerThan16BitsWork();
+    void linesUpTo64KiBAreStoredLongerOnesListed();
     void codePage932KeepsBackslashAndTrailBytes();
     void invalidBytesBecomeReplacementCharacters();
     void cancelAtFirstLineStoresNothing();
     void cancelMidFileKeepsLinesBefore();
     void cancelAtLastLineKeepsAllButLast();
-    void everyRowIsVisibleAtOnceWithoutGrouping();
-    void failureMidRunStillEndsProgress();
+    void pathShowsTheOldDatabaseUntilTheNewOneIsWhole();
+    void failureMidRunKeepsTheOldDatabaseAndEndsProgress();
     void textFileIsNeverConvertedOntoItself();
     void pathsWithJapaneseNamesWork();
 };
 
 void ConversionTest::eightLineFileStoresExactRows()
 {
-    Conversion c;
+    Run c;
     const ConvertResult& r = c.runLines(kEightLineFile);
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("MAX_ITEM|Public Const MAX_ITEM = 16 ")});
     QCOMPARE(c.rows("tbProc"), QStringList{QStringLiteral("Reset|Declare Sub Reset Lib \"kernel32\" ()")});
@@ -153,7 +163,7 @@ void ConversionTest::eightLineFileStoresExactRows()
 
 void ConversionTest::positionEqualsFileLengthWhenEveryLineEndsWithCrLf()
 {
-    Conversion c;
+    Run c;
     c.runLines({"Type A", "", "  x As Integer", "End Type", "' note"});
     QCOMPARE(c.progress.positions, positionsFor({6, 0, 14, 8, 6}));
     QCOMPARE(c.progress.positions.last(), QFileInfo(c.text).size());
@@ -162,19 +172,19 @@ void ConversionTest::positionEqualsFileLengthWhenEveryLineEndsWithCrLf()
 void ConversionTest::positionCountsTwoForMissingOrSingleByteBreaks()
 {
     {
-        Conversion c;
+        Run c;
         c.run("Type A\r\n  x\r\nEnd Type");
         QCOMPARE(c.progress.positions, positionsFor({6, 3, 8}));
         QCOMPARE(c.progress.positions.last(), c.progress.max + 2);
     }
     {
-        Conversion c;
+        Run c;
         c.run("Type A\r  x\rEnd Type\r");
         QCOMPARE(c.progress.positions, positionsFor({6, 3, 8}));
         QCOMPARE(c.progress.positions.last(), c.progress.max + 3);
     }
     {
-        Conversion c;
+        Run c;
         c.run("Type A\n  x\r\nEnd Type\r");
         QCOMPARE(c.progress.positions.last(), c.progress.max + 2);
         QCOMPARE(c.rows("tbMenb"), QStringList{QStringLiteral("  x|0")});
@@ -186,7 +196,7 @@ void ConversionTest::lfAndCrAloneEachEndALine()
     const QStringList lines = {"Public Const A = 1", "Declare Sub B Lib \"k\" ()", "Type C", "  d As Long",
                                "End Type",           "Public Const E = 2"};
     for (const QByteArray& eol : {QByteArray("\r\n"), QByteArray("\n"), QByteArray("\r")}) {
-        Conversion c;
+        Run c;
         const ConvertResult& r = c.runLines(lines, eol);
         QCOMPARE(r.lines, 6);
         QCOMPARE(c.rows("tbCnst"), QStringList({"A|Public Const A = 1", "E|Public Const E = 2"}));
@@ -195,7 +205,7 @@ void ConversionTest::lfAndCrAloneEachEndALine()
         QCOMPARE(c.rows("tbMenb"), QStringList{QStringLiteral("  d As Long|0")});
     }
     // Mixed breaks; an empty line between LF and CR, none inside CR LF.
-    Conversion c;
+    Run c;
     const ConvertResult& r = c.run("Type T\n  a\r  b\r\n  c\n\r  d");
     QCOMPARE(r.lines, 6);
     QCOMPARE(c.rows("tbMenb"), QStringList({"  a|0", "  b|0", "  c|0", "  d|0"}));
@@ -205,8 +215,8 @@ void ConversionTest::crLfSplitAcrossReadsIsOneBreak()
 {
     // Line lengths around the size of one read put CR and LF on either side of
     // a buffer edge somewhere in the sweep.
-    for (int n = 65530; n <= 65538; ++n) {
-        Conversion c;
+    for (int n = 65530; n <= 65536; ++n) {
+        Run c;
         const QByteArray first = "Type " + QByteArray(n - 5, 'W');
         const ConvertResult& r = c.run(first + "\r\n" + QByteArray(n, ' ') + "\r\nEnd Type\r\nType Z\r");
         QCOMPARE(r.lines, 4);
@@ -218,7 +228,7 @@ void ConversionTest::crLfSplitAcrossReadsIsOneBreak()
 
 void ConversionTest::emptyFileStoresNothingAndEndsProgress()
 {
-    Conversion c;
+    Run c;
     const ConvertResult& r = c.run(QByteArray());
     QCOMPARE(c.progress.inits, 1);
     QCOMPARE(c.progress.max, 0);
@@ -232,7 +242,7 @@ void ConversionTest::emptyFileStoresNothingAndEndsProgress()
 
 void ConversionTest::indentedKeywordsAreMemberLines()
 {
-    Conversion c;
+    Run c;
     c.runLines({" Public Const A = 1", "\tDeclare Function F Lib \"k\" () As Long", "  Type T", " End Type",
                 "Type U", "End Type"});
     QCOMPARE(c.rows("tbCnst"), QStringList());
@@ -245,7 +255,7 @@ void ConversionTest::indentedKeywordsAreMemberLines()
 
 void ConversionTest::indentedTypeEndLeavesBlockOpen()
 {
-    Conversion c;
+    Run c;
     c.runLines({"Type T", "  x As Long", "  End Type", "Public Const IN_BLOCK = 1",
                 "Declare Sub S Lib \"k\" ()", "End Type", "Public Const OUT = 2"});
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("OUT|Public Const OUT = 2")});
@@ -256,7 +266,7 @@ void ConversionTest::indentedTypeEndLeavesBlockOpen()
 
 void ConversionTest::typeEndOutsideBlockAdvancesNumber()
 {
-    Conversion c;
+    Run c;
     c.runLines({"End Type", "END TYPE", "Type A", "  a", "End Type", "  stray", "end typed", "Type B",
                 "End Type", "  after"});
     QCOMPARE(c.rows("tbType"), QStringList({"A|Type A|2", "B|Type B|4"}));
@@ -265,7 +275,7 @@ void ConversionTest::typeEndOutsideBlockAdvancesNumber()
 
 void ConversionTest::secondHeaderBeforeTypeEndSharesNumber()
 {
-    Conversion c;
+    Run c;
     c.runLines({"Type A", "  a1", "Type B", "  b1", "End Type", "Type C", "  c1", "End Type"});
     QCOMPARE(c.rows("tbType"), QStringList({"A|Type A|0", "B|Type B|0", "C|Type C|1"}));
     QCOMPARE(c.rows("tbMenb"), QStringList({"  a1|0", "  b1|0", "  c1|1"}));
@@ -273,7 +283,7 @@ void ConversionTest::secondHeaderBeforeTypeEndSharesNumber()
 
 void ConversionTest::unrecognisedLinesBeforeHeaderCarryNextNumber()
 {
-    Conversion c;
+    Run c;
     c.runLines({"Type FIRST", "End Type", "Public Type X", "Private Const Y = 1",
                 "Public Declare Function Z Lib \"k\" () As Long", "Type SECOND", "  s", "End Type",
                 "Option Explicit"});
@@ -285,7 +295,7 @@ void ConversionTest::unrecognisedLinesBeforeHeaderCarryNextNumber()
 
 void ConversionTest::commentIsCutEvenInsideString()
 {
-    Conversion c;
+    Run c;
     c.runLines({"Public Const APOS = \"it's\"", "Declare Function F Lib \"it's\" () As Long",
                 "Declare Function G Lib \"k\" (ByVal s As String) As Long ' ok", "'Public Const HIDDEN = 1"});
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("APOS|Public Const APOS = \"it")});
@@ -296,7 +306,7 @@ void ConversionTest::commentIsCutEvenInsideString()
 
 void ConversionTest::blanksAreKeptButTypeNamesEndAtTheirLastCharacter()
 {
-    Conversion c;
+    Run c;
     c.runLines({"Type  SPACED   ' two blanks before, three after", "   ", "  ' only a comment, indented", "",
                 "End Type", "Public Const TRAIL = 1   ", "Type TAB\t", "End Type"});
     // The header line keeps its blanks; the name loses those a cut-off comment left.
@@ -307,7 +317,7 @@ void ConversionTest::blanksAreKeptButTypeNamesEndAtTheirLastCharacter()
 
 void ConversionTest::keywordsMatchInAnyLetterCase()
 {
-    Conversion c;
+    Run c;
     c.runLines({"public const lower_c = 1", "declare function lower_f lib \"k\" () as long",
                 "declare sub lower_s lib \"k\" ()", "PUBLIC CONST UPPER_C = 2",
                 "DeClArE SuB Mixed LiB \"k\" ()", "type lower_t", "  m as long", "eNd TyPe", "TYPE UPPER_T",
@@ -323,7 +333,7 @@ void ConversionTest::keywordsMatchInAnyLetterCase()
 
 void ConversionTest::namesRunToFirstDelimiter()
 {
-    Conversion c;
+    Run c;
     c.runLines({"Public Const X As Long = 1", "Public Const A=1 = 2", "Public Const B = C = 3",
                 "Declare Function LibMain Lib \"k\" () As Long", "Declare Sub Go Lib \"k\" Alias \"Lib \" ()",
                 "Declare Function Odd(x) Lib \"k\" () As Long"});
@@ -335,7 +345,7 @@ void ConversionTest::namesRunToFirstDelimiter()
 
 void ConversionTest::linesWithoutUsableNameAreListedAndRunGoesOn()
 {
-    Conversion c;
+    Run c;
     const ConvertResult& r = c.runLines({
         "Public Const NO_EQUALS",                 // 1
         "Public Const = 1",                       // 2
@@ -376,7 +386,7 @@ void ConversionTest::linesWithoutUsableNameAreListedAndRunGoesOn()
 
 void ConversionTest::refusedTypeHeaderStillOpensBlock()
 {
-    Conversion c;
+    Run c;
     const ConvertResult& r =
         c.runLines({"Type RECT", "  a As Long", "End Type", "type Rect", "  b As Long",
                     "Public Const INSIDE = 1", "End Type", "Type NEXT_T", "  c As Long", "End Type"});
@@ -386,10 +396,7 @@ void ConversionTest::refusedTypeHeaderStillOpensBlock()
              QStringList({"  a As Long|0", "  b As Long|1", "Public Const INSIDE = 1|1", "  c As Long|2"}));
     QCOMPARE(c.rows("tbCnst"), QStringList());
 
-    std::shared_ptr<Database> db = Database::OpenDatabase(c.db);
-    std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbType"));
-    rs->setIndex(QStringLiteral("ixName"));
-    QCOMPARE(GetFull(*rs, *db, kKindType, QStringLiteral("rect")),
+    QCOMPARE(GetFull(*DeclStore::open(c.db), DeclKind::Type, QStringLiteral("rect")),
              QStringLiteral("Type RECT\r\n  a As Long\r\nEnd Type"));
 }
 
@@ -402,7 +409,7 @@ void ConversionTest::onlyFirstTwentySkippedLinesAreKeptButAllCounted()
         lines << QStringLiteral("Public Const BAD_%1").arg(i);
         badLines << lines.size();
     }
-    Conversion c;
+    Run c;
     const ConvertResult& r = c.runLines(lines);
     QCOMPARE(r.skippedCount, 25);
     QCOMPARE(r.skipped.size(), ConvertResult::kSkippedKept);
@@ -415,22 +422,29 @@ void ConversionTest::onlyFirstTwentySkippedLinesAreKeptButAllCounted()
     QCOMPARE(c.rows("tbCnst").size(), 25);
 }
 
-void ConversionTest::linesLongerThan16BitsWork()
+void ConversionTest::linesUpTo64KiBAreStoredLongerOnesListed()
 {
-    const QString longName(70000, u'N');
+    // Longer than 16 bits can count, and up to the 64 KiB a line may have; a longer
+    // line is listed, its comment cut first, and the progress counts it whole.
+    const QString longName(60000, u'N');
     const QString longType(40000, u'T');
-    const QString longMember = QStringLiteral("  ") + QString(100000, u'm');
-    Conversion c;
+    const QString longMember = QStringLiteral("  ") + QString(65534, u'm');
+    const QString tooLong = QStringLiteral("  ") + QString(65535, u'x');
+    const QString cutInTime = QStringLiteral("Public Const SHORT = 3 '") + QString(70000, u'c');
+    Run c;
     const ConvertResult& r =
         c.runLines({QStringLiteral("Public Const ") + longName + QStringLiteral(" = 1"),
-                    QStringLiteral("Type ") + longType, longMember, QStringLiteral("End Type"),
-                    QStringLiteral("Public Const AFTER = 2")});
-    QCOMPARE(r.skippedCount, 0);
+                    QStringLiteral("Type ") + longType, longMember, tooLong, QStringLiteral("End Type"),
+                    QStringLiteral("Public Const AFTER = 2"), cutInTime});
+    QCOMPARE(skippedTexts(r), QStringList{skipped(4, SkipReason::TooLong, tooLong.left(200))});
+    QVERIFY(r.skipped[0].cut);
     QCOMPARE(sqlColumn(c.db, QStringLiteral("SELECT fdName FROM tbCnst ORDER BY fdID")),
-             QStringList({longName, QStringLiteral("AFTER")}));
+             QStringList({longName, QStringLiteral("AFTER"), QStringLiteral("SHORT")}));
     QCOMPARE(sqlColumn(c.db, QStringLiteral("SELECT fdName FROM tbType")), QStringList{longType});
     QCOMPARE(sqlColumn(c.db, QStringLiteral("SELECT fdFull FROM tbMenb")), QStringList{longMember});
-    QCOMPARE(c.progress.positions, positionsFor({70017, 40005, 100002, 8, 22}));
+    QCOMPARE(c.progress.positions, positionsFor({60017, 40005, 65536, 65537, 8, 22, 70024}));
+    // What was stored reads back whole.
+    QCOMPARE(GetFull(*DeclStore::open(c.db), DeclKind::Type, longType).size(), 40005 + 2 + 65536 + 2 + 8);
 }
 
 void ConversionTest::codePage932KeepsBackslashAndTrailBytes()
@@ -443,7 +457,7 @@ void ConversionTest::codePage932KeepsBackslashAndTrailBytes()
         "  a As String ' \x95\x5C\r\n"
         "  path As String * 5 ' ~\\\r\n"
         "End Type\r\n";
-    Conversion c;
+    Run c;
     const ConvertResult& r = c.run(bytes);
     QCOMPARE(r.skippedCount, 0);
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("表示|Public Const 表示 = \"C:\\Windows\\\" ")});
@@ -465,7 +479,7 @@ void ConversionTest::invalidBytesBecomeReplacementCharacters()
                              "  \x80 x\r\n"
                              "End Type\r\n"
                              "Public Const \x95\x5C\x8E\xA6 = 4\r\n";
-    Conversion c;
+    Run c;
     const ConvertResult& r = c.run(bytes);
     QCOMPARE(r.lines, 7);
     QCOMPARE(r.skippedCount, 0);
@@ -479,7 +493,7 @@ void ConversionTest::invalidBytesBecomeReplacementCharacters()
 
 void ConversionTest::cancelAtFirstLineStoresNothing()
 {
-    Conversion c;
+    Run c;
     c.progress.cancelAtCall = 1;
     const ConvertResult& r = c.runLines({"Public Const A = 1", "Type T", "  x", "End Type"});
     QVERIFY(r.cancelled);
@@ -496,17 +510,13 @@ void ConversionTest::cancelMidFileKeepsLinesBefore()
 {
     const QStringList lines = {"Public Const A = 1", "Type T",   "  x As Long",
                                "  y As Long",        "End Type", "Declare Sub S Lib \"k\" ()"};
-    for (int interval : {200, 0}) {
-        Conversion c;
+    {
+        Run c;
         c.progress.cancelAtCall = 4;
-        ConvertOptions options;
-        options.commitIntervalMs = interval;
-        QByteArray bytes;
-        for (const QString& line : lines)
-            bytes += line.toUtf8() + "\r\n";
-        const ConvertResult& r = c.run(bytes, options);
+        const ConvertResult& r = c.runLines(lines);
         QVERIFY(r.cancelled);
         QCOMPARE(r.lines, 4);
+        QCOMPARE(r.totalLines, 6);
         QCOMPARE(c.progress.positions.size(), 4);
         QCOMPARE(c.progress.terms, 1);
         QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("A|Public Const A = 1")});
@@ -519,7 +529,7 @@ void ConversionTest::cancelMidFileKeepsLinesBefore()
 
 void ConversionTest::cancelAtLastLineKeepsAllButLast()
 {
-    Conversion c;
+    Run c;
     c.progress.cancelAtCall = 5;
     const ConvertResult& r =
         c.runLines({"Public Const A = 1", "Type T", "  x As Long", "End Type", "Declare Sub S Lib \"k\" ()"});
@@ -531,44 +541,49 @@ void ConversionTest::cancelAtLastLineKeepsAllButLast()
     QCOMPARE(c.rows("tbProc"), QStringList());
 }
 
-void ConversionTest::everyRowIsVisibleAtOnceWithoutGrouping()
+void ConversionTest::pathShowsTheOldDatabaseUntilTheNewOneIsWhole()
 {
     QTemporaryDir dir;
     const QString text = dir.filePath(QStringLiteral("decl.txt"));
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    writeCp932(text, {"Public Const OLD = 1"});
+    WatchingProgress first;
+    first.db = db;
+    convertFile(text, db, first);
+    // Nothing stood at the path while the first database was made.
+    QCOMPARE(first.seen, QStringList{QStringLiteral("-")});
+
     writeCp932(text, {"Public Const A = 1", "' comment", "Public Const B = 2", "Public Const C = 3"});
-    MakeDb(db);
-    WatchingProgress progress;
-    progress.db = db;
-    ConvertOptions options;
-    options.commitIntervalMs = 0;
-    convertInto(text, db, progress, options);
-    QCOMPARE(progress.constantsSeen, QList<int>({0, 1, 1, 2}));
-    QCOMPARE(sqlColumn(db, QStringLiteral("SELECT count(*) FROM tbCnst")), QStringList{QStringLiteral("3")});
+    WatchingProgress second;
+    second.db = db;
+    convertFile(text, db, second);
+    QCOMPARE(second.seen, QStringList(4, QStringLiteral("OLD")));
+    QCOMPARE(sqlColumn(db, QStringLiteral("SELECT group_concat(fdName) FROM tbCnst")), QStringList{"A,B,C"});
+    QCOMPARE(filesIn(dir.path()), QStringList({"decl.txt", "t.mdb"}));
 }
 
-void ConversionTest::failureMidRunStillEndsProgress()
+void ConversionTest::failureMidRunKeepsTheOldDatabaseAndEndsProgress()
 {
     QTemporaryDir dir;
     const QString text = dir.filePath(QStringLiteral("decl.txt"));
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    writeCp932(text, {"Public Const OLD = 1"});
+    RecordingProgress once;
+    convertFile(text, db, once);
+    const QByteArray before = readBytes(db);
     writeCp932(text, {"Public Const A = 1", "Type T", "  x As Long", "End Type"});
-    MakeDb(db);
-    // Some other program's trigger refuses member rows: the third line cannot be stored.
-    sqlExec(db, QStringLiteral(
-                    "CREATE TRIGGER refuse BEFORE INSERT ON tbMenb BEGIN SELECT RAISE(ABORT, 'no'); END;"));
-    RecordingProgress progress;
-    const std::optional<DbError> e = dbErrorOf([&] { convertInto(text, db, progress); });
+    WatchingProgress progress;
+    progress.db = db;
+    progress.failAtCall = 3;
+    Conversion conversion(text, db);
+    const std::optional<DbError> e = dbErrorOf([&] { conversion.run(progress); });
     QVERIFY(e);
-    QCOMPARE(e->fault(), DbFault::Engine);
+    QCOMPARE(e->fault(), DbFault::DiskFull);
+    QVERIFY(conversion.previousKept());
     QCOMPARE(progress.inits, 1);
     QCOMPARE(progress.terms, 1);
-    QCOMPARE(progress.positions.size(), 3);
-    // The rows before the failure stay, and the file is usable at once.
-    QCOMPARE(tableRows(db, QStringLiteral("tbCnst")), QStringList{QStringLiteral("A|Public Const A = 1")});
-    QCOMPARE(tableRows(db, QStringLiteral("tbType")), QStringList{QStringLiteral("T|Type T|0")});
-    std::shared_ptr<Database> reopened = Database::OpenDatabase(db);
-    QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+    QCOMPARE(readBytes(db), before);
+    QCOMPARE(filesIn(dir.path()), QStringList({"decl.txt", "t.mdb"}));
 }
 
 void ConversionTest::textFileIsNeverConvertedOntoItself()
@@ -580,7 +595,7 @@ void ConversionTest::textFileIsNeverConvertedOntoItself()
     QVERIFY(QFile::link(text, link));
     for (const QString& target : {text, link}) {
         RecordingProgress progress;
-        const std::optional<DbError> e = dbErrorOf([&] { convertInto(text, target, progress); });
+        const std::optional<DbError> e = dbErrorOf([&] { convertFile(text, target, progress); });
         QVERIFY(e);
         QCOMPARE(e->fault(), DbFault::SameFile);
         QCOMPARE(progress.inits, 0);
@@ -596,9 +611,8 @@ void ConversionTest::pathsWithJapaneseNamesWork()
     const QString text = QDir(folder).filePath(QStringLiteral("定数.txt"));
     const QString db = QDir(folder).filePath(QStringLiteral("データ.mdb"));
     writeCp932(text, {"Public Const A = 1"});
-    MakeDb(db);
     RecordingProgress progress;
-    QCOMPARE(convertInto(text, db, progress).constants, 1);
+    QCOMPARE(convertFile(text, db, progress).constants, 1);
     QCOMPARE(tableRows(db, QStringLiteral("tbCnst")), QStringList{QStringLiteral("A|Public Const A = 1")});
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), QStringList({"データ.mdb", "定数.txt"}));
 }

@@ -2,7 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "db_checks.h"
 
-#include "recordset.h"
+#include "decl_store.h"
 #include "test_data.h"
 
 #include <QDirIterator>
@@ -11,13 +11,12 @@
 #include <sys/fsuid.h>
 #include <unistd.h>
 
-QStringList walkNames(Recordset& rs)
+QStringList listNames(DeclStore& store, DeclKind kind)
 {
     QStringList names;
-    while (!rs.Eof()) {
-        names << rs.Fields(QStringLiteral("fdName")).toString();
-        rs.MoveNext();
-    }
+    store.forEachName(kind, [&names](std::string_view utf8) {
+        names << QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    });
     return names;
 }
 

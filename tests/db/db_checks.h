@@ -3,12 +3,13 @@
 #pragma once
 
 #include "db_error.h"
+#include "decl_kind.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-class Recordset;
+class DeclStore;
 
 // The DbError that f raised, or nothing when it returned normally.
 template <class F> std::optional<DbError> dbErrorOf(F&& f)
@@ -28,8 +29,8 @@ template <class F> int faultNumberOf(F&& f)
     return e ? e->number() : 0;
 }
 
-// Every fdName from the current row to the end, in walk order.
-QStringList walkNames(Recordset& rs);
+// Every name of a kind, in list order.
+QStringList listNames(DeclStore& store, DeclKind kind);
 
 // The standard sqlite3 shell, or an empty string when it is not installed.
 QString sqliteShell();

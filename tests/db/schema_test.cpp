@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "database.h"
 #include "db_checks.h"
-#include "make_db.h"
-#include "recordset.h"
+#include "decl_store.h"
 #include "test_data.h"
 
 #include <QDir>
@@ -30,15 +28,9 @@ qint64 rowCount(const QString& db, const QString& table)
 
 void fillSomeRows(const QString& db)
 {
-    std::shared_ptr<Database> d = Database::OpenDatabase(db);
-    std::unique_ptr<Recordset> rs = d->OpenRecordset(QStringLiteral("tbCnst"));
-    for (const QString& name : {QStringLiteral("OLD_ONE"), QStringLiteral("OLD_TWO")}) {
-        rs->AddNew();
-        rs->setField(QStringLiteral("fdName"), name);
-        rs->setField(QStringLiteral("fdFull"), QStringLiteral("Public Const %1 = 1").arg(name));
-        rs->Update();
-    }
-    d->Close();
+    for (const QString& name : {QStringLiteral("OLD_ONE"), QStringLiteral("OLD_TWO")})
+        sqlInsert(db, QStringLiteral("tbCnst"), {"fdName", "fdFull"},
+                  {name, QStringLiteral("Public Const %1 = 1").arg(name)});
 }
 
 const QStringList kTables = {QStringLiteral("tbCnst"), QStringLiteral("tbProc"), QStringLiteral("tbType"),
@@ -50,11 +42,10 @@ class SchemaTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void makeDbCreatesFourTablesWithColumnsInOrder();
+    void emptyDatabaseHasFourTablesWithColumnsInOrder();
     void indexesCarryTheirTableAndFoldNames();
     void onlyTheTypeNameIndexIsUnique();
     void freshDatabaseListsEveryKindAsEmpty();
-    void counterFollowsStoredOrder();
     void databaseWithRowsIsReplacedByEmptyOne();
     void fileOfRandomBytesIsReplaced();
     void symbolicLinkIsReplacedAndItsTargetKept();
@@ -62,16 +53,15 @@ private slots:
     void fifoAtThePathIsRefused();
     void missingFolderIsReportedAndNothingCreated();
     void fileThatCannotBeDeletedStaysAndIsReported();
-    void createDatabaseNeverOverwrites();
     void standardShellChecksAndCountsConvertedFile();
     void rowsWrittenByStandardShellAreFoundByName();
 };
 
-void SchemaTest::makeDbCreatesFourTablesWithColumnsInOrder()
+void SchemaTest::emptyDatabaseHasFourTablesWithColumnsInOrder()
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
-    MakeDb(db);
+    makeEmptyDatabase(db);
     QCOMPARE(
         sqlColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")),
         kTables);
@@ -93,7 +83,7 @@ void SchemaTest::indexesCarryTheirTableAndFoldNames()
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
-    MakeDb(db);
+    makeEmptyDatabase(db);
     const QList<QVariantList> rows = sqlRows(
         db, QStringLiteral("SELECT name, tbl_name FROM sqlite_master WHERE type = 'index' ORDER BY name"));
     QCOMPARE(rows.size(), 4);
@@ -122,7 +112,7 @@ void SchemaTest::onlyTheTypeNameIndexIsUnique()
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
-    MakeDb(db);
+    makeEmptyDatabase(db);
     for (const QString& table : kTables) {
         const QList<QVariantList> list = sqlRows(db, QStringLiteral("PRAGMA index_list(%1)").arg(table));
         QCOMPARE(list.size(), 1);
@@ -136,46 +126,20 @@ void SchemaTest::freshDatabaseListsEveryKindAsEmpty()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.mdb"));
-    MakeDb(path);
-    std::shared_ptr<Database> db = Database::OpenDatabase(path);
-    for (const QString& table :
-         {QStringLiteral("tbCnst"), QStringLiteral("tbProc"), QStringLiteral("tbType")}) {
-        std::unique_ptr<Recordset> rs = db->OpenRecordset(table);
-        rs->setIndex(QStringLiteral("ixName"));
-        QVERIFY(rs->Eof());
-        QCOMPARE(faultNumberOf([&] { rs->MoveFirst(); }), 3021);
-    }
-    std::unique_ptr<Recordset> members = db->OpenRecordset(QStringLiteral("tbMenb"));
-    QVERIFY(members->Eof());
-}
-
-void SchemaTest::counterFollowsStoredOrder()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("t.mdb"));
-    MakeDb(path);
-    {
-        std::shared_ptr<Database> db = Database::OpenDatabase(path);
-        std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbMenb"));
-        for (int i = 0; i < 3; ++i) {
-            rs->AddNew();
-            rs->setField(QStringLiteral("fdFull"), QStringLiteral("line %1").arg(i));
-            rs->setField(QStringLiteral("fdTypeID"), 7);
-            rs->Update();
-        }
-    }
-    QCOMPARE(sqlRows(path, QStringLiteral("SELECT fdID, fdFull FROM tbMenb ORDER BY fdID")),
-             QList<QVariantList>({{qint64(1), "line 0"}, {qint64(2), "line 1"}, {qint64(3), "line 2"}}));
+    makeEmptyDatabase(path);
+    const std::unique_ptr<DeclStore> store = DeclStore::open(path);
+    for (DeclKind kind : kDeclKinds)
+        QCOMPARE(listNames(*store, kind), QStringList());
 }
 
 void SchemaTest::databaseWithRowsIsReplacedByEmptyOne()
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
-    MakeDb(db);
+    makeEmptyDatabase(db);
     fillSomeRows(db);
     QCOMPARE(rowCount(db, QStringLiteral("tbCnst")), 2);
-    MakeDb(db);
+    makeEmptyDatabase(db);
     for (const QString& table : kTables)
         QCOMPARE(rowCount(db, table), 0);
     QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
@@ -190,7 +154,7 @@ void SchemaTest::fileOfRandomBytesIsReplaced()
     for (char& c : noise)
         c = char(random.bounded(256));
     writeBytes(db, noise);
-    MakeDb(db);
+    makeEmptyDatabase(db);
     QCOMPARE(
         sqlColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")),
         kTables);
@@ -204,7 +168,7 @@ void SchemaTest::symbolicLinkIsReplacedAndItsTargetKept()
     const QString link = dir.filePath(QStringLiteral("t.mdb"));
     writeBytes(target, "keep me\r\n");
     QVERIFY(QFile::link(target, link));
-    MakeDb(link);
+    makeEmptyDatabase(link);
     QCOMPARE(readBytes(target), QByteArray("keep me\r\n"));
     const QFileInfo info(link);
     QVERIFY(!info.isSymLink());
@@ -218,7 +182,7 @@ void SchemaTest::folderAtThePathIsKeptAndRefused()
     const QString folder = dir.filePath(QStringLiteral("t.mdb"));
     QVERIFY(QDir().mkpath(folder));
     writeBytes(QDir(folder).filePath(QStringLiteral("inside.txt")), "x");
-    const std::optional<DbError> e = dbErrorOf([&] { MakeDb(folder); });
+    const std::optional<DbError> e = dbErrorOf([&] { makeEmptyDatabase(folder); });
     QVERIFY(e);
     QCOMPARE(e->fault(), DbFault::NotAFile);
     QCOMPARE(e->number(), 3051);
@@ -232,7 +196,7 @@ void SchemaTest::fifoAtThePathIsRefused()
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("t.mdb"));
     QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QCOMPARE(dbErrorOf([&] { MakeDb(fifo); })->fault(), DbFault::NotAFile);
+    QCOMPARE(dbErrorOf([&] { makeEmptyDatabase(fifo); })->fault(), DbFault::NotAFile);
     struct stat st
     {
     };
@@ -244,7 +208,7 @@ void SchemaTest::missingFolderIsReportedAndNothingCreated()
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("no/such/folder/t.mdb"));
-    const std::optional<DbError> e = dbErrorOf([&] { MakeDb(db); });
+    const std::optional<DbError> e = dbErrorOf([&] { makeEmptyDatabase(db); });
     QVERIFY(e);
     QCOMPARE(e->fault(), DbFault::BadPath);
     QCOMPARE(e->number(), 3044);
@@ -257,7 +221,7 @@ void SchemaTest::fileThatCannotBeDeletedStaysAndIsReported()
     const QString folder = dir.filePath(QStringLiteral("locked"));
     QVERIFY(QDir().mkpath(folder));
     const QString db = QDir(folder).filePath(QStringLiteral("t.mdb"));
-    MakeDb(db);
+    makeEmptyDatabase(db);
     fillSomeRows(db);
     giveToUnprivilegedUser(dir.path());
     QVERIFY(QFile::setPermissions(folder,
@@ -267,22 +231,13 @@ void SchemaTest::fileThatCannotBeDeletedStaysAndIsReported()
         UnprivilegedFiles unprivileged;
         if (!unprivileged.modesApply())
             QSKIP("running privileged and cannot drop the file-system identity");
-        e = dbErrorOf([&] { MakeDb(db); });
+        e = dbErrorOf([&] { makeEmptyDatabase(db); });
     }
     QVERIFY(e);
     QCOMPARE(e->fault(), DbFault::AccessDenied);
     QCOMPARE(e->number(), 3051);
     QCOMPARE(rowCount(db, QStringLiteral("tbCnst")), 2);
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
-void SchemaTest::createDatabaseNeverOverwrites()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("t.mdb"));
-    writeBytes(path, "not ours");
-    QCOMPARE(faultNumberOf([&] { Database::CreateDatabase(path); }), 3204);
-    QCOMPARE(readBytes(path), QByteArray("not ours"));
 }
 
 void SchemaTest::standardShellChecksAndCountsConvertedFile()
@@ -308,7 +263,7 @@ void SchemaTest::rowsWrittenByStandardShellAreFoundByName()
         QSKIP("the sqlite3 shell is not installed");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.mdb"));
-    MakeDb(path);
+    makeEmptyDatabase(path);
     QCOMPARE(runSqliteShell(path, QStringLiteral("INSERT INTO tbCnst (fdName, fdFull) VALUES "
                                                  "('WM_USER', 'Public Const WM_USER = &H400');")),
              QString());
@@ -316,15 +271,11 @@ void SchemaTest::rowsWrittenByStandardShellAreFoundByName()
     QVERIFY(runSqliteShell(path, QStringLiteral("INSERT INTO tbType VALUES ('Rect', 'Type Rect', 0);"
                                                 "INSERT INTO tbType VALUES ('RECT', 'Type RECT', 1);"))
                 .startsWith(QLatin1String("FAILED")));
-    std::shared_ptr<Database> db = Database::OpenDatabase(path);
-    std::unique_ptr<Recordset> rs = db->OpenRecordset(QStringLiteral("tbCnst"));
-    rs->setIndex(QStringLiteral("ixName"));
-    rs->Seek(QStringLiteral("="), QStringLiteral("wm_user"));
-    QVERIFY(!rs->NoMatch());
-    QCOMPARE(rs->Fields(QStringLiteral("fdFull")).toString(), QStringLiteral("Public Const WM_USER = &H400"));
-    std::unique_ptr<Recordset> types = db->OpenRecordset(QStringLiteral("tbType"));
-    types->setIndex(QStringLiteral("ixName"));
-    QCOMPARE(walkNames(*types), QStringList{QStringLiteral("Rect")});
+    const std::unique_ptr<DeclStore> store = DeclStore::open(path);
+    const std::vector<StoredDecl> found = store->find(DeclKind::Constant, QStringLiteral("wm_user"));
+    QCOMPARE(found.size(), size_t(1));
+    QCOMPARE(found[0].full, QStringLiteral("Public Const WM_USER = &H400"));
+    QCOMPARE(listNames(*store, DeclKind::Type), QStringList{QStringLiteral("Rect")});
 }
 
 QTEST_GUILESS_MAIN(SchemaTest)

@@ -2,15 +2,40 @@
 // Copyright (c) 2026 The Ek developers
 #include "test_data.h"
 
-#include "cp932.h"
-#include "database.h"
-#include "db_error.h"
-#include "make_db.h"
+#include "conversion.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+#include <iconv.h>
 #include <sqlite3.h>
 #include <stdexcept>
+
+QByteArray encodeCp932(const QString& text)
+{
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("iconv cannot write CP932");
+    QByteArray out;
+    // One character at a time, so that one the code page lacks becomes one '?'.
+    const QList<uint> characters = text.toUcs4();
+    for (const uint c : characters) {
+        QByteArray in = QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1).toUtf8();
+        char buffer[8];
+        char* src = in.data();
+        size_t inLeft = size_t(in.size());
+        char* dst = buffer;
+        size_t outLeft = sizeof buffer;
+        if (iconv(cd, &src, &inLeft, &dst, &outLeft) == size_t(-1)) {
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            out += '?';
+        } else {
+            out.append(buffer, dst - buffer);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -52,23 +77,74 @@ bool RecordingProgress::Cancel(qint64 lNewValue)
     return cancelAtCall > 0 && positions.size() >= cancelAtCall;
 }
 
-ConvertResult convertInto(const QString& textPath, const QString& dbPath, ConvertProgress& progress,
+ConvertResult convertFile(const QString& textPath, const QString& dbPath, ConvertProgress& progress,
                           const ConvertOptions& options)
 {
-    if (isSameFile(textPath, dbPath))
-        throw DbError(DbFault::SameFile, textPath);
-    const std::shared_ptr<Database> db = Database::OpenDatabase(dbPath);
-    return ConvertText(textPath, *db, progress, options);
+    Conversion conversion(textPath, dbPath, options);
+    return conversion.run(progress);
 }
 
 ConvertResult convertLines(const QString& dir, const QStringList& lines, const QString& dbName)
 {
     const QString text = QDir(dir).filePath(QStringLiteral("decl.txt"));
-    const QString db = QDir(dir).filePath(dbName);
     writeCp932(text, lines);
-    MakeDb(db);
     RecordingProgress progress;
-    return convertInto(text, db, progress);
+    return convertFile(text, QDir(dir).filePath(dbName), progress);
+}
+
+void makeEmptyDatabase(const QString& path)
+{
+    const QTemporaryDir scratch;
+    const QString text = scratch.filePath(QStringLiteral("empty.txt"));
+    writeBytes(text, QByteArray());
+    RecordingProgress progress;
+    convertFile(text, path, progress);
+}
+
+namespace {
+
+sqlite3* openForTest(const QString& dbPath, int flags)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, flags, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open " + dbPath.toStdString());
+    }
+    return db;
+}
+
+} // namespace
+
+void sqlInsert(const QString& dbPath, const QString& table, const QStringList& columns,
+               const QVariantList& values)
+{
+    sqlite3* db = openForTest(dbPath, SQLITE_OPEN_READWRITE);
+    QStringList parameters;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        parameters << QStringLiteral("?%1").arg(i + 1);
+    const QByteArray sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(table, columns.join(u','), parameters.join(u','))
+                               .toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
+    for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
+        const QVariant& v = values[i];
+        if (v.isNull()) {
+            rc = sqlite3_bind_null(stmt, i + 1);
+        } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
+            rc = sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+        } else {
+            const QByteArray text = v.toString().toUtf8();
+            rc = sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+    const std::string message = sqlite3_errmsg(db);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("insert failed: " + message);
 }
 
 QList<QVariantList> sqlRows(const QString& dbPath, const QString& sql)

@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QVariant>
 
+// Code page 932 as Windows writes it; characters it lacks become '?'.
+QByteArray encodeCp932(const QString& text);
+
 // Writes lines in code page 932, each followed by eol (also the last one).
 void writeCp932(const QString& path, const QStringList& lines, const QByteArray& eol = "\r\n");
 void writeBytes(const QString& path, const QByteArray& bytes);
@@ -35,14 +38,21 @@ public:
     int cancelAtCall = 0;
 };
 
-// ConvertText into the existing declaration database at dbPath, opened here and
-// closed again; a text file that is the database itself is SameFile.
-ConvertResult convertInto(const QString& textPath, const QString& dbPath, ConvertProgress& progress,
+// A whole conversion, as the window and ek-cli run it.
+ConvertResult convertFile(const QString& textPath, const QString& dbPath, ConvertProgress& progress,
                           const ConvertOptions& options = {});
 
-// MakeDb, then ConvertText with a RecordingProgress.
+// Writes lines as decl.txt in dir and converts them into dbName there.
 ConvertResult convertLines(const QString& dir, const QStringList& lines,
                            const QString& dbName = QStringLiteral("t.mdb"));
+
+// Puts an empty declaration database at path, as a conversion of an empty file does.
+void makeEmptyDatabase(const QString& path);
+
+// Adds one row to a table of the SQLite file, through SQLite itself; values bind
+// in order to the columns named, a null QVariant as NULL.
+void sqlInsert(const QString& dbPath, const QString& table, const QStringList& columns,
+               const QVariantList& values);
 
 // Rows of a query on an SQLite file, read through SQLite itself: the truth about
 // what is stored, whatever the engine layer believes.

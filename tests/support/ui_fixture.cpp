@@ -3,7 +3,6 @@
 #include "ui_fixture.h"
 
 #include "fonts.h"
-#include "make_db.h"
 #include "test_data.h"
 
 #include <QAction>
@@ -71,9 +70,8 @@ QString UiFixture::makeDatabase(const QStringList& lines, const QString& name)
     const QString text = path(name + QStringLiteral(".txt"));
     const QString db = path(name);
     writeCp932(text, lines);
-    MakeDb(db);
     RecordingProgress progress;
-    convertInto(text, db, progress);
+    convertFile(text, db, progress);
     return db;
 }
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "convert_text.h"
-#include "database.h"
 #include "prbf.h"
-#include "recordset.h"
+#include "small_disk.h"
 #include "test_data.h"
 #include "ui_fixture.h"
 
@@ -36,9 +35,9 @@ private slots:
     void randomBytesAreNotADatabase();
     void truncatedDatabaseIsReported();
     void tableWithWrongColumnsIsReported();
-    void lockedDatabaseIsReportedWithoutFreezing();
+    void databaseInTheMiddleOfAWriteIsRefusedWithoutFreezing();
     void readOnlyDatabaseIsBrowsedNormally();
-    void fullDiskStopsTheConversionAndKeepsTheRows();
+    void fullDiskKeepsTheOldDatabaseAndSaysSo();
     void missingTargetFolderIsReported();
     void textFileThatIsAFolderIsReported();
 };
@@ -110,24 +109,30 @@ void BadFilesTest::tableWithWrongColumnsIsReported()
     QCOMPARE(w.lstEk->ListCount(), 0);
 }
 
-void BadFilesTest::lockedDatabaseIsReportedWithoutFreezing()
+void BadFilesTest::databaseInTheMiddleOfAWriteIsRefusedWithoutFreezing()
 {
     UiFixture f;
-    const QString db = f.makeDatabase(procLines(2));
+    const QString db = f.makeDatabase(procLines(3000));
+    // Another program writes the file; its changes no longer fit in its cache, so
+    // its journal is on the disk, as after a crash in the middle of a write.
     sqlite3* other = nullptr;
     QVERIFY(sqlite3_open(QFile::encodeName(db).constData(), &other) == SQLITE_OK);
-    QVERIFY(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK);
+    QVERIFY(sqlite3_exec(other, "PRAGMA cache_size = 2; BEGIN; UPDATE tbProc SET fdName = 'X' || fdName;",
+                         nullptr, nullptr, nullptr) == SQLITE_OK);
+    const QByteArray before = readBytes(db);
     Ekf& w = f.start();
     f.open(db);
+    QCOMPARE(readBytes(db), before);
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3045"));
-    QVERIFY(f.fake.messages[0].prompt.contains(QStringLiteral("他のプログラムが使用中")));
+    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3049"));
+    QVERIFY2(f.fake.messages[0].prompt.contains(QStringLiteral("変換し直してください")),
+             qPrintable(f.fake.messages[0].prompt));
     QVERIFY(f.module.sDbName.isEmpty());
     // Once the other program lets go, the same path opens.
     f.open(db);
-    QCOMPARE(w.lstEk->ListCount(), 2);
+    QCOMPARE(w.lstEk->ListCount(), 3000);
 }
 
 void BadFilesTest::readOnlyDatabaseIsBrowsedNormally()
@@ -144,36 +149,37 @@ void BadFilesTest::readOnlyDatabaseIsBrowsedNormally()
     QCOMPARE(f.fake.clipboard, QStringLiteral("Declare Sub P00000 Lib \"k\" ()\r\n"));
 }
 
-void BadFilesTest::fullDiskStopsTheConversionAndKeepsTheRows()
+void BadFilesTest::fullDiskKeepsTheOldDatabaseAndSaysSo()
 {
+    SmallDisk disk(600);
+    EK_REQUIRE_SMALL_DISK(disk);
     UiFixture f;
+    const QString target = disk.filePath(QStringLiteral("out.mdb"));
+    const QString small = f.path(QStringLiteral("small.txt"));
+    writeCp932(small, procLines(3));
     const QString text = f.path(QStringLiteral("decl.txt"));
-    writeCp932(text, procLines(20000));
-    const QString target = f.path(QStringLiteral("out.mdb"));
+    writeCp932(text, procLines(40000));
     Ekf& w = f.start();
-    ConvertOptions limits;
-    limits.maxPageCount = 40;
-    // Each row committed by itself, so that some are stored before the disk is full.
-    limits.commitIntervalMs = 0;
-    w.setConvertOptions(limits);
-    f.fake.fileNames << text << target;
-    f.fake.answers << MsgBox::AnswerOk;
+    f.fake.fileNames << small << target << text << target;
+    f.fake.answers << MsgBox::AnswerOk << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3026"));
-    QCOMPARE(f.fake.messages[1].prompt, QStringLiteral("ディスクの空き容量が不足したため、") +
-                                            QDir::toNativeSeparators(target) +
-                                            QStringLiteral(" に書き込めません。"));
+    const QByteArray before = readBytes(target);
+    triggerAction(w, "mFile1");
+    QCOMPARE(f.fake.messages.size(), 3);
+    QCOMPARE(f.fake.messages[2].title, QStringLiteral("エラー  :  3026"));
+    QCOMPARE(f.fake.messages[2].prompt,
+             QStringLiteral("ディスクの空き容量が不足したため、") + QDir::toNativeSeparators(target) +
+                 QStringLiteral(" に書き込めません。\r\n\r\n元の ") + QDir::toNativeSeparators(target) +
+                 QStringLiteral(" は変更されずにそのまま残っています。"));
     QVERIFY(!w.progressWindow().isShown());
     QVERIFY(!w.converting());
-    // The rows stored before stay, in order, and the file opens and lists them.
-    const QStringList stored = sqlColumn(target, QStringLiteral("SELECT fdName FROM tbProc ORDER BY fdID"));
-    QVERIFY(stored.size() > 10 && stored.size() < 20000);
-    QCOMPARE(stored, procLines(int(stored.size()))
-                         .replaceInStrings(QStringLiteral("Declare Sub "), QString())
-                         .replaceInStrings(QStringLiteral(" Lib \"k\" ()"), QString()));
-    f.open(target);
-    QCOMPARE(w.lstEk->ListCount(), stored.size());
+    // The database made before is whole, alone on the disk, and remembered.
+    QCOMPARE(readBytes(target), before);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("out.mdb")});
+    QCOMPARE(w.rememberedCaption(), target);
+    triggerAction(w, "mFile3");
+    QCOMPARE(w.lstEk->ListCount(), 3);
 }
 
 void BadFilesTest::missingTargetFolderIsReported()

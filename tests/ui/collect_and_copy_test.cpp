@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "database.h"
-#include "make_db.h"
-#include "recordset.h"
 #include "test_data.h"
 #include "ui_fixture.h"
 
@@ -243,9 +240,8 @@ void CollectAndCopyTest::typicalUseOnTheBundledSample()
 {
     UiFixture f;
     const QString db = f.path(QStringLiteral("sample.mdb"));
-    MakeDb(db);
     RecordingProgress progress;
-    convertInto(samplePath(), db, progress);
+    convertFile(samplePath(), db, progress);
     f.fake.settings.insert(
         FakePlatform::settingKey(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name")),
         db);

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "database.h"
-#include "make_db.h"
+#include "decl_store.h"
 #include "prbf.h"
-#include "recordset.h"
 #include "test_data.h"
 #include "ui_fixture.h"
 
@@ -50,7 +48,7 @@ private slots:
     void completedConversionIsRememberedButNotOpened();
     void cancelledConversionKeepsTheRowsBeforeAndGoesOn();
     void convertingTheTextFileOntoItselfIsRefused();
-    void convertingOntoTheOpenDatabaseClosesItFirst();
+    void convertingOntoAFileThatFailedToListReplacesIt();
     void unreadableTextFileIsReportedBeforeAnythingIsDeleted();
     void linesNotStoredAreReportedOnce();
     void fileMenuCommandsAreRefusedWhileConverting();
@@ -111,7 +109,7 @@ void FileMenuTest::openingTheCurrentPathAgainDoesNothing()
     const QString db = f.makeDatabase(procLines(QStringLiteral("P"), 3));
     Ekf& w = f.start();
     f.open(db);
-    const Database* first = f.module.dbDecl.get();
+    const DeclStore* first = f.module.dbDecl.get();
     const int writes = f.fake.settingWrites;
     w.lstEk->setListIndex(2);
     f.open(db);
@@ -130,7 +128,7 @@ void FileMenuTest::secondDatabaseReplacesTheFirstAndKeepsTheSelection()
     f.clickItem(*w.lstEk, 1);
     w.cmdAdd->click();
     f.open(b);
-    QCOMPARE(f.module.dbDecl->name(), b);
+    QCOMPARE(f.module.dbDecl->path(), b);
     QCOMPARE(w.lstEk->ListCount(), 5);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("B000"));
     QCOMPARE(w.lstDest->ListCount(), 1);
@@ -154,7 +152,7 @@ void FileMenuTest::failedOpenKeepsTheOpenDatabaseAndCanBeRetried()
     QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3343"));
     QCOMPARE(f.fake.messages[0].style, 16);
     QCOMPARE(f.module.sDbName, good);
-    QCOMPARE(f.module.dbDecl->name(), good);
+    QCOMPARE(f.module.dbDecl->path(), good);
     QCOMPARE(w.lstEk->ListCount(), 3);
     QCOMPARE(f.fake.settings.value(kSettingKey), good);
     QCOMPARE(f.fake.pointer, Pointer::Default);
@@ -188,7 +186,7 @@ void FileMenuTest::reopenAlwaysOpensAgainWithoutWritingSettings()
     QCOMPARE(w.lstEk->ListCount(), 3);
     QCOMPARE(f.module.sDbName, db);
     QVERIFY(!w.mFile[1]->isEnabled());
-    const Database* first = f.module.dbDecl.get();
+    const DeclStore* first = f.module.dbDecl.get();
     triggerAction(w, "mFile3");
     QVERIFY(f.module.dbDecl.get() != first);
     QCOMPARE(w.lstEk->ListCount(), 3);
@@ -234,7 +232,7 @@ void FileMenuTest::pathWithAmpersandIsShownAndReopenedExactly()
     QCOMPARE(w.rememberedCaption(), db);
     f.chooseKind(0);
     triggerAction(w, "mFile3");
-    QCOMPARE(f.module.dbDecl->name(), db);
+    QCOMPARE(f.module.dbDecl->path(), db);
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 
@@ -386,22 +384,21 @@ void FileMenuTest::convertingTheTextFileOntoItselfIsRefused()
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 
-void FileMenuTest::convertingOntoTheOpenDatabaseClosesItFirst()
+void FileMenuTest::convertingOntoAFileThatFailedToListReplacesIt()
 {
     UiFixture f;
     // A file without our tables: the fill fails, so Convert stays available.
     const QString target = f.path(QStringLiteral("foreign.mdb"));
-    {
-        std::shared_ptr<Database> db = Database::CreateDatabase(target);
-        db->execute("CREATE TABLE other (x INTEGER)");
-    }
+    writeBytes(target, QByteArray());
+    sqlExec(target, QStringLiteral("CREATE TABLE other (x INTEGER)"));
     const QString text = f.path(QStringLiteral("decl.txt"));
     writeCp932(text, procLines(QStringLiteral("P"), 3));
     Ekf& w = f.start();
     f.open(target);
     QCOMPARE(f.fake.messages.size(), 1);
     QVERIFY(w.mFile[1]->isEnabled());
-    QVERIFY(f.module.dbDecl);
+    // A file that cannot be listed is not kept open.
+    QVERIFY(!f.module.dbDecl);
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");

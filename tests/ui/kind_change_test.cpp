@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "database.h"
-#include "recordset.h"
+#include "decl_store.h"
 #include "test_data.h"
 #include "ui_fixture.h"
 
@@ -49,10 +48,7 @@ void KindChangeTest::openingListsTheCurrentKindInNameOrder()
     QCOMPARE(w.lstEk->List(0), QStringLiteral("GetTickCount"));
     QCOMPARE(w.lstEk->List(1), QStringLiteral("Sleep"));
     QVERIFY(!w.mFile[1]->isEnabled());
-    QCOMPARE(f.module.rsDecl->tableName(), QStringLiteral("tbProc"));
-    QCOMPARE(f.module.rsDecl->Index(), QStringLiteral("ixName"));
-    // The fill leaves the recordset on its first row.
-    QCOMPARE(f.module.rsDecl->Fields(QStringLiteral("fdName")).toString(), QStringLiteral("GetTickCount"));
+    QCOMPARE(f.module.dbDecl->path(), db);
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 
@@ -84,7 +80,13 @@ void KindChangeTest::choosingAnotherKindEmptiesTheSelectionAndRefills()
     QCOMPARE(w.lstEk->ListCount(), 2);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("MAX_PATH"));
     QCOMPARE(w.lstEk->List(1), QStringLiteral("WM_CLOSE"));
-    QCOMPARE(f.module.rsDecl->tableName(), QStringLiteral("tbCnst"));
+    // Add now looks names up among the constants.
+    w.setTxtInpText(QStringLiteral("max_path"));
+    w.cmdAdd_Click();
+    QCOMPARE(w.lstDest->ListCount(), 1);
+    w.setTxtInpText(QStringLiteral("Sleep"));
+    w.cmdAdd_Click();
+    QCOMPARE(f.fake.beeps, 1);
 
     f.chooseKind(2);
     QCOMPARE(w.lstEk->ListCount(), 1);
@@ -122,12 +124,11 @@ void KindChangeTest::choosingTheSameKindChangesNothing()
     f.open(db);
     f.clickItem(*w.lstEk, 0);
     w.cmdAdd->click();
-    const Recordset* before = f.module.rsDecl.get();
+    const DeclStore* before = f.module.dbDecl.get();
     f.chooseKind(1);
     QCOMPARE(w.lstDest->ListCount(), 1);
     QCOMPARE(w.txtInp->text(), QStringLiteral("GetTickCount"));
-    QCOMPARE(f.module.rsDecl.get(), before);
-    QVERIFY(f.module.rsDecl->isOpen());
+    QCOMPARE(f.module.dbDecl.get(), before);
 }
 
 void KindChangeTest::kindChosenBeforeOpeningIsListedOnOpen()
@@ -138,7 +139,7 @@ void KindChangeTest::kindChosenBeforeOpeningIsListedOnOpen()
     f.chooseKind(2);
     QCOMPARE(f.module.iKind, 2);
     QCOMPARE(w.lstEk->ListCount(), 0);
-    QVERIFY(!f.module.rsDecl);
+    QVERIFY(!f.module.dbDecl);
     f.open(db);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("RECT"));
 }
@@ -187,17 +188,19 @@ void KindChangeTest::failedFillKeepsTheListAndClosesTwiceQuietly()
 {
     UiFixture f;
     const QString db = f.makeDatabase(kMixed);
+    sqlExec(db, QStringLiteral("DROP TABLE tbType"));
     Ekf& w = f.start();
     f.open(db);
     QCOMPARE(w.lstEk->ListCount(), 2);
-    sqlExec(db, QStringLiteral("DROP TABLE tbType"));
-    // The fill of 型 fails after the kind change has closed the recordset.
     f.chooseKind(2);
     QCOMPARE(f.fake.messages.size(), 1);
     QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("サポート外のファイルです"));
     QCOMPARE(w.lstEk->ListCount(), 2);
-    QVERIFY(!f.module.rsDecl->isOpen());
-    // The next change closes that recordset again, which does nothing.
+    // The names shown are not types: Add finds none of them, Copy gives empty lines.
+    f.clickItem(*w.lstEk, 0);
+    w.cmdAdd->click();
+    QCOMPARE(f.fake.beeps, 2);
+    QCOMPARE(w.lstDest->ListCount(), 0);
     f.chooseKind(0);
     QCOMPARE(f.fake.messages.size(), 1);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("MAX_PATH"));

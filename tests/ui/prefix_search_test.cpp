@@ -3,6 +3,7 @@
 #include "code_point_order.h"
 #include "name_fold.h"
 #include "search_list.h"
+#include "string_items.h"
 #include "ui_fixture.h"
 
 #include <QAction>
@@ -86,7 +87,7 @@ void PrefixSearchTest::findsTheWorkedExamples()
     QFETCH(QStringList, items);
     QFETCH(QString, key);
     QFETCH(long, expected);
-    QCOMPARE(SearchList(StringListItems(items), key), expected);
+    QCOMPARE(SearchList(StringItems(items), key), expected);
 }
 
 void PrefixSearchTest::returnsTheFirstOfARunOfMatches()
@@ -97,8 +98,8 @@ void PrefixSearchTest::returnsTheFirstOfARunOfMatches()
         items << QStringLiteral("WM_%1").arg(i, 2, 10, QLatin1Char('0'));
     items << QStringLiteral("Z");
     // The bisection lands in the middle of the WM_ run and walks back to its start.
-    QCOMPARE(SearchList(StringListItems(items), QStringLiteral("wm_")), 1L);
-    QCOMPARE(SearchList(StringListItems(items), QStringLiteral("WM_3")), 31L);
+    QCOMPARE(SearchList(StringItems(items), QStringLiteral("wm_")), 1L);
+    QCOMPARE(SearchList(StringItems(items), QStringLiteral("WM_3")), 31L);
 }
 
 void PrefixSearchTest::agreesWithALinearScanOnUnderscoresAndCase()
@@ -122,7 +123,7 @@ void PrefixSearchTest::agreesWithALinearScanOnUnderscoresAndCase()
                     break;
                 }
             }
-            QCOMPARE(SearchList(StringListItems(items), key), linear);
+            QCOMPARE(SearchList(StringItems(items), key), linear);
         }
     }
 }

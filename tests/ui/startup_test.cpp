@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "decl_store.h"
 #include "fonts.h"
-#include "recordset.h"
 #include "twips.h"
 #include "ui_fixture.h"
 
@@ -28,7 +28,7 @@ private slots:
     void upAndDownScrollTheListFromAnyControl();
     void upAndDownDoNothingOnShortLists();
     void closingWithoutDatabaseClosesNothing();
-    void closingWithDatabaseClosesRecordsetAndDatabase();
+    void closingWithDatabaseClosesIt();
 };
 
 void StartupTest::startsWithFunctionsChosenAndNothingOpen()
@@ -259,16 +259,16 @@ void StartupTest::closingWithoutDatabaseClosesNothing()
     QVERIFY(!f.module.dbDecl);
 }
 
-void StartupTest::closingWithDatabaseClosesRecordsetAndDatabase()
+void StartupTest::closingWithDatabaseClosesIt()
 {
     UiFixture f;
     const QString db = f.makeDatabase({QStringLiteral("Declare Sub One Lib \"k\" ()")});
     Ekf& w = f.start();
     f.open(db);
     QVERIFY(!w.mFile[1]->isEnabled());
+    QVERIFY(f.module.dbDecl);
     QVERIFY(w.close());
-    QVERIFY(!f.module.rsDecl->isOpen());
-    QVERIFY(!f.module.dbDecl->isOpen());
+    QVERIFY(!f.module.dbDecl);
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 

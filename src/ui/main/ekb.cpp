@@ -2,10 +2,9 @@
 // Copyright (c) 2026 The Ek developers
 #include "ekb.h"
 
-#include "database.h"
+#include "decl_store.h"
 #include "ekf.h"
 #include "fonts.h"
-#include "recordset.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -14,11 +13,7 @@
 
 Ekb::Ekb() = default;
 
-Ekb::~Ekb()
-{
-    // The recordset first: it belongs to its database.
-    rsDecl.reset();
-}
+Ekb::~Ekb() = default;
 
 void setUpApplication()
 {

@@ -5,8 +5,7 @@
 #include <QString>
 #include <memory>
 
-class Database;
-class Recordset;
+class DeclStore;
 class Platform;
 class Ekf;
 
@@ -15,10 +14,8 @@ struct Ekb
 {
     int iKind = 0;
     QString sDbName;
-    std::shared_ptr<Database> dbDecl;
-    // Reads its own database, which is dbDecl except after a failed fill of
-    // another file: what is listed then stays usable.
-    std::unique_ptr<Recordset> rsDecl;
+    // The open database. A file that fails to open or to list never takes its place.
+    std::unique_ptr<DeclStore> dbDecl;
     QString sCrLf;
     QString helpFile;
 

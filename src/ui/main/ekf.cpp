@@ -4,14 +4,13 @@
 
 #include "access_keys.h"
 #include "convert_text.h"
-#include "database.h"
 #include "db_error.h"
+#include "decl_store.h"
 #include "ekb.h"
 #include "err_dsp.h"
 #include "fonts.h"
 #include "platform.h"
 #include "prbf.h"
-#include "recordset.h"
 #include "twips.h"
 #include "version_f.h"
 
@@ -283,10 +282,8 @@ void Ekf::Form_Unload()
         return;
     m_unloaded = true;
     if (!mFile[1]->isEnabled()) {
-        if (m.rsDecl)
-            m.rsDecl->Close();
-        if (m.dbDecl)
-            m.dbDecl->Close();
+        m.dbDecl.reset();
+        m_listed = false;
     }
     if (m_prbf)
         m_prbf->Term();

@@ -2,7 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #pragma once
 
-#include "copy_texts.h"
+#include "copy_assembly.h"
 #include "key_preview.h"
 #include "list_box.h"
 
@@ -15,6 +15,7 @@ struct Ekb;
 struct SettingKey;
 struct ConvertResult;
 class DbError;
+class DeclStore;
 struct ConvertOptions;
 class Platform;
 class Prbf;
@@ -62,7 +63,8 @@ public:
     void Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void Form_Unload();
 
-    void FillList();
+    // False when the list could not be filled; the error has been reported.
+    bool FillList();
     void cboKind_Click();
     void txtInp_Change();
     void lstEk_Click();
@@ -80,7 +82,6 @@ public:
     void mOpt_Click(int Index);
     const CopyOptions& copyOptions() const { return m_copyOptions; }
 
-    QString GetFull(const QString& sName);
     void ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner);
 
     // Setting these from code raises the control's event, as a user's change does.
@@ -99,8 +100,9 @@ private:
     void buildMenus();
     void buildOptionsMenu();
     void loadOptions();
-    // What Copy gives for these entries with the chosen options.
-    QStringList copyTexts(const QStringList& names);
+    // What a copy of these entries gives with the chosen options.
+    QString copyText(const QStringList& names, CopyEnd end);
+    DeclKind currentKind() const;
     void connectEvents();
     void guarded(const std::function<void()>& handler);
     // Shows path as the remembered-database item, with the separator above it.
@@ -111,10 +113,11 @@ private:
     QString setting(const SettingKey& key, const QString& defaultValue) const;
     void saveSetting(const SettingKey& key, const QString& value);
     void reportFailure(const DbError& error);
-    bool openDatabase(const QString& path);
+    // Opens path and lists it; on failure the user is told why and the database
+    // open before stays.
+    bool openAndList(const QString& path);
     void convertCommand();
     bool refuseWhileConverting();
-    void closeDatabaseAt(const QString& path);
     // What the user must know of a conversion that ended: lines not stored, a text file that changed.
     void reportConversion(const ConvertResult& result, const QString& sTxtFile);
 
@@ -127,7 +130,12 @@ private:
     CopyOptions m_copyOptions;
     QString m_txtInpTag;
     bool bInit = false;
+    // lstEk holds the names of the current kind of dbDecl: Add and Copy look them up
+    // there. A failed fill leaves names in the list that no table of the kind backs.
+    bool m_listed = false;
     bool m_converting = false;
+    // The last conversion failed and left the file at its path as it was.
+    bool m_previousKept = false;
     bool m_closeAfterConversion = false;
     bool m_unloaded = false;
 };

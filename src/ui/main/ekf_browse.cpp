@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "database.h"
 #include "db_error.h"
+#include "decl_store.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "err_dsp.h"
-#include "get_full.h"
 #include "platform.h"
-#include "recordset.h"
 #include "search_list.h"
 
 #include <QAction>
@@ -15,27 +13,30 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-void Ekf::FillList()
+DeclKind Ekf::currentKind() const
+{
+    return declKindAt(m.iKind).value_or(DeclKind::Procedure);
+}
+
+bool Ekf::FillList()
 {
     m_platform.setMousePointer(Pointer::Hourglass);
     try {
-        std::unique_ptr<Recordset> rs = m.dbDecl->OpenRecordset(kindTable(m.iKind));
-        m.rsDecl = std::move(rs);
-        m.rsDecl->setIndex(QStringLiteral("ixName"));
+        QStringList names;
+        m.dbDecl->forEachName(currentKind(), [&names](std::string_view utf8) {
+            names << QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        });
         lstEk->Clear();
-        const int fdName = m.rsDecl->fieldIndex(QStringLiteral("fdName"));
-        while (!m.rsDecl->Eof()) {
-            lstEk->AddItem(m.rsDecl->Fields(fdName).toString());
-            m.rsDecl->MoveNext();
-        }
-        // An empty kind is an empty list, not an error.
-        if (lstEk->ListCount() > 0)
-            m.rsDecl->MoveFirst();
+        for (const QString& name : std::as_const(names))
+            lstEk->AddItem(name);
         lstEk->Refresh();
+        m_listed = true;
         mFile[1]->setEnabled(false);
         m_platform.setMousePointer(Pointer::Default);
+        return true;
     } catch (const DbError& e) {
         ErrDsp(m_platform, e.number() == faultNumber(DbFault::NoTable) ? kErrUnsupportedFile : e.number());
+        return false;
     }
 }
 
@@ -58,10 +59,8 @@ void Ekf::cboKind_Click()
     setTxtInpText(QString());
     txtInp->setFocus();
     if (!mFile[1]->isEnabled()) {
-        // After a failed fill this recordset is already closed; closing it again
-        // does nothing.
-        if (m.rsDecl)
-            m.rsDecl->Close();
+        // Until the new kind is listed, the names shown are not its own.
+        m_listed = false;
         FillList();
     }
 }

@@ -1,33 +1,17 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "database.h"
+#include "decl_store.h"
 #include "ekb.h"
 #include "ekf.h"
-#include "get_full.h"
 #include "platform.h"
-#include "recordset.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-QString Ekf::GetFull(const QString& sName)
-{
-    if (!m.rsDecl || !m.rsDecl->isOpen())
-        return QString();
-    // The member rows come from the recordset's own database, which is dbDecl
-    // except after a failed fill of another file.
-    return ::GetFull(*m.rsDecl, m.rsDecl->database(), m.iKind, sName);
-}
-
 void Ekf::cmdAdd_Click()
 {
     const QString name = txtInp->text();
-    bool found = false;
-    if (m.rsDecl && m.rsDecl->isOpen()) {
-        m.rsDecl->Seek(QStringLiteral("="), name);
-        found = !m.rsDecl->NoMatch();
-    }
-    if (!found) {
+    if (!m_listed || !m.dbDecl->contains(currentKind(), name)) {
         m_platform.beep();
         return;
     }
@@ -66,9 +50,7 @@ void Ekf::cmdCpy_Click()
     QStringList names;
     for (qint64 i = 0; i < lstDest->ListCount(); ++i)
         names << lstDest->List(i);
-    QString text;
-    for (const QString& full : copyTexts(names))
-        text += full + m.sCrLf;
+    const QString text = copyText(names, CopyEnd::BreakAfterEach);
     if (text.isEmpty())
         return;
     m_platform.setClipboardText(text);
@@ -76,8 +58,14 @@ void Ekf::cmdCpy_Click()
 
 void Ekf::lstDest_DblClick()
 {
-    const QString text = copyTexts({lstDest->List(lstDest->ListIndex())}).join(m.sCrLf);
+    const QString text = copyText({lstDest->List(lstDest->ListIndex())}, CopyEnd::NoFinalBreak);
     if (text.isEmpty())
         return;
     m_platform.setClipboardText(text);
+}
+
+QString Ekf::copyText(const QStringList& names, CopyEnd end)
+{
+    // Without a listed table every entry is missing.
+    return assembleCopy(m_listed ? m.dbDecl.get() : nullptr, currentKind(), names, m_copyOptions, end);
 }

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "conversion.h"
-#include "database.h"
 #include "db_error.h"
+#include "decl_store.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "err_dsp.h"
+#include "files.h"
 #include "platform.h"
 #include "prbf.h"
-#include "recordset.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -84,9 +84,8 @@ void Ekf::mFile_Click(int Index)
         const QString path = FileDlg(kMdb);
         if (path.isEmpty() || path == m.sDbName)
             return;
-        if (!openDatabase(path))
+        if (!openAndList(path))
             return;
-        FillList();
         rememberDatabase();
         break;
     }
@@ -98,9 +97,7 @@ void Ekf::mFile_Click(int Index)
     case 3: {
         if (refuseWhileConverting())
             return;
-        if (!openDatabase(rememberedCaption()))
-            return;
-        FillList();
+        openAndList(rememberedCaption());
         break;
     }
     case 6:
@@ -119,24 +116,30 @@ bool Ekf::refuseWhileConverting()
     return true;
 }
 
-// Opens path as dbDecl. On failure the user is told why, the database open before
-// stays, and sDbName goes back, so that choosing the same path again tries again.
-bool Ekf::openDatabase(const QString& path)
+// A file that does not open leaves sDbName as it was, so that choosing the same
+// path again tries again, and reports false. One that opens but cannot be listed
+// is reported by FillList; the database open before stays the one open, and the
+// command goes on as after a fill.
+bool Ekf::openAndList(const QString& path)
 {
     const QString previous = m.sDbName;
     m.sDbName = path;
     m_platform.setMousePointer(Pointer::Hourglass);
+    std::unique_ptr<DeclStore> opened;
     try {
-        // Browsing never writes to the file.
-        std::shared_ptr<Database> db = Database::OpenDatabase(path, Database::Access::ReadOnly);
-        m.dbDecl = std::move(db);
-        m_platform.setMousePointer(Pointer::Default);
-        return true;
+        opened = DeclStore::open(path);
     } catch (const DbError& e) {
         m.sDbName = previous;
         reportFailure(e);
         return false;
     }
+    std::unique_ptr<DeclStore> before = std::exchange(m.dbDecl, std::move(opened));
+    const bool listedBefore = m_listed;
+    if (!FillList()) {
+        m.dbDecl = std::move(before);
+        m_listed = listedBefore;
+    }
+    return true;
 }
 
 // The error box sets the arrow; the failed command is over, so the normal pointer.
@@ -158,23 +161,6 @@ void Ekf::rememberDatabase()
 {
     saveSetting(kRememberedDatabase, m.sDbName);
     showRemembered(m.sDbName);
-}
-
-void Ekf::closeDatabaseAt(const QString& path)
-{
-    const bool inUse = (m.dbDecl && isSameFile(m.dbDecl->name(), path)) ||
-                       (m.rsDecl && m.rsDecl->isOpen() && isSameFile(m.rsDecl->database().name(), path));
-    if (!inUse)
-        return;
-    // The file is about to be replaced: nothing may keep reading the old one.
-    if (m.rsDecl)
-        m.rsDecl->Close();
-    m.rsDecl.reset();
-    m.dbDecl.reset();
-    lstEk->Clear();
-    setTxtInpText(QString());
-    cmdAdd->setEnabled(false);
-    mFile[1]->setEnabled(true);
 }
 
 void Ekf::convertCommand()
@@ -202,11 +188,17 @@ void Ekf::convertCommand()
         return;
     repaint();
     m_platform.setMousePointer(Pointer::Hourglass);
+    m_previousKept = false;
     try {
         ConvertText(text, m.sDbName, this);
     } catch (const DbError& e) {
         m.sDbName = previous;
-        reportFailure(e);
+        // The user must know that the database that stood there is still whole.
+        QString prompt = describeDbError(e);
+        if (m_previousKept)
+            prompt += m.sCrLf + m.sCrLf + previousKeptText(e.path());
+        ErrDsp(m_platform, e.number(), prompt);
+        m_platform.setMousePointer(Pointer::Default);
         if (m_closeAfterConversion)
             close();
         return;
@@ -219,15 +211,14 @@ void Ekf::convertCommand()
 
 void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner)
 {
-    // Checked before the open database is let go, so that a refusal changes nothing.
     Conversion conversion(sTxtFile, sDbFile, m_convertOptions ? *m_convertOptions : ConvertOptions());
-    closeDatabaseAt(sDbFile);
     PrbfProgress progress(progressWindow(), m_platform, frmOwner);
     m_converting = true;
     ConvertResult result;
     try {
         result = conversion.run(progress);
     } catch (...) {
+        m_previousKept = conversion.previousKept();
         m_converting = false;
         throw;
     }

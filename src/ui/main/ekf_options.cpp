@@ -2,7 +2,6 @@
 // Copyright (c) 2026 The Ek developers
 #include "ekb.h"
 #include "ekf.h"
-#include "recordset.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -87,12 +86,4 @@ void Ekf::mOpt_Click(int Index)
         m_copyOptions.scope = scope;
         saveSetting(kCopyScope, scopeValue(scope));
     }
-}
-
-QStringList Ekf::copyTexts(const QStringList& names)
-{
-    // Without a listed table every entry is missing, as GetFull says.
-    if (!m.rsDecl || !m.rsDecl->isOpen())
-        return QStringList(names.size(), QString());
-    return ::copyTexts(*m.rsDecl, m.iKind, names, m_copyOptions);
 }

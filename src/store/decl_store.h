@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include "decl_kind.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+class Connection;
+class Statement;
+
+// One stored declaration, with what a copy of it needs.
+struct StoredDecl
+{
+    // The line as written in the text file; for a record type its header line.
+    QString full;
+    // A record type's member lines, in stored order.
+    QStringList members;
+};
+
+// A declaration database, read: the only way the program reads one. Names compare
+// under the name fold; the list order is that fold, then the stored order. Nothing
+// is ever written to the file or beside it. GUI thread only; every failure is a
+// DbError.
+//
+// A table is checked when its kind is first read: a database without it, or with a
+// view or a virtual table in its place, is NoTable or NotATable (3078), one whose
+// table lacks a column NoField (3265).
+class DeclStore
+{
+public:
+    // A database with a write that did not end beside it (a journal that a writer
+    // left, a WAL with frames) is UnfinishedWrite: reading the file as it stands could
+    // show half of that write, and rolling it back would mean writing.
+    static std::unique_ptr<DeclStore> open(const QString& path);
+    ~DeclStore();
+    DeclStore(const DeclStore&) = delete;
+    DeclStore& operator=(const DeclStore&) = delete;
+
+    const QString& path() const;
+
+    // Every name of a kind in list order, as UTF-8, read as it goes.
+    void forEachName(DeclKind kind, const std::function<void(std::string_view utf8)>& f);
+    // Every declaration of that name, in list order; none when it is not stored.
+    std::vector<StoredDecl> find(DeclKind kind, QStringView name);
+    bool contains(DeclKind kind, QStringView name);
+    // The first name in list order whose fold is at or after the fold of key.
+    std::optional<QString> firstAtOrAfter(DeclKind kind, QStringView key);
+
+private:
+    explicit DeclStore(std::unique_ptr<Connection> connection);
+    struct Table;
+    Table& table(DeclKind kind);
+    QStringList members(qint64 typeNumber);
+
+    std::unique_ptr<Connection> m_connection;
+    std::array<std::unique_ptr<Table>, 3> m_tables;
+    std::unique_ptr<Statement> m_members;
+};

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "decl_writer.h"
+
+#include "schema.h"
+
+namespace {
+
+// The tables must stand before their inserts can be prepared.
+Connection& withTables(Connection& connection)
+{
+    connection.run("BEGIN");
+    connection.run(kDeclarationTables);
+    return connection;
+}
+
+void insert(Statement& statement)
+{
+    statement.step();
+}
+
+} // namespace
+
+DeclWriter::DeclWriter(Connection& connection)
+    : m_connection(withTables(connection))
+    , m_constant(connection, "INSERT INTO tbCnst (fdName, fdFull) VALUES (?1, ?2)")
+    , m_procedure(connection, "INSERT INTO tbProc (fdName, fdFull) VALUES (?1, ?2)")
+    , m_type(connection, "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES (?1, ?2, ?3)")
+    , m_member(connection, "INSERT INTO tbMenb (fdFull, fdTypeID) VALUES (?1, ?2)")
+{
+}
+
+DeclWriter::~DeclWriter() = default;
+
+void DeclWriter::addConstant(std::string_view name, std::string_view full)
+{
+    insert(m_constant.bind(1, name).bind(2, full));
+}
+
+void DeclWriter::addProcedure(std::string_view name, std::string_view full)
+{
+    insert(m_procedure.bind(1, name).bind(2, full));
+}
+
+void DeclWriter::addType(std::string_view name, std::string_view full, qint64 typeNumber)
+{
+    insert(m_type.bind(1, name).bind(2, full).bind(3, typeNumber));
+}
+
+void DeclWriter::addMember(std::string_view full, qint64 typeNumber)
+{
+    insert(m_member.bind(1, full).bind(2, typeNumber));
+}
+
+void DeclWriter::finish()
+{
+    if (m_finished)
+        return;
+    // Sorting the index of a large file takes longer than one step may; the rows are
+    // the user's, nothing here can be endless.
+    m_connection.run(kDeclarationIndexes, Connection::Limit::Untimed);
+    m_connection.run("COMMIT", Connection::Limit::Untimed);
+    m_finished = true;
+}

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+#include "connection.h"
+#include "files.h"
+
+#include <QString>
+#include <memory>
+
+// A new declaration database for the path target, built in a hidden file beside it
+// and put in its place in one rename at the end. Until then the file at target is
+// not touched, whatever happens: a full disk, a kill or a power loss leaves the old
+// database whole, and at worst a hidden file that the next conversion into the same
+// target removes. A hidden file is left alone while the conversion that made it
+// runs: it holds a lock on it.
+class NewDatabase
+{
+public:
+    // Refused without touching anything: a folder or other non-regular file at the
+    // path (NotAFile), a missing folder (BadPath), a file the user may not write
+    // (ReadOnly), a database another program is writing (Locked).
+    explicit NewDatabase(const QString& target);
+    // Removes the hidden file unless it was put in place.
+    ~NewDatabase();
+    NewDatabase(const NewDatabase&) = delete;
+    NewDatabase& operator=(const NewDatabase&) = delete;
+
+    Connection& connection() { return *m_connection; }
+    const QString& target() const { return m_target; }
+    // A file stood at the target when the build began.
+    bool replacesAFile() const { return m_before.valid; }
+
+    // Closes the database, writes it to the disk and renames it over the target,
+    // which then keeps the old file's permission bits. Refused, with the old file
+    // left as it is: another program has put its own file at the path since the build
+    // began, or is writing there (Replaced, Locked). The journal and WAL files of the
+    // database replaced are removed; a file of the same name that SQLite did not
+    // write stays.
+    void putInPlace();
+
+    // The hidden files of earlier builds into target that no running build holds.
+    static void removeLeftovers(const QString& target);
+
+private:
+    void create();
+    void discard() noexcept;
+
+    QString m_target;
+    QString m_hidden;
+    FileStamp m_before;
+    unsigned m_mode = 0666;
+    int m_lock = -1;
+    std::unique_ptr<Connection> m_connection;
+    bool m_placed = false;
+};

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#pragma once
+
+// The declaration database's tables, made before the rows, and its indexes, made
+// after them: building an index over rows that stand is cheaper than keeping it
+// sorted row by row. Index names are global to an SQLite file, so they carry their
+// table.
+//
+// The name indexes fold names with SQLite's own upper(), the one fold the program
+// uses everywhere, so any SQLite tool reads the order right. Beside the folded name
+// they hold the stored order and the name itself: the list is read from the index
+// alone.
+inline constexpr const char kDeclarationTables[] =
+    "CREATE TABLE tbCnst (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
+    "CREATE TABLE tbProc (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
+    "CREATE TABLE tbType (fdName TEXT, fdFull TEXT, fdTypeID INTEGER);"
+    "CREATE TABLE tbMenb (fdID INTEGER PRIMARY KEY, fdFull TEXT, fdTypeID INTEGER);";
+
+inline constexpr const char kDeclarationIndexes[] =
+    "CREATE INDEX tbCnst_ixName ON tbCnst (upper(fdName), fdID, fdName);"
+    "CREATE INDEX tbProc_ixName ON tbProc (upper(fdName), fdID, fdName);"
+    "CREATE UNIQUE INDEX tbType_ixName ON tbType (upper(fdName));"
+    "CREATE INDEX tbMenb_ixTypeID ON tbMenb (fdTypeID);";

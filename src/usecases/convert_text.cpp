@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "convert_text.h"
+
+#include "cp932.h"
+#include "db_error.h"
+#include "decl_writer.h"
+#include "files.h"
+#include "line_reader.h"
+#include "name_fold.h"
+
+#include <string>
+#include <unordered_set>
+
+namespace {
+
+// The longest line stored: far beyond any declaration, and short enough that every
+// reader of the database can load it.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+
+std::string foldedUtf8(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - ('a' - 'A'));
+    }
+    return folded;
+}
+
+QString fromUtf8(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// The rows of one run: the line shapes turned into rows, with the type number
+// and the block they depend on.
+class Rows
+{
+public:
+    Rows(DeclWriter& writer, ConvertResult& result)
+        : m_writer(writer)
+        , m_result(result)
+    {
+    }
+
+    void handle(qint64 lineNumber, std::string_view line)
+    {
+        const LineShape shape = classifyLine(line, m_inBlock);
+        switch (shape.kind) {
+        case LineKind::Constant:
+            if (named(lineNumber, shape, line)) {
+                m_writer.addConstant(nameOf(shape, line), line);
+                ++m_result.constants;
+            }
+            break;
+        case LineKind::Procedure:
+            if (named(lineNumber, shape, line)) {
+                m_writer.addProcedure(nameOf(shape, line), line);
+                ++m_result.procedures;
+            }
+            break;
+        case LineKind::TypeEnd:
+            ++m_typeNumber;
+            m_inBlock = false;
+            break;
+        case LineKind::TypeHeader:
+            // A refused header still opens the block, so its members keep this number.
+            m_inBlock = true;
+            if (named(lineNumber, shape, line) && newTypeName(lineNumber, shape, line)) {
+                m_writer.addType(nameOf(shape, line), line, m_typeNumber);
+                ++m_result.types;
+            }
+            break;
+        case LineKind::Member:
+            m_writer.addMember(line, m_typeNumber);
+            ++m_result.members;
+            break;
+        }
+    }
+
+    void skip(qint64 lineNumber, SkipReason reason, std::string_view line, bool cutBefore = false)
+    {
+        ++m_result.skippedCount;
+        if (m_result.skipped.size() >= ConvertResult::kSkippedKept)
+            return;
+        const QString text = fromUtf8(line.substr(0, size_t(SkippedLine::kQuotedChars) * 4));
+        m_result.skipped.append(SkippedLine{lineNumber, reason, text.left(SkippedLine::kQuotedChars),
+                                            cutBefore || text.size() > SkippedLine::kQuotedChars});
+    }
+
+private:
+    static std::string_view nameOf(const LineShape& shape, std::string_view line)
+    {
+        return line.substr(size_t(shape.nameStart), size_t(shape.nameLength));
+    }
+
+    bool named(qint64 lineNumber, const LineShape& shape, std::string_view line)
+    {
+        if (!shape.refused)
+            return true;
+        skip(lineNumber, *shape.refused, line);
+        return false;
+    }
+
+    // Type names are unique under the fold; the index that says so is built at the
+    // end, so the rule is kept here.
+    bool newTypeName(qint64 lineNumber, const LineShape& shape, std::string_view line)
+    {
+        if (m_typeNames.insert(foldedUtf8(nameOf(shape, line))).second)
+            return true;
+        skip(lineNumber, SkipReason::DuplicateType, line);
+        return false;
+    }
+
+    DeclWriter& m_writer;
+    ConvertResult& m_result;
+    std::unordered_set<std::string> m_typeNames;
+    qint64 m_typeNumber = 0;
+    bool m_inBlock = false;
+};
+
+// Everything a run opens is closed, and the progress ended, on every way out.
+class ProgressShown
+{
+public:
+    ProgressShown(ConvertProgress& progress, qint64 max)
+        : m_progress(progress)
+    {
+        m_progress.Init(max);
+    }
+    ~ProgressShown() { m_progress.Term(); }
+    ProgressShown(const ProgressShown&) = delete;
+    ProgressShown& operator=(const ProgressShown&) = delete;
+
+private:
+    ConvertProgress& m_progress;
+};
+
+// The lines after a cancel, so that the report can say how far the run came.
+qint64 countRest(LineReader& reader)
+{
+    qint64 n = 0;
+    QByteArrayView raw;
+    while (reader.next(raw))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter& writer,
+                          ConvertProgress& progress, const ConvertOptions& options)
+{
+    ConvertResult result;
+    Cp932Decoder decoder(options.codePage, sTxtFile);
+    const FileStamp before = text.stamp();
+    const qint64 length = before.size;
+    Rows rows(writer, result);
+    {
+        const ProgressShown shown(progress, length);
+        LineReader reader(text.file(), kMaxLineBytes);
+        qint64 position = 0;
+        QByteArrayView raw;
+        while (reader.next(raw)) {
+            ++result.lines;
+            position += reader.lineLength() + 2;
+            if (progress.Cancel(position)) {
+                result.cancelled = true;
+                result.totalLines = result.lines + countRest(reader);
+                break;
+            }
+            // A byte-order mark is how some editors begin a text; it is no part of
+            // the first declaration.
+            if (result.lines == 1 && raw.startsWith("\xEF\xBB\xBF"))
+                raw = raw.sliced(3);
+            std::string_view line = decoder.toUtf8(raw.data(), raw.size());
+            const size_t comment = line.find('\'');
+            if (comment != std::string_view::npos)
+                line = line.substr(0, comment);
+            if (reader.lineCut() && comment == std::string_view::npos)
+                rows.skip(result.lines, SkipReason::TooLong, line, true);
+            else if (!line.empty())
+                rows.handle(result.lines, line);
+            progress.processEvents();
+        }
+        if (reader.failed())
+            throw DbError(DbFault::TextIo, sTxtFile, text.file().errorString());
+        if (!result.cancelled)
+            result.textChanged = reader.bytesRead() != length;
+    }
+    if (!result.cancelled)
+        result.textChanged =
+            result.textChanged || text.stamp() != before || !FileStamp::ofPath(sTxtFile).sameFile(before);
+    return result;
+}
