@@ -17,6 +17,7 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -170,6 +171,22 @@ void NewDatabase::discard() noexcept
     QFile::remove(m_hidden);
     for (const char* suffix : kSideFileSuffixes)
         QFile::remove(m_hidden + QLatin1String(suffix));
+}
+
+bool NewDatabase::atFileSizeLimit() const
+{
+#ifdef _WIN32
+    return false;
+#else
+    struct rlimit limit
+    {
+    };
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return false;
+    // SQLite writes a page or a few at a time.
+    constexpr qint64 kLargestWrite = 1024 * 1024;
+    return FileStamp::ofPath(m_hidden).size + kLargestWrite >= qint64(limit.rlim_cur);
+#endif
 }
 
 void NewDatabase::putInPlace()

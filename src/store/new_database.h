@@ -39,6 +39,10 @@ public:
     // write stays.
     void putInPlace();
 
+    // A write that failed may have met the size this process may give a file: SQLite
+    // cannot tell that from any other failure of a write.
+    bool atFileSizeLimit() const;
+
     // The hidden files of earlier builds into target that no running build holds.
     static void removeLeftovers(const QString& target);
 

@@ -53,11 +53,17 @@ ConvertResult Conversion::run(ConvertProgress& progress)
         OpenedFile text = openRegularFile(m_text, FileRole::Text);
         requireCp932Text(text, m_text);
         NewDatabase database(m_db);
-        DeclWriter writer(database.connection());
-        ConvertResult result = ConvertText(text, m_text, writer, progress, m_options);
-        writer.finish();
-        database.putInPlace();
-        return result;
+        try {
+            DeclWriter writer(database.connection());
+            ConvertResult result = ConvertText(text, m_text, writer, progress, m_options);
+            writer.finish();
+            database.putInPlace();
+            return result;
+        } catch (const DbError& e) {
+            if ((e.fault() == DbFault::Io || e.fault() == DbFault::DiskFull) && database.atFileSizeLimit())
+                throw DbError(DbFault::FileSizeLimit, e.path(), e.detail());
+            throw;
+        }
     } catch (const DbError& e) {
         m_previousKept = existed && e.fault() != DbFault::Replaced;
         throw;

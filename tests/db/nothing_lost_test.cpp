@@ -1,0 +1,463 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "conversion.h"
+#include "db_checks.h"
+#include "files.h"
+#include "small_disk.h"
+#include "test_data.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A text of count constants named PREFIX_0 … in order.
+void writeConstants(const QString& path, int count, const QString& prefix)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += QStringLiteral("Public Const %1_%2 = %2 ' %3\r\n")
+                     .arg(prefix)
+                     .arg(i)
+                     .arg(QString(20, u'c'))
+                     .toUtf8();
+    writeBytes(path, bytes);
+}
+
+// What stands at the path: "PREFIX:count" for a whole declaration database of
+// constants made from one text, "-" for nothing, or what is wrong with it.
+QString holds(const QString& db)
+{
+    if (!QFileInfo::exists(db))
+        return QStringLiteral("-");
+    if (integrityCheck(db) != QLatin1String("ok"))
+        return QStringLiteral("damaged");
+    const QStringList names = sqlColumn(db, QStringLiteral("SELECT fdName FROM tbCnst ORDER BY fdID"));
+    if (names.isEmpty())
+        return QStringLiteral("empty");
+    const QString prefix = names.first().section(u'_', 0, 0);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names[i] != QStringLiteral("%1_%2").arg(prefix).arg(i))
+            return QStringLiteral("mixed at %1").arg(i);
+    }
+    return QStringLiteral("%1:%2").arg(prefix).arg(names.size());
+}
+
+// Hidden entries of a folder: what a conversion into it may leave behind.
+QStringList hiddenIn(const QString& folder)
+{
+    return QDir(folder)
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        .filter(QRegularExpression(QStringLiteral("^\\.")));
+}
+
+struct CliRun
+{
+    int status = -1;
+    QString err;
+};
+
+// ek-cli as its own process, after a shell line that sets its limits.
+CliRun runCli(const QStringList& args, const QString& limits = {})
+{
+    QStringList quoted;
+    for (const QString& a : args)
+        quoted << u'\'' + QString(a).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+    QProcess p;
+    const QString exec = QStringLiteral("exec '" EK_CLI_PATH "' ") + quoted.join(u' ');
+    p.start(QStringLiteral("bash"), {QStringLiteral("-c"), limits.isEmpty() ? exec : limits + u';' + exec});
+    if (!p.waitForFinished(120000))
+        return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128 + p.exitCode(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Replaces the database at a chosen line, as another program would.
+class MeddlingProgress : public RecordingProgress
+{
+public:
+    std::function<void()> meddle;
+    int atCall = 2;
+    bool Cancel(qint64 lNewValue) override
+    {
+        if (positions.size() + 1 == atCall && meddle)
+            meddle();
+        return RecordingProgress::Cancel(lNewValue);
+    }
+};
+
+std::optional<DbError> convertFails(const QString& text, const QString& db, ConvertProgress& progress)
+{
+    return dbErrorOf([&] { Conversion(text, db).run(progress); });
+}
+
+} // namespace
+
+// A conversion puts its database at the path whole, or leaves what stood there as it
+// was; nothing it makes on the way outlives it.
+class NothingLostTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fullDiskAtAnyStageKeepsTheOldDatabase();
+    void killedAtAnyMomentLeavesOldOrNewWhole();
+    void fileSizeLimitIsAFailureWithItsMessage();
+    void outOfInodesOrFileHandlesIsNamed();
+    void anotherProgramsFileAtThePathIsNeverOverwritten();
+    void targetsThatMayNotBeReplacedAreRefusedUntouched();
+    void replacedFileKeepsItsPermissions();
+    void sideFilesOfTheOldDatabaseGoOthersStay();
+    void hiddenFilesOfEarlierRunsGoUnlessARunHoldsThem();
+    void twoConversionsIntoOneFileEndAsOneWholeConversion();
+};
+
+void NothingLostTest::fullDiskAtAnyStageKeepsTheOldDatabase()
+{
+    QTemporaryDir dir;
+    const QString small = dir.filePath(QStringLiteral("small.txt"));
+    const QString large = dir.filePath(QStringLiteral("large.txt"));
+    writeConstants(small, 300, QStringLiteral("OLD"));
+    writeConstants(large, 12000, QStringLiteral("NEW"));
+    // From a disk too small for the rows to one that takes them all: the run fails
+    // while it stores rows, while it builds the indexes or commits, or not at all.
+    int failed = 0;
+    int succeeded = 0;
+    for (const qint64 kb : {400, 900, 1300, 1500, 1700, 2000, 4000}) {
+        SmallDisk disk(kb);
+        EK_REQUIRE_SMALL_DISK(disk);
+        const QString db = disk.filePath(QStringLiteral("Ek.MDB"));
+        RecordingProgress first;
+        Conversion(small, db).run(first);
+        QCOMPARE(holds(db), QStringLiteral("OLD:300"));
+        RecordingProgress progress;
+        Conversion conversion(large, db);
+        const std::optional<DbError> e = dbErrorOf([&] { conversion.run(progress); });
+        if (e) {
+            ++failed;
+            QVERIFY2(e->fault() == DbFault::DiskFull, e->what());
+            QVERIFY(conversion.previousKept());
+            QCOMPARE(holds(db), QStringLiteral("OLD:300"));
+        } else {
+            ++succeeded;
+            QCOMPARE(holds(db), QStringLiteral("NEW:12000"));
+        }
+        QCOMPARE(progress.inits, progress.terms);
+        QCOMPARE(hiddenIn(disk.path()), QStringList());
+    }
+    QVERIFY(failed >= 2);
+    QVERIFY(succeeded >= 1);
+}
+
+void NothingLostTest::killedAtAnyMomentLeavesOldOrNewWhole()
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.txt"));
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
+    writeConstants(old, 1000, QStringLiteral("OLD"));
+    writeConstants(text, 150000, QStringLiteral("NEW"));
+    QCOMPARE(runCli({QStringLiteral("convert"), old, db}).status, 0);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(runCli({QStringLiteral("convert"), text, db}).status, 0);
+    const qint64 run = std::max<qint64>(clock.elapsed(), 50);
+    QCOMPARE(runCli({QStringLiteral("convert"), old, db}).status, 0);
+
+    // Kills spread over the whole run, also before it starts writing and after it ends.
+    QRandomGenerator random(20261208);
+    QStringList seen;
+    for (int k = 0; k < 16; ++k) {
+        QProcess cli;
+        cli.start(QStringLiteral(EK_CLI_PATH), {QStringLiteral("convert"), text, db});
+        QVERIFY(cli.waitForStarted());
+        QThread::msleep(random.bounded(int(run * 12 / 10)));
+        ::kill(pid_t(cli.processId()), SIGKILL);
+        QVERIFY(cli.waitForFinished(60000));
+        const QString now = holds(db);
+        QVERIFY2(now == QLatin1String("OLD:1000") || now == QLatin1String("NEW:150000"), qPrintable(now));
+        seen << now;
+        // Back to the old one for the next kill.
+        if (now != QLatin1String("OLD:1000"))
+            QCOMPARE(runCli({QStringLiteral("convert"), old, db}).status, 0);
+    }
+    QVERIFY(seen.contains(QStringLiteral("OLD:1000")));
+    // The next conversion removes what the killed ones left.
+    QCOMPARE(runCli({QStringLiteral("convert"), old, db}).status, 0);
+    QCOMPARE(hiddenIn(dir.path()), QStringList());
+}
+
+void NothingLostTest::fileSizeLimitIsAFailureWithItsMessage()
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.txt"));
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
+    writeConstants(old, 100, QStringLiteral("OLD"));
+    writeConstants(text, 20000, QStringLiteral("NEW"));
+    QCOMPARE(runCli({QStringLiteral("convert"), old, db}).status, 0);
+    // 1 KiB, then 512 KiB: nothing can be written, or the rows outgrow the limit.
+    for (const char* limit : {"ulimit -f 1", "ulimit -f 512"}) {
+        const CliRun r = runCli({QStringLiteral("convert"), text, db}, QLatin1String(limit));
+        QCOMPARE(r.status, 3);
+        QVERIFY2(r.err.contains(QStringLiteral("ファイルサイズの上限")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("そのまま残っています")), qPrintable(r.err));
+        QCOMPARE(holds(db), QStringLiteral("OLD:100"));
+        QCOMPARE(hiddenIn(dir.path()), QStringList());
+    }
+}
+
+void NothingLostTest::outOfInodesOrFileHandlesIsNamed()
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    writeConstants(text, 100, QStringLiteral("NEW"));
+    {
+        SmallDisk disk(4096, 8);
+        EK_REQUIRE_SMALL_DISK(disk);
+        const QString db = disk.filePath(QStringLiteral("Ek.MDB"));
+        writeBytes(db, "an old file of the user's");
+        // Use up the inodes that are left.
+        for (int i = 0; i < 16; ++i)
+            QFile(disk.filePath(QStringLiteral("f%1").arg(i))).open(QIODevice::WriteOnly);
+        RecordingProgress progress;
+        const std::optional<DbError> e = convertFails(text, db, progress);
+        QVERIFY(e);
+        QCOMPARE(e->fault(), DbFault::NoInodes);
+        QCOMPARE(readBytes(db), QByteArray("an old file of the user's"));
+        QCOMPARE(hiddenIn(disk.path()), QStringList());
+    }
+    // The text, the new database and the folder lock need more handles than these.
+    const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
+    const CliRun r = runCli({QStringLiteral("convert"), text, db}, QStringLiteral("ulimit -n 5"));
+    QCOMPARE(r.status, 3);
+    QVERIFY2(r.err.contains(QStringLiteral("開いているファイルが多すぎます")), qPrintable(r.err));
+    QVERIFY(!QFileInfo::exists(db));
+    QCOMPARE(hiddenIn(dir.path()), QStringList());
+}
+
+void NothingLostTest::anotherProgramsFileAtThePathIsNeverOverwritten()
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    const QString theirs = dir.filePath(QStringLiteral("theirs.txt"));
+    const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
+    writeConstants(text, 50, QStringLiteral("NEW"));
+    writeConstants(theirs, 7, QStringLiteral("THEIRS"));
+    const QString made = dir.filePath(QStringLiteral("made.mdb"));
+    RecordingProgress once;
+    Conversion(theirs, made).run(once);
+    // Before the run there was nothing, or a file of ours; meanwhile another program
+    // moved its own database to the path.
+    for (const bool before : {false, true}) {
+        if (before)
+            writeBytes(db, "ours");
+        else
+            QFile::remove(db);
+        MeddlingProgress progress;
+        progress.meddle = [&] {
+            QFile::copy(made, db + QStringLiteral(".tmp"));
+            QVERIFY(::rename(QFile::encodeName(db + QStringLiteral(".tmp")).constData(),
+                             QFile::encodeName(db).constData()) == 0);
+        };
+        const std::optional<DbError> e = convertFails(text, db, progress);
+        QVERIFY(e);
+        QCOMPARE(e->fault(), DbFault::Replaced);
+        QCOMPARE(holds(db), QStringLiteral("THEIRS:7"));
+        QCOMPARE(hiddenIn(dir.path()), QStringList());
+    }
+    // Another program writes the file: refused before the run, and when its write
+    // began during the run, at the end.
+    if (sqliteShell().isEmpty())
+        QSKIP("the sqlite3 shell is needed as the other program");
+    QProcess writer;
+    writer.start(sqliteShell(), {QStringLiteral("-batch"), db});
+    QVERIFY(writer.waitForStarted());
+    const auto writing = [&](bool on) {
+        writer.write(on ? "BEGIN IMMEDIATE;\n" : "ROLLBACK;\n");
+        QTRY_COMPARE_WITH_TIMEOUT(isLockedByWriter(db), on, 20000);
+    };
+    writing(true);
+    RecordingProgress refused;
+    std::optional<DbError> e = convertFails(text, db, refused);
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::Locked);
+    QCOMPARE(refused.inits, 0);
+    writing(false);
+    MeddlingProgress late;
+    late.meddle = [&] { writing(true); };
+    e = convertFails(text, db, late);
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::Locked);
+    writing(false);
+    writer.closeWriteChannel();
+    QVERIFY(writer.waitForFinished(20000));
+    QCOMPARE(holds(db), QStringLiteral("THEIRS:7"));
+    QCOMPARE(hiddenIn(dir.path()), QStringList());
+}
+
+void NothingLostTest::targetsThatMayNotBeReplacedAreRefusedUntouched()
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    writeConstants(text, 5, QStringLiteral("NEW"));
+    const QString folder = dir.filePath(QStringLiteral("folder.mdb"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString readOnly = dir.filePath(QStringLiteral("readonly.mdb"));
+    writeBytes(readOnly, "keep");
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const struct
+    {
+        QString path;
+        DbFault fault;
+    } cases[] = {
+        {folder, DbFault::NotAFile},
+        {dir.filePath(QStringLiteral("missing/t.mdb")), DbFault::BadPath},
+        // Not even for root, who could: a read-only file is the user's word.
+        {readOnly, DbFault::ReadOnly},
+    };
+    for (const auto& c : cases) {
+        RecordingProgress progress;
+        const std::optional<DbError> e = convertFails(text, c.path, progress);
+        QVERIFY2(e && e->fault() == c.fault, qPrintable(c.path));
+        QCOMPARE(e->path(), c.path);
+        QCOMPARE(progress.inits, 0);
+    }
+    QVERIFY(QDir(folder).isEmpty());
+    QCOMPARE(readBytes(readOnly), QByteArray("keep"));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+
+    // A folder the user may not write: nothing can be made beside the file.
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkdir(locked));
+    const QString db = QDir(locked).filePath(QStringLiteral("t.mdb"));
+    writeBytes(db, "theirs");
+    giveToUnprivilegedUser(dir.path());
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    std::optional<DbError> e;
+    {
+        UnprivilegedFiles unprivileged;
+        if (!unprivileged.modesApply())
+            QSKIP("running privileged and cannot drop the file-system identity");
+        RecordingProgress progress;
+        e = convertFails(text, db, progress);
+    }
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::AccessDenied);
+    QCOMPARE(readBytes(db), QByteArray("theirs"));
+}
+
+void NothingLostTest::replacedFileKeepsItsPermissions()
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    writeConstants(text, 5, QStringLiteral("NEW"));
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0664)}) {
+        writeBytes(db, "old");
+        QCOMPARE(::chmod(QFile::encodeName(db).constData(), mode), 0);
+        RecordingProgress progress;
+        Conversion(text, db).run(progress);
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(db).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode);
+        QCOMPARE(holds(db), QStringLiteral("NEW:5"));
+    }
+}
+
+void NothingLostTest::sideFilesOfTheOldDatabaseGoOthersStay()
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    writeConstants(text, 5, QStringLiteral("NEW"));
+    const QString db = dir.filePath(QStringLiteral("w.mdb"));
+    // Files of the user's that happen to carry the names SQLite gives its files.
+    writeBytes(db, "old");
+    writeBytes(db + QStringLiteral("-journal"), "notes of mine");
+    writeBytes(db + QStringLiteral("-wal"), "more notes");
+    RecordingProgress progress;
+    Conversion(text, db).run(progress);
+    QCOMPARE(readBytes(db + QStringLiteral("-journal")), QByteArray("notes of mine"));
+    QCOMPARE(readBytes(db + QStringLiteral("-wal")), QByteArray("more notes"));
+
+    // What a crashed writer of the old database left would be taken for the new
+    // one's: it goes.
+    QVERIFY(QFile::remove(db + QStringLiteral("-wal")));
+    writeBytes(db + QStringLiteral("-journal"),
+               QByteArray("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8) + QByteArray(504, '\x01'));
+    Conversion(text, db).run(progress);
+    QVERIFY(!QFileInfo::exists(db + QStringLiteral("-journal")));
+    QCOMPARE(holds(db), QStringLiteral("NEW:5"));
+}
+
+void NothingLostTest::hiddenFilesOfEarlierRunsGoUnlessARunHoldsThem()
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    writeConstants(text, 5, QStringLiteral("NEW"));
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    const QString abandoned = dir.filePath(QStringLiteral(".t.mdb.0123456789abcdef"));
+    const QString held = dir.filePath(QStringLiteral(".t.mdb.fedcba9876543210"));
+    // Names like the hidden files but not of this database, and not of this form.
+    const QStringList strangers = {dir.filePath(QStringLiteral(".other.mdb.0123456789abcdef")),
+                                   dir.filePath(QStringLiteral(".t.mdb.notes"))};
+    for (const QString& path : {abandoned, abandoned + QStringLiteral("-journal"), held})
+        writeBytes(path, "left over");
+    for (const QString& path : strangers)
+        writeBytes(path, "mine");
+    // A run that is still going holds its file locked.
+    const int fd = ::open(QFile::encodeName(held).constData(), O_RDONLY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::flock(fd, LOCK_EX), 0);
+    RecordingProgress progress;
+    Conversion(text, db).run(progress);
+    ::close(fd);
+    QCOMPARE(hiddenIn(dir.path()),
+             QStringList({".other.mdb.0123456789abcdef", ".t.mdb.fedcba9876543210", ".t.mdb.notes"}));
+    Conversion(text, db).run(progress);
+    QCOMPARE(hiddenIn(dir.path()), QStringList({".other.mdb.0123456789abcdef", ".t.mdb.notes"}));
+}
+
+void NothingLostTest::twoConversionsIntoOneFileEndAsOneWholeConversion()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.txt"));
+    const QString b = dir.filePath(QStringLiteral("b.txt"));
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    writeConstants(a, 60000, QStringLiteral("A"));
+    writeConstants(b, 40000, QStringLiteral("B"));
+    for (int round = 0; round < 4; ++round) {
+        QProcess first;
+        QProcess second;
+        first.start(QStringLiteral(EK_CLI_PATH), {QStringLiteral("convert"), a, db});
+        second.start(QStringLiteral(EK_CLI_PATH), {QStringLiteral("convert"), b, db});
+        QVERIFY(first.waitForFinished(60000));
+        QVERIFY(second.waitForFinished(60000));
+        // Each run either finished or said plainly that another program had the file.
+        for (QProcess* run : {&first, &second}) {
+            const QString err = QString::fromUtf8(run->readAllStandardError());
+            if (run->exitCode() != 0) {
+                QCOMPARE(run->exitCode(), 3);
+                QVERIFY2(err.contains(QStringLiteral("他のプログラム")), qPrintable(err));
+            }
+        }
+        QVERIFY(first.exitCode() == 0 || second.exitCode() == 0);
+        const QString now = holds(db);
+        QVERIFY2(now == QLatin1String("A:60000") || now == QLatin1String("B:40000"), qPrintable(now));
+        QCOMPARE(hiddenIn(dir.path()), QStringList());
+    }
+}
+
+QTEST_GUILESS_MAIN(NothingLostTest)
+#include "nothing_lost_test.moc"
