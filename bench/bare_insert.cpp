@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iconv.h>
 #include <sqlite3.h>
@@ -17,8 +18,9 @@
 // reads, splits, decodes and classifies lines as the converter does, so that both
 // do the same work; it has no progress, no engine layer and no Qt.
 //
-//   ek-bench-insert TEXTFILE DBFILE    convert
-//   ek-bench-insert --same A B         exit 0 when both databases hold the same rows
+//   ek-bench-insert [--cache-kb N] TEXTFILE DBFILE   convert; N KiB of page cache, or
+//                                                    SQLite's default without the option
+//   ek-bench-insert --same A B                       exit 0 when both databases hold the same rows
 namespace {
 
 [[noreturn]] void fail(const char* what, const char* detail)
@@ -143,7 +145,7 @@ private:
     iconv_t m_cd;
 };
 
-int convert(const char* textPath, const char* dbPath)
+int convert(const char* textPath, const char* dbPath, long cacheKb)
 {
     std::FILE* text = std::fopen(textPath, "rb");
     if (!text)
@@ -154,9 +156,10 @@ int convert(const char* textPath, const char* dbPath)
         fail(dbPath, sqlite3_errmsg(db));
     check(db, sqlite3_exec(db, kDeclarationTables, nullptr, nullptr, nullptr), "tables");
     check(db, sqlite3_exec(db, kDeclarationIndexes, nullptr, nullptr, nullptr), "indexes");
-    // The page cache the converter gives itself, so that the floor pays for the
-    // same disk reads and the ratio shows the converter's own work.
-    check(db, sqlite3_exec(db, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr), "cache");
+    if (cacheKb > 0) {
+        const std::string cache = "PRAGMA cache_size = -" + std::to_string(cacheKb);
+        check(db, sqlite3_exec(db, cache.c_str(), nullptr, nullptr, nullptr), "cache");
+    }
     check(db, sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), "begin");
     {
         Inserter inserter(db);
@@ -259,8 +262,10 @@ int main(int argc, char* argv[])
 {
     if (argc == 4 && std::strcmp(argv[1], "--same") == 0)
         return same(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--cache-kb") == 0)
+        return convert(argv[3], argv[4], std::atol(argv[2]));
     if (argc == 3)
-        return convert(argv[1], argv[2]);
-    std::fputs("usage: ek-bench-insert TEXTFILE DBFILE | --same A B\n", stderr);
+        return convert(argv[1], argv[2], 0);
+    std::fputs("usage: ek-bench-insert [--cache-kb N] TEXTFILE DBFILE | --same A B\n", stderr);
     return 2;
 }

@@ -21,7 +21,9 @@
 //   ek-bench-time [-n RUNS] [-w WARMUPS] -- A [ARGS...] [--vs B [ARGS...]]
 //
 // Prints one line of key=value pairs: a_ms, a_min_ms, a_max_ms, a_cpu_ms (user and
-// system time, median), a_rss_kb, and with B also the same for b, ratio (median of
+// system time, median), a_rss_kb, a_written (bytes the process handed to write calls,
+// median, from /proc before the child is reaped), and with B also the same for b,
+// ratio (median of
 // A/B wall time per pair) and cpu_ratio (the same for CPU time, which other work on
 // the machine disturbs less). Exit status 1 when any run did not exit with status 0.
 namespace {
@@ -31,8 +33,27 @@ struct Run
     double ms = 0;
     double cpuMs = 0;
     long rssKb = 0;
+    double written = 0;
     int status = 0;
 };
+
+// What the ended but not yet reaped child wrote: the "wchar" of its /proc io file.
+double bytesWritten(pid_t pid)
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/io";
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    if (!f)
+        return -1;
+    char key[64];
+    unsigned long long value = 0;
+    double written = -1;
+    while (std::fscanf(f, "%63s %llu", key, &value) == 2) {
+        if (std::strcmp(key, "wchar:") == 0)
+            written = double(value);
+    }
+    std::fclose(f);
+    return written;
+}
 
 double now()
 {
@@ -58,6 +79,14 @@ Run runOnce(const std::vector<char*>& argv)
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    siginfo_t ended{};
+    while (waitid(P_PID, id_t(pid), &ended, WEXITED | WNOWAIT) < 0) {
+        if (errno != EINTR) {
+            std::perror("waitid");
+            std::exit(2);
+        }
+    }
+    const double written = bytesWritten(pid);
     int status = 0;
     rusage usage{};
     while (wait4(pid, &status, 0, &usage) < 0) {
@@ -69,6 +98,7 @@ Run runOnce(const std::vector<char*>& argv)
     Run r;
     r.ms = now() - start;
     r.rssKb = usage.ru_maxrss;
+    r.written = written;
     const auto toMs = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
     r.cpuMs = toMs(usage.ru_utime) + toMs(usage.ru_stime);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -86,15 +116,17 @@ void report(const char* side, const std::vector<Run>& runs)
 {
     std::vector<double> ms;
     std::vector<double> cpu;
+    std::vector<double> written;
     long rss = 0;
     for (const Run& r : runs) {
         ms.push_back(r.ms);
         cpu.push_back(r.cpuMs);
+        written.push_back(r.written);
         rss = std::max(rss, r.rssKb);
     }
-    std::printf("%s_ms=%.1f %s_min_ms=%.1f %s_max_ms=%.1f %s_cpu_ms=%.1f %s_rss_kb=%ld ", side, median(ms),
-                side, *std::min_element(ms.begin(), ms.end()), side, *std::max_element(ms.begin(), ms.end()),
-                side, median(cpu), side, rss);
+    std::printf("%s_ms=%.1f %s_min_ms=%.1f %s_max_ms=%.1f %s_cpu_ms=%.1f %s_rss_kb=%ld %s_written=%.0f ",
+                side, median(ms), side, *std::min_element(ms.begin(), ms.end()), side,
+                *std::max_element(ms.begin(), ms.end()), side, median(cpu), side, rss, side, median(written));
 }
 
 [[noreturn]] void usage()

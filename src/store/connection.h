@@ -55,8 +55,9 @@ private:
 //
 // Declaration databases are files people exchange, so every connection distrusts
 // the schema (no function that is not harmless runs from it, SQLite's defensive
-// mode is on), no single step of a statement runs longer than a few seconds, and
-// no value longer than kMaxValueBytes is read.
+// mode is on); a reading connection also lets no single step of a statement, the
+// schema's reading included, run longer than a few seconds, and reads no value
+// longer than kMaxValueBytes.
 class Connection
 {
 public:
@@ -81,24 +82,25 @@ public:
     // The file the messages name.
     const QString& path() const { return m_path; }
 
-    // Runs statements without results. A commit is never interrupted: stopping it
-    // half way would only undo what the user has waited for.
-    enum class Limit { Timed, Untimed };
-    void run(std::string_view sql, Limit limit = Limit::Timed);
+    // Runs statements without results.
+    void run(std::string_view sql);
 
     [[noreturn]] void raise(int rc) const;
 
 private:
     friend class Statement;
-    Connection(sqlite3* db, QString path);
+    Connection(sqlite3* db, QString path, bool guarded);
     static std::unique_ptr<Connection> open(const QByteArray& name, int flags, const char* vfs,
-                                            const QString& path);
-    void startClock(Limit limit);
+                                            const QString& path, bool guarded);
+    void startClock();
     void stopClock() { m_limited = false; }
     static int onProgress(void* self);
 
     sqlite3* m_db;
     QString m_path;
+    // A file of this program's own making, that nothing else reads, needs no guard:
+    // it saves a look at the clock on every row.
+    bool m_guarded;
     // While set, a statement that runs past it is interrupted.
     std::chrono::steady_clock::time_point m_deadline{};
     bool m_limited = false;
