@@ -116,8 +116,8 @@ private:
 int convert(const QStringList& args, QTextStream& out, QTextStream& err, const Options& options)
 {
     requireArguments(args, 3, 3);
-    const QString text = args[1];
-    const QString db = args[2];
+    const QString& text = args[1];
+    const QString& db = args[2];
     Conversion conversion(text, db);
     TerminalProgress progress(err, options);
     ConvertResult result;

@@ -15,7 +15,11 @@ namespace MsgBox {
 inline constexpr int OkOnly = 0;
 inline constexpr int OkCancel = 1;
 inline constexpr int Critical = 16;
+inline constexpr int Question = 32;
 inline constexpr int Exclamation = 48;
+// The parts of a style: the buttons in the low bits, the icon above them.
+inline constexpr int ButtonsMask = 0x0F;
+inline constexpr int IconMask = 0x70;
 inline constexpr int Information = 64;
 inline constexpr int AnswerOk = 1;
 inline constexpr int AnswerCancel = 2;
@@ -41,10 +45,9 @@ struct FileDialogRequest
 {
     bool save = false;
     QString title;
-    // The filter as the user reads it ("ﾃｷｽﾄﾌｧｲﾙ (*.txt)") and the patterns it
-    // selects, which match in any letter case.
+    // The filter as the user reads it ("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"); its patterns match in any
+    // letter case.
     QString filterText;
-    QStringList patterns;
     QString defaultExt; // with its dot: ".txt"
     int flags = 0;
     QString initialName; // the name the dialog starts with; empty: whatever it held

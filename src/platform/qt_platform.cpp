@@ -33,11 +33,11 @@ int QtPlatform::showMessage(QWidget* owner, const QString& prompt, int style, co
     QMessageBox box(owner);
     box.setWindowTitle(title.isEmpty() ? m_title : title);
     box.setText(prompt);
-    switch (style & 0x70) {
+    switch (style & MsgBox::IconMask) {
     case MsgBox::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
-    case 32:
+    case MsgBox::Question:
         box.setIcon(QMessageBox::Question);
         break;
     case MsgBox::Exclamation:
@@ -49,7 +49,7 @@ int QtPlatform::showMessage(QWidget* owner, const QString& prompt, int style, co
     default:
         break;
     }
-    if ((style & 0xF) == MsgBox::OkCancel) {
+    if ((style & MsgBox::ButtonsMask) == MsgBox::OkCancel) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Cancel);
@@ -83,7 +83,7 @@ QString QtPlatform::fileDialog(QWidget* owner, const FileDialogRequest& request)
     for (;;) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return QString();
-        const QString chosen = QDir::cleanPath(dialog.selectedFiles().constFirst());
+        QString chosen = QDir::cleanPath(dialog.selectedFiles().constFirst());
         if ((request.flags & OpenFlag::PathMustExist) && !QFileInfo(chosen).absoluteDir().exists()) {
             showMessage(&dialog,
                         QCoreApplication::translate("QtPlatform", "フォルダー %1 が見つかりません。")

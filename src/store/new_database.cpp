@@ -184,7 +184,7 @@ bool NewDatabase::atFileSizeLimit() const
     if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return false;
     // SQLite writes a page or a few at a time.
-    constexpr qint64 kLargestWrite = 1024 * 1024;
+    constexpr qint64 kLargestWrite = qint64(1) << 20;
     return FileStamp::ofPath(m_hidden).size + kLargestWrite >= qint64(limit.rlim_cur);
 #endif
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 
 namespace {
-constexpr qsizetype kChunk = 64 * 1024;
+constexpr qsizetype kChunk = qsizetype(64) * 1024;
 }
 
 LineReader::LineReader(QIODevice& device, qsizetype maxLine)

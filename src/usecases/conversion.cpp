@@ -15,7 +15,7 @@ namespace {
 // starts with either would convert into nothing without a word.
 void requireCp932Text(OpenedFile& text, const QString& path)
 {
-    constexpr qint64 kLooked = 64 * 1024;
+    constexpr qint64 kLooked = qint64(64) * 1024;
     const QByteArray head = text.file().read(kLooked);
     if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") || head.contains('\0'))
         throw DbError(DbFault::NotText, path);

@@ -16,7 +16,7 @@ namespace {
 
 // The longest line stored: far beyond any declaration, and short enough that every
 // reader of the database can load it.
-constexpr qsizetype kMaxLineBytes = 64 * 1024;
+constexpr qsizetype kMaxLineBytes = qsizetype(64) * 1024;
 
 std::string foldedUtf8(std::string_view name)
 {
