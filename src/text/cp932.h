@@ -9,6 +9,15 @@
 
 // Code page 932 as Windows defines it: 0x5C stays a backslash and 0x7E a tilde.
 // Bytes that do not decode become U+FFFD; decoding never fails.
+// How many bytes at the start are ASCII, which every code page keeps as it is.
+inline qsizetype asciiPrefix(const char* data, qsizetype size)
+{
+    qsizetype n = 0;
+    while (n < size && static_cast<unsigned char>(data[n]) < 0x80)
+        ++n;
+    return n;
+}
+
 class Cp932Decoder
 {
 public:

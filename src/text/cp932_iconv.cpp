@@ -24,9 +24,7 @@ Cp932Decoder::~Cp932Decoder()
 
 std::string_view Cp932Decoder::toUtf8(const char* data, qsizetype size)
 {
-    qsizetype ascii = 0;
-    while (ascii < size && static_cast<unsigned char>(data[ascii]) < 0x80)
-        ++ascii;
+    const qsizetype ascii = asciiPrefix(data, size);
     if (ascii == size)
         return std::string_view(data, size_t(size));
 

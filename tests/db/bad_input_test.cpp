@@ -69,20 +69,6 @@ int browseAll(const QString& path, qint64* names = nullptr)
     });
 }
 
-// Changes the text file while the conversion reads it, at a chosen line.
-class MeddlingProgress : public RecordingProgress
-{
-public:
-    std::function<void()> meddle;
-    int atCall = 1;
-    bool Cancel(qint64 lNewValue) override
-    {
-        if (positions.size() + 1 == atCall && meddle)
-            meddle();
-        return RecordingProgress::Cancel(lNewValue);
-    }
-};
-
 struct Finished
 {
     int status = -1;
@@ -221,6 +207,7 @@ void BadInputTest::textThatChangesWhileReadIsReported()
         Paths p;
         writeBytes(p.text, crlf({"Public Const FIRST = 1", "Public Const SECOND = 2"}));
         MeddlingProgress progress;
+        progress.atCall = 1;
         progress.meddle = [&] {
             QFile f(p.text);
             QVERIFY(f.open(QIODevice::Append));
@@ -244,6 +231,7 @@ void BadInputTest::textThatChangesWhileReadIsReported()
         Paths p;
         writeBytes(p.text, bytes);
         MeddlingProgress progress;
+        progress.atCall = 1;
         progress.meddle = [&] { QVERIFY(QFile::resize(p.text, bytes.size() / 2)); };
         const ConvertResult r = Conversion(p.text, p.db).run(progress);
         QVERIFY(r.textChanged);

@@ -81,20 +81,6 @@ CliRun runCli(const QStringList& args, const QString& limits = {})
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-// Replaces the database at a chosen line, as another program would.
-class MeddlingProgress : public RecordingProgress
-{
-public:
-    std::function<void()> meddle;
-    int atCall = 2;
-    bool Cancel(qint64 lNewValue) override
-    {
-        if (positions.size() + 1 == atCall && meddle)
-            meddle();
-        return RecordingProgress::Cancel(lNewValue);
-    }
-};
-
 std::optional<DbError> convertFails(const QString& text, const QString& db, ConvertProgress& progress)
 {
     return dbErrorOf([&] { Conversion(text, db).run(progress); });

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 // Code page 932 as Windows writes it; characters it lacks become '?'.
 QByteArray encodeCp932(const QString& text);
@@ -36,6 +37,21 @@ public:
     int events = 0;
     // Cancel returns true from this call on (1-based); 0 never.
     int cancelAtCall = 0;
+};
+
+// Does what another program would do while the conversion runs, at one line:
+// changes the text, or the file at the database path.
+class MeddlingProgress : public RecordingProgress
+{
+public:
+    std::function<void()> meddle;
+    int atCall = 2;
+    bool Cancel(qint64 lNewValue) override
+    {
+        if (positions.size() + 1 == atCall && meddle)
+            meddle();
+        return RecordingProgress::Cancel(lNewValue);
+    }
 };
 
 // A whole conversion, as the window and ek-cli run it.
