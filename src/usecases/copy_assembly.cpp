@@ -4,6 +4,7 @@
 
 #include "decl_store.h"
 #include "decl_uses.h"
+#include "line_shape.h"
 #include "name_fold.h"
 
 #include <QHash>
@@ -157,7 +158,8 @@ QString fullText(DeclKind kind, const StoredDecl& decl)
     QString text = decl.full + kCrLf;
     for (const QString& member : decl.members)
         text += member + kCrLf;
-    return text + QStringLiteral("End Type");
+    const std::string_view end = blockEndLine(decl.full);
+    return text + QLatin1String(end.data(), qsizetype(end.size()));
 }
 
 QString GetFull(DeclStore& store, DeclKind kind, const QString& sName)

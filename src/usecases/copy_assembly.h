@@ -24,7 +24,7 @@ struct CopyOptions
 enum class CopyEnd { BreakAfterEach, NoFinalBreak };
 
 // The full text of a stored declaration: its line, or for a record type its header,
-// its member lines in stored order and "End Type".
+// its member lines in stored order and "End Type" ("End Enum" after an Enum header).
 QString fullText(DeclKind kind, const StoredDecl& decl);
 
 // The full text of the first declaration of that name, or an empty text.
