@@ -54,7 +54,7 @@ public:
 
     void line(const std::string& s)
     {
-        const LineShape shape = classifyLine(std::string_view(s), m_inBlock);
+        const LineShape shape = classifyLine(std::string_view(s), m_block);
         switch (shape.kind) {
         case LineKind::Constant:
             named(m_cnst, s, shape, nullptr);
@@ -62,18 +62,23 @@ public:
         case LineKind::Procedure:
             named(m_proc, s, shape, nullptr);
             break;
-        case LineKind::TypeEnd:
+        case LineKind::BlockEnd:
             ++m_typeNumber;
-            m_inBlock = false;
+            m_block = OpenBlock::None;
             break;
-        case LineKind::TypeHeader:
-            m_inBlock = true;
+        case LineKind::BlockHeader:
+            m_block = shape.opens;
             named(m_type, s, shape, &m_typeNumber);
             break;
         case LineKind::Member:
             sqlite3_bind_text(m_menb, 1, s.data(), int(s.size()), SQLITE_STATIC);
             sqlite3_bind_int64(m_menb, 2, m_typeNumber);
             run(m_menb);
+            break;
+        // The generated files have no conditional groups and no lines between blocks.
+        case LineKind::Conditional:
+        case LineKind::Outside:
+        case LineKind::Blank:
             break;
         }
     }
@@ -112,7 +117,7 @@ private:
     sqlite3_stmt* m_type;
     sqlite3_stmt* m_menb;
     long long m_typeNumber = 0;
-    bool m_inBlock = false;
+    OpenBlock m_block = OpenBlock::None;
 };
 
 class Decoder

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <sqlite3.h>
@@ -136,9 +137,10 @@ private:
     qint64 m_at = 0;
 };
 
-void checkReader(QIODevice& device, const QList<QByteArray>& expected, const char* how)
+// maxLine: room for the longest line, so that none is cut.
+void checkReader(QIODevice& device, const QList<QByteArray>& expected, const char* how, qsizetype maxLine)
 {
-    LineReader reader(device);
+    LineReader reader(device, maxLine);
     QByteArrayView line;
     qsizetype i = 0;
     while (reader.next(line)) {
@@ -160,7 +162,8 @@ void checkLineReader(const uint8_t* data, size_t size, const QList<QByteArray>& 
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     for (qint64 step : {1, 3}) {
         TrickleDevice device(bytes, step);
-        checkReader(device, expected, step == 1 ? "one byte a read" : "three bytes a read");
+        checkReader(device, expected, step == 1 ? "one byte a read" : "three bytes a read",
+                    std::max<qsizetype>(bytes.size(), 1));
         FUZZ_CHECK(device.largestRead <= step, QString::number(device.largestRead));
     }
     constexpr qsizetype kBuffer = 64 * 1024;
@@ -173,7 +176,7 @@ void checkLineReader(const uint8_t* data, size_t size, const QList<QByteArray>& 
             rawLines(reinterpret_cast<const uint8_t*>(padded.constData()), size_t(padded.size()));
         QBuffer buffer(&padded);
         buffer.open(QIODevice::ReadOnly);
-        checkReader(buffer, lines, *end ? "behind a line" : "behind a long start");
+        checkReader(buffer, lines, *end ? "behind a line" : "behind a long start", padded.size());
     }
 }
 
@@ -214,6 +217,7 @@ struct Row
     QString name;
     QString full;
     QVariant typeId;
+    qint64 cond = 0;
 };
 
 const char* tableOf(DeclKind kind)
@@ -223,14 +227,15 @@ const char* tableOf(DeclKind kind)
 
 // The rows of a table in stored order, read by SQLite itself: what the file holds,
 // whatever the store makes of it.
-QList<Row> readRows(const QString& path, const char* table, bool named, bool typed)
+QList<Row> readRows(const QString& path, const char* table, bool named, bool typed, bool placed)
 {
     sqlite3* db = nullptr;
     FUZZ_CHECK(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
                    SQLITE_OK,
                path);
     const QByteArray sql = QByteArray("SELECT ") + (named ? "fdName" : "NULL") + ", fdFull, " +
-                           (typed ? "fdTypeID" : "NULL") + " FROM " + table + " ORDER BY rowid";
+                           (typed ? "fdTypeID" : "NULL") + ", " + (placed ? "fdCond" : "0") + " FROM " +
+                           table + " ORDER BY rowid";
     sqlite3_stmt* stmt = nullptr;
     FUZZ_CHECK(sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK,
                QString::fromLatin1(sql));
@@ -240,7 +245,7 @@ QList<Row> readRows(const QString& path, const char* table, bool named, bool typ
     };
     QList<Row> rows;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
-        Row r{text(0), text(1), {}};
+        Row r{text(0), text(1), {}, qint64(sqlite3_column_int64(stmt, 3))};
         if (typed && sqlite3_column_type(stmt, 2) != SQLITE_NULL)
             r.typeId = qint64(sqlite3_column_int64(stmt, 2));
         rows.append(r);
@@ -262,6 +267,24 @@ void checkSubsequence(const QList<Row>& rows, const QStringList& lines, const ch
     }
 }
 
+// The length of the first of the words that upper starts with, or -1.
+qsizetype wordsAt(const QString& upper, qsizetype at, std::initializer_list<const char*> words)
+{
+    for (const char* word : words) {
+        if (QStringView(upper).mid(at).startsWith(QLatin1String(word)))
+            return qsizetype(strlen(word));
+    }
+    return -1;
+}
+
+// A scope word a statement may start with, and its blank; 0 when there is none.
+qsizetype scopeAt(const QString& upper, bool global)
+{
+    const qsizetype n = global ? wordsAt(upper, 0, {"PUBLIC ", "PRIVATE ", "GLOBAL "})
+                               : wordsAt(upper, 0, {"PUBLIC ", "PRIVATE "});
+    return n < 0 ? 0 : n;
+}
+
 void checkStoredName(DeclKind kind, const Row& r)
 {
     const QString upper = foldName(r.full);
@@ -269,31 +292,41 @@ void checkStoredName(DeclKind kind, const Row& r)
     qsizetype start = 0;
     qsizetype end = r.full.size();
     if (kind == DeclKind::Constant) {
-        FUZZ_CHECK(upper.startsWith(QLatin1String("PUBLIC CONST ")) ||
-                       upper.startsWith(QLatin1String("CONST ")),
-                   describe(r.full));
-        start = upper.startsWith(QLatin1String("CONST ")) ? 6 : 13;
+        const qsizetype scope = scopeAt(upper, true);
+        FUZZ_CHECK(wordsAt(upper, scope, {"CONST "}) > 0, describe(r.full));
+        start = scope + 6;
         end = upper.indexOf(QLatin1String(" ="));
+        // A constant with its type is named by the words before " AS ".
+        const qsizetype typed = upper.indexOf(QLatin1String(" AS "), start);
+        if (typed >= 0 && typed < end)
+            end = typed;
     } else if (kind == DeclKind::Procedure) {
-        static const QLatin1String kForms[] = {
-            QLatin1String("DECLARE FUNCTION "), QLatin1String("DECLARE SUB "),
-            QLatin1String("DECLARE PTRSAFE FUNCTION "), QLatin1String("DECLARE PTRSAFE SUB ")};
-        start = -1;
-        for (const QLatin1String& form : kForms) {
-            if (upper.startsWith(form))
-                start = form.size();
-        }
-        FUZZ_CHECK(start > 0, describe(r.full));
+        const qsizetype scope = scopeAt(upper, false);
+        const qsizetype words = wordsAt(
+            upper, scope,
+            {"DECLARE FUNCTION ", "DECLARE SUB ", "DECLARE PTRSAFE FUNCTION ", "DECLARE PTRSAFE SUB "});
+        FUZZ_CHECK(words > 0, describe(r.full));
+        start = scope + words;
         end = upper.indexOf(QLatin1String(" LIB "));
     } else {
-        FUZZ_CHECK(upper.startsWith(QLatin1String("TYPE ")), describe(r.full));
-        start = 5;
+        const qsizetype scope = scopeAt(upper, false);
+        const qsizetype words = wordsAt(upper, scope, {"TYPE ", "ENUM "});
+        FUZZ_CHECK(words > 0, describe(r.full));
+        start = scope + words;
         // The name ends at its last character that is not a blank or a tab.
         while (end > start && (r.full[end - 1] == u' ' || r.full[end - 1] == u'\t'))
             --end;
     }
     FUZZ_CHECK(end >= start && r.full.mid(start, end - start) == r.name,
                describe(r.name) + QStringLiteral(" in ") + describe(r.full));
+}
+
+// An Enum block's copy ends with its own end line.
+QString blockEnd(const QString& header)
+{
+    const QString upper = foldName(header);
+    return wordsAt(upper, scopeAt(upper, false), {"ENUM "}) > 0 ? QStringLiteral("End Enum")
+                                                                : QStringLiteral("End Type");
 }
 
 bool hasFoldedPrefix(const QString& item, const QString& key)
@@ -333,6 +366,29 @@ void checkSearch(const QStringList& names, DeclStore& store, DeclKind kind, cons
                describe(key) + QStringLiteral(" also before ") + QString::number(at));
 }
 
+// The copy of a name holds its first declaration: alone when that stands in no
+// group, else inside the lines of its group, closed however the file ended.
+void checkCopy(DeclStore& store, DeclKind kind, const QString& name, const QString& first, qint64 cond)
+{
+    const QString copy = assembleCopy(&store, kind, {name}, CopyOptions{}, CopyEnd::NoFinalBreak);
+    if (cond == 0) {
+        FUZZ_CHECK(copy == first, describe(name) + QStringLiteral(" copies as ") + describe(copy));
+        return;
+    }
+    const QString upper = foldName(copy);
+    QString last = upper.mid(upper.lastIndexOf(QLatin1String("\r\n")) + 2);
+    while (last.endsWith(u' ') || last.endsWith(u'\t'))
+        last.chop(1);
+    FUZZ_CHECK(upper.startsWith(QLatin1String("#IF ")) && last == QLatin1String("#END IF") &&
+                   copy.contains(QStringLiteral("\r\n") + first + QStringLiteral("\r\n")),
+               describe(name) + QStringLiteral(" copies as ") + describe(copy));
+    // With the uses and a scope the copy still ends in the group's last line.
+    const QString scoped =
+        assembleCopy(&store, kind, {name}, CopyOptions{true, CopyScope::Private}, CopyEnd::NoFinalBreak);
+    FUZZ_CHECK(foldName(scoped).endsWith(upper.mid(upper.lastIndexOf(QLatin1String("\r\n")))),
+               describe(scoped));
+}
+
 struct Members
 {
     std::map<qint64, QString> bodies; // type number -> member lines, each ending in CR LF
@@ -360,13 +416,17 @@ void checkKind(DeclStore& store, DeclKind kind, const QList<Row>& stored, const 
 
     QStringList names;
     QHash<QString, QString> firstFull; // folded name -> what Seek must land on
+    QHash<QString, qint64> firstCond;  // folded name -> the place of that first one
     for (qsizetype i = 0; i < listed.size(); ++i) {
         const QString folded = foldName(listed[i].name);
         if (i > 0) {
             const int c = compareCodePoints(foldName(listed[i - 1].name), folded);
             // The index order and the fold with code point order must agree, or the
             // bisection in SearchList walks off the names it is looking for.
-            FUZZ_CHECK(c < 0 || (c == 0 && kind != DeclKind::Type),
+            // Two types of a name stand only in different branches of a group.
+            const bool typesApart =
+                listed[i - 1].cond != 0 && listed[i].cond != 0 && listed[i - 1].cond != listed[i].cond;
+            FUZZ_CHECK(c < 0 || (c == 0 && (kind != DeclKind::Type || typesApart)),
                        describe(listed[i - 1].name) + QStringLiteral(" before ") + describe(listed[i].name));
         }
         if (!firstFull.contains(folded)) {
@@ -376,9 +436,10 @@ void checkKind(DeclStore& store, DeclKind kind, const QList<Row>& stored, const 
                 expected += kCrLf;
                 if (body != members.bodies.end())
                     expected += body->second;
-                expected += QStringLiteral("End Type");
+                expected += blockEnd(listed[i].full);
             }
             firstFull.insert(folded, expected);
+            firstCond.insert(folded, listed[i].cond);
         }
         names.append(listed[i].name);
     }
@@ -388,7 +449,10 @@ void checkKind(DeclStore& store, DeclKind kind, const QList<Row>& stored, const 
         FUZZ_CHECK(GetFull(store, kind, name) == expected, table + u' ' + describe(name));
         FUZZ_CHECK(GetFull(store, kind, lowerAscii(name)) == expected, table + u' ' + describe(name));
         if (kind == DeclKind::Type)
-            FUZZ_CHECK(expected.endsWith(QLatin1String("End Type")), describe(expected));
+            FUZZ_CHECK(expected.endsWith(QLatin1String("End Type")) ||
+                           expected.endsWith(QLatin1String("End Enum")),
+                       describe(expected));
+        checkCopy(store, kind, name, expected, firstCond.value(foldName(name)));
 
         const QString missing = name + QChar(0xFFFF);
         if (!firstFull.contains(foldName(missing)))
@@ -407,7 +471,7 @@ void checkDatabase(const QString& path, const ConvertResult& result, const QStri
     QList<Row> stored[3];
     for (DeclKind kind : kDeclKinds) {
         QList<Row>& rows = stored[declKindIndex(kind)];
-        rows = readRows(path, tableOf(kind), true, kind == DeclKind::Type);
+        rows = readRows(path, tableOf(kind), true, kind == DeclKind::Type, true);
         checkSubsequence(rows, lines, "stored");
         for (const Row& r : std::as_const(rows))
             checkStoredName(kind, r);
@@ -416,9 +480,20 @@ void checkDatabase(const QString& path, const ConvertResult& result, const QStri
     FUZZ_CHECK(stored[1].size() == result.procedures, QString::number(result.procedures));
     FUZZ_CHECK(stored[2].size() == result.types, QString::number(result.types));
 
-    const QList<Row> memberRows = readRows(path, "tbMenb", false, true);
+    const QList<Row> memberRows = readRows(path, "tbMenb", false, true, false);
     FUZZ_CHECK(memberRows.size() == result.members, QString::number(result.members));
     checkSubsequence(memberRows, lines, "tbMenb");
+
+    // The conditional lines kept, each of its form, in file order.
+    const QList<Row> conditionals = readRows(path, "tbCond", false, false, false);
+    FUZZ_CHECK(conditionals.size() == result.conditionals, QString::number(result.conditionals));
+    checkSubsequence(conditionals, lines, "tbCond");
+    for (const Row& r : conditionals) {
+        const QString upper = foldName(r.full);
+        FUZZ_CHECK(upper.startsWith(QLatin1String("#IF ")) || upper.startsWith(QLatin1String("#ELSEIF ")) ||
+                       upper.startsWith(QLatin1String("#ELSE")) || upper.startsWith(QLatin1String("#END IF")),
+                   describe(r.full));
+    }
 
     // Type numbers only ever grow through the file, for headers and members alike.
     qint64 previous = 0;
@@ -453,8 +528,17 @@ void checkResult(const ConvertResult& result, const CheckedProgress& progress, c
         position += raw[i].size() + 2;
         FUZZ_CHECK(progress.positions[i] == position, QString::number(i));
     }
-    const qint64 handled = result.constants + result.procedures + result.types + result.members;
-    FUZZ_CHECK(handled + result.skippedCount <= nonEmpty(lines).size(), QString::number(handled));
+    // An #If never closed is both stored and reported; past the lines kept, all
+    // that is known is that no more groups than were opened stay open.
+    qint64 unclosed = 0;
+    for (const SkippedLine& s : result.skipped)
+        unclosed += s.reason == SkipReason::IfNotClosed;
+    FUZZ_CHECK(unclosed <= result.groups, QString::number(unclosed));
+    if (result.skippedCount > result.skipped.size())
+        unclosed = result.groups;
+    const qint64 handled =
+        result.constants + result.procedures + result.types + result.members + result.conditionals;
+    FUZZ_CHECK(handled + result.skippedCount - unclosed <= nonEmpty(lines).size(), QString::number(handled));
     FUZZ_CHECK(result.skipped.size() == std::min<qint64>(result.skippedCount, ConvertResult::kSkippedKept),
                QString::number(result.skipped.size()));
     qint64 lastLine = 0;

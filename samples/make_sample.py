@@ -3,7 +3,7 @@
 # Writes the bundled declaration text files, in code page 932 with CR LF line ends:
 # samples/winapi.txt in the classic form (Public Const, Declare Function/Sub) and
 # samples/winapi64.txt in the 64-bit form of VBA 7 (Const, Declare PtrSafe,
-# LongPtr). Edit the texts here, then run this script.
+# LongPtr, conditional compilation). Edit the texts here, then run this script.
 import pathlib
 
 TEXT = r"""' Ek サンプル宣言ファイル (Windows API の定数・関数・型)
@@ -55,6 +55,8 @@ Public Const OPEN_EXISTING = 3
 Public Const FILE_ATTRIBUTE_NORMAL = &H80
 Public Const ERROR_FILE_NOT_FOUND = 2&
 Public Const SYSTEM_DIR = "C:\Windows\System32\" ' 円記号ではなくバックスラッシュ
+Global Const VK_SHIFT = &H10
+Private Const VK_CONTROL = &H11 ' このモジュールの中だけで使う
 
 ' ---- 関数 ----
 Declare Function MessageBox Lib "user32" Alias "MessageBoxA" (ByVal hwnd As Long, ByVal lpText As String, ByVal lpCaption As String, ByVal wType As Long) As Long
@@ -94,6 +96,9 @@ Declare Sub GetSystemTime Lib "kernel32" (lpSystemTime As SYSTEMTIME)
 Declare Sub Sleep Lib "kernel32" (ByVal dwMilliseconds As Long)
 Declare Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (Destination As Any, Source As Any, ByVal Length As Long)
 Declare Sub ExitProcess Lib "kernel32" (ByVal uExitCode As Long)
+Private Declare Function GetKeyState Lib "user32" (ByVal nVirtKey As Long) As Integer
+Declare Function FileTimeToSystemTime Lib "kernel32" (lpFileTime As FILETIME, lpSystemTime As SYSTEMTIME) As Long
+Declare Function LookupAccountSid Lib "advapi32" Alias "LookupAccountSidA" (ByVal lpSystemName As String, ByVal Sid As Long, ByVal Name As String, cchName As Long, ByVal ReferencedDomainName As String, cchReferencedDomainName As Long, peUse As SID_NAME_USE) As Long
 
 ' ---- 型 ----
 Type RECT
@@ -147,6 +152,20 @@ Type OSVERSIONINFO
     dwPlatformId As Long
     szCSDVersion As String * 128 ' ｻｰﾋﾞｽ ﾊﾟｯｸの名前
 End Type
+
+Public Type FILETIME
+    dwLowDateTime As Long
+    dwHighDateTime As Long
+End Type
+
+' 列挙型も型として格納されます。
+Public Enum SID_NAME_USE
+    SidTypeUser = 1
+    SidTypeGroup
+    SidTypeDomain
+    SidTypeAlias
+    SidTypeWellKnownGroup
+End Enum
 """
 
 TEXT64 = r"""' Ek サンプル宣言ファイル 64 ビット版 (VBA 7 の Declare PtrSafe と LongPtr)
@@ -178,6 +197,8 @@ Const GWL_STYLE = (-16)
 Const GWLP_WNDPROC = (-4)
 Const MB_ICONINFORMATION = &H40&
 Const SE_SHUTDOWN_NAME = "SeShutdownPrivilege"
+Const HGDI_ERROR As LongPtr = -1 ' 型を付けた定数も名前で探せます
+Private Const WM_USER = &H400
 
 ' ---- 関数 ----
 Declare PtrSafe Function GetClientRect Lib "user32" (ByVal hWnd As LongPtr, lpRect As RECT) As Long
@@ -203,6 +224,9 @@ Declare PtrSafe Sub Sleep Lib "kernel32" (ByVal dwMilliseconds As Long)
 Declare PtrSafe Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (Destination As Any, Source As Any, ByVal Length As LongPtr)
 Declare PtrSafe Sub GetLocalTime Lib "kernel32" (lpSystemTime As SYSTEMTIME) ' 現地時刻
 Declare PtrSafe Sub ExitProcess Lib "kernel32" (ByVal uExitCode As Long)
+Private Declare PtrSafe Sub InitCommonControls Lib "comctl32" ()
+Declare PtrSafe Function LookupAccountSid Lib "advapi32" Alias "LookupAccountSidA" (ByVal lpSystemName As String, ByVal Sid As LongPtr, ByVal Name As String, cchName As Long, ByVal ReferencedDomainName As String, cchReferencedDomainName As Long, peUse As SID_NAME_USE) As Long
+Declare PtrSafe Function VirtualQuery Lib "kernel32" (ByVal lpAddress As LongPtr, lpBuffer As MEMORY_BASIC_INFORMATION, ByVal dwLength As LongPtr) As LongPtr
 
 ' ---- 型 ----
 Type RECT
@@ -216,6 +240,15 @@ Type POINTAPI
     x As Long ' 横の座標
     y As Long ' 縦の座標
 End Type
+
+' 型の間にある補助関数の本体は格納されず、変換の終わりに行番号とともに報告されます。
+Function LoWord(ByVal dwValue As Long) As Integer
+    If dwValue And &H8000& Then
+        LoWord = dwValue Or &HFFFF0000
+    Else
+        LoWord = dwValue And &HFFFF&
+    End If
+End Function
 
 Type MSG ' 64 ビットでは 48 バイト
     hwnd As LongPtr
@@ -279,12 +312,54 @@ Type BITMAPINFOHEADER '40 bytes
     biClrImportant As Long
 End Type
 
-' ---- 32 ビット版と 64 ビット版で別の関数を呼ぶ宣言 ----
-' #If、#Else、#End If の 3 行はメンバー行として格納されますが、どの型にも属しません。
+Enum SID_NAME_USE
+    SidTypeUser = 1
+    SidTypeGroup
+    SidTypeDomain
+    SidTypeAlias
+    SidTypeWellKnownGroup
+End Enum
+
+' ---- 32 ビット版と 64 ビット版で別の宣言 ----
+' #If から #End If までの組は、その中のどの宣言をコピーしても組ごとコピーされます。
 #If Win64 Then
 Declare PtrSafe Function GetWindowLongPtr Lib "user32" Alias "GetWindowLongPtrA" (ByVal hWnd As LongPtr, ByVal nIndex As Long) As LongPtr
 #Else
 Declare PtrSafe Function GetWindowLongPtr Lib "user32" Alias "GetWindowLongA" (ByVal hWnd As LongPtr, ByVal nIndex As Long) As LongPtr
+#End If
+
+#If VBA7 Then
+#If Win64 Then
+Declare PtrSafe Function SetWindowLongPtr Lib "user32" Alias "SetWindowLongPtrA" (ByVal hWnd As LongPtr, ByVal nIndex As Long, ByVal dwNewLong As LongPtr) As LongPtr
+#Else
+Declare PtrSafe Function SetWindowLongPtr Lib "user32" Alias "SetWindowLongA" (ByVal hWnd As LongPtr, ByVal nIndex As Long, ByVal dwNewLong As LongPtr) As LongPtr
+#End If
+#Else
+Declare Function SetWindowLongPtr Lib "user32" Alias "SetWindowLongA" (ByVal hWnd As Long, ByVal nIndex As Long, ByVal dwNewLong As Long) As Long
+#End If
+
+' 64 ビット版にだけ PartitionId がある構造体
+#If Win64 Then
+Type MEMORY_BASIC_INFORMATION
+    BaseAddress As LongPtr
+    AllocationBase As LongPtr
+    AllocationProtect As Long
+    PartitionId As Integer
+    RegionSize As LongPtr
+    State As Long
+    Protect As Long
+    lType As Long
+End Type
+#Else
+Type MEMORY_BASIC_INFORMATION
+    BaseAddress As LongPtr
+    AllocationBase As LongPtr
+    AllocationProtect As Long
+    RegionSize As LongPtr
+    State As Long
+    Protect As Long
+    lType As Long
+End Type
 #End If
 """
 

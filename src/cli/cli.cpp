@@ -129,12 +129,13 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
             err << previousKeptText(db) << '\n';
         return kFailed;
     }
-    out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5 を格納しました。")
+    out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5、#If の組 %6 を格納しました。")
                .arg(result.lines)
                .arg(result.constants)
                .arg(result.procedures)
                .arg(result.types)
                .arg(result.members)
+               .arg(result.groups)
         << '\n';
     for (const SkippedLine& line : result.skipped)
         err << tr("%1:%2: %3: %4")

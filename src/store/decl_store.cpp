@@ -24,17 +24,32 @@ const char* tableName(DeclKind kind)
     return "tbType";
 }
 
+enum class TableState { Missing, NotATable, Ordinary };
+
 // Reading a view or a virtual table would run whatever query its author chose.
 // SQLite's own account says which is which: only an ordinary table has pages.
-void requireOrdinaryTable(Connection& c, const char* table)
+TableState tableState(Connection& c, const char* table)
 {
     Statement kind(c, "SELECT type = 'table' AND rootpage > 0 FROM sqlite_master "
                       "WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE");
     kind.bind(1, std::string_view(table));
     if (!kind.step())
+        return TableState::Missing;
+    const bool ordinary = kind.integer(0) == 1;
+    kind.reset();
+    return ordinary ? TableState::Ordinary : TableState::NotATable;
+}
+
+void requireOrdinaryTable(Connection& c, const char* table)
+{
+    switch (tableState(c, table)) {
+    case TableState::Missing:
         throw DbError(DbFault::NoTable, c.path(), QString::fromLatin1(table));
-    if (kind.integer(0) != 1)
+    case TableState::NotATable:
         throw DbError(DbFault::NotATable, c.path(), QString::fromLatin1(table));
+    case TableState::Ordinary:
+        break;
+    }
 }
 
 QSet<QString> columnsOf(Connection& c, const char* table)
@@ -47,11 +62,16 @@ QSet<QString> columnsOf(Connection& c, const char* table)
     return columns;
 }
 
+bool hasColumn(const QSet<QString>& columns, const char* column)
+{
+    return columns.contains(QString::fromLatin1(column).toUpper());
+}
+
 void requireColumns(Connection& c, const char* table, std::initializer_list<const char*> needed)
 {
     const QSet<QString> columns = columnsOf(c, table);
     for (const char* column : needed) {
-        if (!columns.contains(QString::fromLatin1(column).toUpper()))
+        if (!hasColumn(columns, column))
             throw DbError(DbFault::NoField, c.path(),
                           QString::fromLatin1(table) + u'.' + QString::fromLatin1(column));
     }
@@ -63,6 +83,17 @@ std::string forTable(DeclKind kind, const char* sql)
     return QString::fromLatin1(sql).arg(QLatin1String(tableName(kind))).toStdString();
 }
 
+// Every declaration of a name: its line, its type number, its place.
+std::string findStatement(DeclKind kind, bool hasCond)
+{
+    const QString sql =
+        QStringLiteral("SELECT fdFull, %1, %2 FROM %3 WHERE upper(fdName) = ?1 "
+                       "ORDER BY upper(fdName), rowid")
+            .arg(kind == DeclKind::Type ? QLatin1String("fdTypeID") : QLatin1String("NULL"),
+                 hasCond ? QLatin1String("fdCond") : QLatin1String("0"), QLatin1String(tableName(kind)));
+    return sql.toStdString();
+}
+
 std::string_view viewOf(const QByteArray& bytes)
 {
     return std::string_view(bytes.constData(), size_t(bytes.size()));
@@ -70,16 +101,13 @@ std::string_view viewOf(const QByteArray& bytes)
 
 } // namespace
 
-// The statements of one kind, prepared when the kind is first read.
+// The statements of one kind, prepared when the kind is first read. A table made
+// before groups were stored has no fdCond: all of it stands outside any group.
 struct DeclStore::Table
 {
-    Table(Connection& c, DeclKind kind)
+    Table(Connection& c, DeclKind kind, bool hasCond)
         : names(c, forTable(kind, "SELECT fdName FROM %1 ORDER BY upper(fdName), rowid"))
-        , find(c, forTable(kind, kind == DeclKind::Type
-                                     ? "SELECT fdFull, fdTypeID FROM %1 WHERE upper(fdName) = ?1 "
-                                       "ORDER BY upper(fdName), rowid"
-                                     : "SELECT fdFull FROM %1 WHERE upper(fdName) = ?1 "
-                                       "ORDER BY upper(fdName), rowid"))
+        , find(c, findStatement(kind, hasCond))
         , atOrAfter(c, forTable(kind, "SELECT fdName FROM %1 WHERE upper(fdName) >= ?1 "
                                       "ORDER BY upper(fdName), rowid LIMIT 1"))
     {
@@ -120,7 +148,7 @@ DeclStore::Table& DeclStore::table(DeclKind kind)
             requireColumns(c, name, {"fdName", "fdFull", "fdTypeID"});
         else
             requireColumns(c, name, {"fdName", "fdFull"});
-        t = std::make_unique<Table>(c, kind);
+        t = std::make_unique<Table>(c, kind, hasColumn(columnsOf(c, name), "fdCond"));
     }
     return *t;
 }
@@ -146,7 +174,8 @@ std::vector<StoredDecl> DeclStore::find(DeclKind kind, QStringView name)
     std::vector<StoredDecl> found;
     std::vector<std::optional<qint64>> typeNumbers;
     while (find.step()) {
-        found.push_back(StoredDecl{find.text(0), {}});
+        // A null place, which only another program writes, is no place.
+        found.push_back(StoredDecl{find.text(0), {}, find.integer(2)});
         if (kind == DeclKind::Type)
             typeNumbers.push_back(find.isNull(1) ? std::nullopt : std::optional<qint64>(find.integer(1)));
     }
@@ -192,5 +221,73 @@ QStringList DeclStore::members(qint64 typeNumber)
     QStringList lines;
     while (m_members->step())
         lines << m_members->text(0);
+    return lines;
+}
+
+// The statements over tbCond, prepared when a group is first needed.
+struct DeclStore::Conditionals
+{
+    explicit Conditionals(Connection& c)
+        : line(c, "SELECT fdGroup, fdParent FROM tbCond WHERE fdID = ?1")
+        // A group's lines and those of the groups inside it come one after the other,
+        // up to the next group at the top.
+        , group(c,
+                "SELECT fdID, fdGroup, fdParent, fdFull FROM tbCond WHERE fdID >= ?1 AND fdID < "
+                "ifnull((SELECT min(fdID) FROM tbCond WHERE fdID > ?1 AND fdParent = 0 AND fdGroup = fdID), "
+                "9223372036854775807) ORDER BY fdID")
+    {
+    }
+
+    Statement line;
+    Statement group;
+};
+
+DeclStore::Conditionals* DeclStore::conditionals()
+{
+    if (!m_conditionalsChecked) {
+        m_conditionalsChecked = true;
+        Connection& c = *m_connection;
+        const QSet<QString> columns =
+            tableState(c, "tbCond") == TableState::Ordinary ? columnsOf(c, "tbCond") : QSet<QString>();
+        if (hasColumn(columns, "fdID") && hasColumn(columns, "fdGroup") && hasColumn(columns, "fdParent") &&
+            hasColumn(columns, "fdFull"))
+            m_conditionals = std::make_unique<Conditionals>(c);
+    }
+    return m_conditionals.get();
+}
+
+std::vector<StoredConditional> DeclStore::groupAround(qint64 cond)
+{
+    Conditionals* conditionals = cond == 0 ? nullptr : this->conditionals();
+    if (!conditionals)
+        return {};
+    // Up from the line through the branches that hold its group, to the top.
+    QSet<qint64> passed;
+    qint64 at = cond;
+    qint64 outermost = 0;
+    for (;;) {
+        Statement& line = conditionals->line;
+        line.bind(1, at);
+        if (!line.step())
+            return {};
+        const qint64 group = line.integer(0);
+        const qint64 parent = line.integer(1);
+        line.reset();
+        if (parent == 0) {
+            outermost = group;
+            break;
+        }
+        // Branches that hold each other, which no conversion writes, hold nothing.
+        if (passed.contains(parent))
+            return {};
+        passed.insert(parent);
+        at = parent;
+    }
+    Statement& group = conditionals->group;
+    group.bind(1, outermost);
+    std::vector<StoredConditional> lines;
+    while (group.step())
+        lines.push_back(
+            StoredConditional{group.integer(0), group.integer(1), group.integer(2), group.text(3)});
     return lines;
 }

@@ -23,6 +23,19 @@ struct StoredDecl
     QString full;
     // A record type's member lines, in stored order.
     QStringList members;
+    // Where it stands among the conditional lines: the fdID of the last one before it
+    // while a group is open, 0 outside any group (and in databases made before groups
+    // were stored).
+    qint64 cond = 0;
+};
+
+// A conditional compilation line as stored: #If, #ElseIf, #Else or #End If.
+struct StoredConditional
+{
+    qint64 id = 0;
+    qint64 group = 0;  // the id of the group's #If line
+    qint64 parent = 0; // the id of the branch line the group stands in, 0 at the top
+    QString full;
 };
 
 // A declaration database, read: the only way the program reads one. Names compare
@@ -48,8 +61,14 @@ public:
 
     // Every name of a kind in list order, as UTF-8, read as it goes.
     void forEachName(DeclKind kind, const std::function<void(std::string_view utf8)>& f);
-    // Every declaration of that name, in list order; none when it is not stored.
+    // Every declaration of that name, in list order, each with its place; none when it
+    // is not stored.
     std::vector<StoredDecl> find(DeclKind kind, QStringView name);
+    // The lines of the outermost group around a declaration whose cond this is, with
+    // those of every group inside it, in file order. None for 0, and none when the
+    // database holds no such line or no conditional lines at all: the declaration
+    // then stands alone.
+    std::vector<StoredConditional> groupAround(qint64 cond);
     bool contains(DeclKind kind, QStringView name);
     // The first name in list order whose fold is at or after the fold of key.
     std::optional<QString> firstAtOrAfter(DeclKind kind, QStringView key);
@@ -57,10 +76,14 @@ public:
 private:
     explicit DeclStore(std::unique_ptr<Connection> connection);
     struct Table;
+    struct Conditionals;
     Table& table(DeclKind kind);
     QStringList members(qint64 typeNumber);
+    Conditionals* conditionals();
 
     std::unique_ptr<Connection> m_connection;
     std::array<std::unique_ptr<Table>, 3> m_tables;
     std::unique_ptr<Statement> m_members;
+    std::unique_ptr<Conditionals> m_conditionals;
+    bool m_conditionalsChecked = false;
 };

@@ -23,33 +23,40 @@ void insert(Statement& statement)
 
 DeclWriter::DeclWriter(Connection& connection)
     : m_connection(withTables(connection))
-    , m_constant(connection, "INSERT INTO tbCnst (fdName, fdFull) VALUES (?1, ?2)")
-    , m_procedure(connection, "INSERT INTO tbProc (fdName, fdFull) VALUES (?1, ?2)")
-    , m_type(connection, "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES (?1, ?2, ?3)")
+    , m_constant(connection, "INSERT INTO tbCnst (fdName, fdFull, fdCond) VALUES (?1, ?2, ?3)")
+    , m_procedure(connection, "INSERT INTO tbProc (fdName, fdFull, fdCond) VALUES (?1, ?2, ?3)")
+    , m_type(connection, "INSERT INTO tbType (fdName, fdFull, fdTypeID, fdCond) VALUES (?1, ?2, ?3, ?4)")
     , m_member(connection, "INSERT INTO tbMenb (fdFull, fdTypeID) VALUES (?1, ?2)")
+    , m_conditional(connection,
+                    "INSERT INTO tbCond (fdID, fdGroup, fdParent, fdFull) VALUES (?1, ?2, ?3, ?4)")
 {
 }
 
 DeclWriter::~DeclWriter() = default;
 
-void DeclWriter::addConstant(std::string_view name, std::string_view full)
+void DeclWriter::addConstant(std::string_view name, std::string_view full, qint64 cond)
 {
-    insert(m_constant.bind(1, name).bind(2, full));
+    insert(m_constant.bind(1, name).bind(2, full).bind(3, cond));
 }
 
-void DeclWriter::addProcedure(std::string_view name, std::string_view full)
+void DeclWriter::addProcedure(std::string_view name, std::string_view full, qint64 cond)
 {
-    insert(m_procedure.bind(1, name).bind(2, full));
+    insert(m_procedure.bind(1, name).bind(2, full).bind(3, cond));
 }
 
-void DeclWriter::addType(std::string_view name, std::string_view full, qint64 typeNumber)
+void DeclWriter::addType(std::string_view name, std::string_view full, qint64 typeNumber, qint64 cond)
 {
-    insert(m_type.bind(1, name).bind(2, full).bind(3, typeNumber));
+    insert(m_type.bind(1, name).bind(2, full).bind(3, typeNumber).bind(4, cond));
 }
 
 void DeclWriter::addMember(std::string_view full, qint64 typeNumber)
 {
     insert(m_member.bind(1, full).bind(2, typeNumber));
+}
+
+void DeclWriter::addConditional(qint64 id, qint64 group, qint64 parent, std::string_view full)
+{
+    insert(m_conditional.bind(1, id).bind(2, group).bind(3, parent).bind(4, full));
 }
 
 void DeclWriter::finish()

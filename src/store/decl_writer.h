@@ -18,13 +18,18 @@ public:
     DeclWriter(const DeclWriter&) = delete;
     DeclWriter& operator=(const DeclWriter&) = delete;
 
-    void addConstant(std::string_view name, std::string_view full);
-    void addProcedure(std::string_view name, std::string_view full);
-    void addType(std::string_view name, std::string_view full, qint64 typeNumber);
+    // cond: the conditional line the declaration follows inside a group, 0 outside
+    // any group.
+    void addConstant(std::string_view name, std::string_view full, qint64 cond = 0);
+    void addProcedure(std::string_view name, std::string_view full, qint64 cond = 0);
+    void addType(std::string_view name, std::string_view full, qint64 typeNumber, qint64 cond = 0);
     void addMember(std::string_view full, qint64 typeNumber);
+    // id: the line's place among the conditional lines, from 1 in file order.
+    void addConditional(qint64 id, qint64 group, qint64 parent, std::string_view full);
 
     // Builds the indexes and commits: every row added so far is kept. Type names must
-    // be unique under the name fold; the converter refuses the second of a name.
+    // be unique under the name fold within one fdCond; the converter refuses a second
+    // type of a name on the same path.
     void finish();
 
 private:
@@ -33,5 +38,6 @@ private:
     Statement m_procedure;
     Statement m_type;
     Statement m_member;
+    Statement m_conditional;
     bool m_finished = false;
 };

@@ -11,14 +11,25 @@
 // uses everywhere, so any SQLite tool reads the order right. Beside the folded name
 // they hold the stored order and the name itself: the list is read from the index
 // alone.
+//
+// tbCond holds the conditional compilation lines (#If, #ElseIf, #Else, #End If) in
+// file order: fdGroup is the fdID of the group's #If line, fdParent the fdID of the
+// branch line the group stands in, 0 at the top. fdCond of a declaration is the fdID
+// of the last conditional line before it while a group is open, 0 outside any group;
+// it has a default so that rows written without it, as earlier databases had them,
+// stand outside any group. Two types of one name may both stand only in different
+// branches, which always have different fdCond.
 inline constexpr const char kDeclarationTables[] =
-    "CREATE TABLE tbCnst (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
-    "CREATE TABLE tbProc (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT);"
-    "CREATE TABLE tbType (fdName TEXT, fdFull TEXT, fdTypeID INTEGER);"
-    "CREATE TABLE tbMenb (fdID INTEGER PRIMARY KEY, fdFull TEXT, fdTypeID INTEGER);";
+    "CREATE TABLE tbCnst (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT, "
+    "fdCond INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE tbProc (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT, "
+    "fdCond INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE tbType (fdName TEXT, fdFull TEXT, fdTypeID INTEGER, fdCond INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE tbMenb (fdID INTEGER PRIMARY KEY, fdFull TEXT, fdTypeID INTEGER);"
+    "CREATE TABLE tbCond (fdID INTEGER PRIMARY KEY, fdGroup INTEGER, fdParent INTEGER, fdFull TEXT);";
 
 inline constexpr const char kDeclarationIndexes[] =
     "CREATE INDEX tbCnst_ixName ON tbCnst (upper(fdName), fdID, fdName);"
     "CREATE INDEX tbProc_ixName ON tbProc (upper(fdName), fdID, fdName);"
-    "CREATE UNIQUE INDEX tbType_ixName ON tbType (upper(fdName));"
+    "CREATE UNIQUE INDEX tbType_ixName ON tbType (upper(fdName), fdCond);"
     "CREATE INDEX tbMenb_ixTypeID ON tbMenb (fdTypeID);";

@@ -5,9 +5,9 @@
 #include <string_view>
 
 // The words a declaration line starts with: the one table the line classifier, the
-// copy's scope rewrite and the benchmark's bare insert read. Words are upper case and
-// matched under the name fold; each carries the one blank that must follow it, so a
-// name starts right after its statement's words.
+// copy's scope rewrite, the copy's block ends and the benchmark's bare insert read.
+// Words are upper case and matched under the name fold; each carries the one blank
+// that must follow it, so a name starts right after its statement's words.
 
 // A scope word before a statement.
 enum class ScopeWord : unsigned {
@@ -26,6 +26,7 @@ struct ScopeSpelling
 inline constexpr ScopeSpelling kScopeWords[] = {
     {ScopeWord::Public, "PUBLIC "},
     {ScopeWord::Private, "PRIVATE "},
+    {ScopeWord::Global, "GLOBAL "},
 };
 
 // A set of scope words, None included when a statement may stand without one.
@@ -34,10 +35,14 @@ constexpr unsigned scopeBit(ScopeWord word)
     return 1u << static_cast<unsigned>(word);
 }
 
+inline constexpr unsigned kModuleScopes =
+    scopeBit(ScopeWord::None) | scopeBit(ScopeWord::Public) | scopeBit(ScopeWord::Private);
+
 enum class StatementKind {
     Constant,
     Procedure,
     TypeHeader,
+    EnumHeader,
 };
 
 struct StatementForm
@@ -53,15 +58,60 @@ struct StatementForm
 };
 
 inline constexpr StatementForm kStatementForms[] = {
-    {StatementKind::Constant, "CONST ", " =", scopeBit(ScopeWord::None) | scopeBit(ScopeWord::Public)},
-    {StatementKind::Procedure, "DECLARE FUNCTION ", " LIB ", scopeBit(ScopeWord::None)},
-    {StatementKind::Procedure, "DECLARE SUB ", " LIB ", scopeBit(ScopeWord::None)},
-    {StatementKind::Procedure, "DECLARE PTRSAFE FUNCTION ", " LIB ", scopeBit(ScopeWord::None)},
-    {StatementKind::Procedure, "DECLARE PTRSAFE SUB ", " LIB ", scopeBit(ScopeWord::None)},
-    {StatementKind::TypeHeader, "TYPE ", "", scopeBit(ScopeWord::None)},
+    {StatementKind::Constant, "CONST ", " =", kModuleScopes | scopeBit(ScopeWord::Global)},
+    {StatementKind::Procedure, "DECLARE FUNCTION ", " LIB ", kModuleScopes},
+    {StatementKind::Procedure, "DECLARE SUB ", " LIB ", kModuleScopes},
+    {StatementKind::Procedure, "DECLARE PTRSAFE FUNCTION ", " LIB ", kModuleScopes},
+    {StatementKind::Procedure, "DECLARE PTRSAFE SUB ", " LIB ", kModuleScopes},
+    {StatementKind::TypeHeader, "TYPE ", "", kModuleScopes},
+    {StatementKind::EnumHeader, "ENUM ", "", kModuleScopes},
 };
 
-// A declaration that starts with this and fits none of the forms has no name.
+// A constant written with its type ("Const X As Long = 1") is named by the words
+// before this, when it stands before the form's nameEnd.
+inline constexpr std::string_view kConstantTypeWord = " AS ";
+
+// A declaration that starts with this, after a scope word Declare may take, and fits
+// none of the forms has no name.
 inline constexpr std::string_view kDeclareWord = "DECLARE ";
-// Closes a type block, wherever it stands.
-inline constexpr std::string_view kTypeEnd = "END TYPE";
+inline constexpr unsigned kDeclareScopes = kModuleScopes;
+
+// What closes the block a header opens: the word matched at the start of a line,
+// and the line a copy ends the block with, whatever the text file had.
+struct BlockForm
+{
+    StatementKind header;
+    std::string_view end;
+    std::string_view endLine;
+};
+
+inline constexpr BlockForm kBlockForms[] = {
+    {StatementKind::TypeHeader, "END TYPE", "End Type"},
+    {StatementKind::EnumHeader, "END ENUM", "End Enum"},
+};
+
+// The lines of conditional compilation. Those with a condition end with " THEN"
+// (trailing blanks aside) and have one between; the others have only blanks after
+// their words.
+enum class ConditionalKind {
+    If,
+    ElseIf,
+    Else,
+    EndIf,
+};
+
+struct ConditionalForm
+{
+    ConditionalKind kind;
+    std::string_view words;
+    bool hasCondition;
+};
+
+inline constexpr ConditionalForm kConditionalForms[] = {
+    {ConditionalKind::If, "#IF ", true},
+    {ConditionalKind::ElseIf, "#ELSEIF ", true},
+    {ConditionalKind::Else, "#ELSE", false},
+    {ConditionalKind::EndIf, "#END IF", false},
+};
+
+inline constexpr std::string_view kConditionEnd = " THEN";

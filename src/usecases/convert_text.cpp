@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "convert_text.h"
 
+#include "conditional_groups.h"
 #include "cp932.h"
 #include "db_error.h"
 #include "decl_writer.h"
@@ -10,7 +11,7 @@
 #include "name_fold.h"
 
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace {
 
@@ -33,8 +34,8 @@ QString fromUtf8(std::string_view s)
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-// The rows of one run: the line shapes turned into rows, with the type number
-// and the block they depend on.
+// The rows of one run: the line shapes turned into rows, with the type number,
+// the block and the conditional groups they depend on.
 class Rows
 {
 public:
@@ -46,29 +47,29 @@ public:
 
     void handle(qint64 lineNumber, std::string_view line)
     {
-        const LineShape shape = classifyLine(line, m_inBlock);
+        const LineShape shape = classifyLine(line, m_block);
         switch (shape.kind) {
         case LineKind::Constant:
             if (named(lineNumber, shape, line)) {
-                m_writer.addConstant(nameOf(shape, line), line);
+                m_writer.addConstant(nameOf(shape, line), line, m_groups.cond());
                 ++m_result.constants;
             }
             break;
         case LineKind::Procedure:
             if (named(lineNumber, shape, line)) {
-                m_writer.addProcedure(nameOf(shape, line), line);
+                m_writer.addProcedure(nameOf(shape, line), line, m_groups.cond());
                 ++m_result.procedures;
             }
             break;
-        case LineKind::TypeEnd:
+        case LineKind::BlockEnd:
             ++m_typeNumber;
-            m_inBlock = false;
+            m_block = OpenBlock::None;
             break;
-        case LineKind::TypeHeader:
+        case LineKind::BlockHeader:
             // A refused header still opens the block, so its members keep this number.
-            m_inBlock = true;
+            m_block = shape.opens;
             if (named(lineNumber, shape, line) && newTypeName(lineNumber, shape, line)) {
-                m_writer.addType(nameOf(shape, line), line, m_typeNumber);
+                m_writer.addType(nameOf(shape, line), line, m_typeNumber, m_groups.cond());
                 ++m_result.types;
             }
             break;
@@ -76,17 +77,41 @@ public:
             m_writer.addMember(line, m_typeNumber);
             ++m_result.members;
             break;
+        case LineKind::Conditional:
+            conditional(lineNumber, shape.conditional, line);
+            break;
+        case LineKind::Outside:
+            named(lineNumber, shape, line);
+            break;
+        case LineKind::Blank:
+            break;
         }
+    }
+
+    // After the last line: a group never closed is reported at its #If line.
+    void endOfText()
+    {
+        for (const ConditionalGroups::Unclosed& open : m_groups.unclosed())
+            skip(open.lineNumber, SkipReason::IfNotClosed, open.opening, open.cut);
     }
 
     void skip(qint64 lineNumber, SkipReason reason, std::string_view line, bool cutBefore = false)
     {
         ++m_result.skippedCount;
-        if (m_result.skipped.size() >= ConvertResult::kSkippedKept)
-            return;
         const QString text = fromUtf8(line.substr(0, size_t(SkippedLine::kQuotedChars) * 4));
-        m_result.skipped.append(SkippedLine{lineNumber, reason, text.left(SkippedLine::kQuotedChars),
-                                            cutBefore || text.size() > SkippedLine::kQuotedChars});
+        const SkippedLine skipped{lineNumber, reason, text.left(SkippedLine::kQuotedChars),
+                                  cutBefore || text.size() > SkippedLine::kQuotedChars};
+        // The report keeps the first lines of the file; an unclosed #If is only known
+        // at the end, and takes its place by its line number.
+        QList<SkippedLine>& kept = m_result.skipped;
+        qsizetype at = kept.size();
+        while (at > 0 && kept[at - 1].lineNumber > lineNumber)
+            --at;
+        if (at >= ConvertResult::kSkippedKept)
+            return;
+        kept.insert(at, skipped);
+        if (kept.size() > ConvertResult::kSkippedKept)
+            kept.removeLast();
     }
 
 private:
@@ -103,21 +128,42 @@ private:
         return false;
     }
 
-    // Type names are unique under the fold; the index that says so is built at the
-    // end, so the rule is kept here.
+    void conditional(qint64 lineNumber, ConditionalKind kind, std::string_view line)
+    {
+        ConditionalGroups::Line stored;
+        SkipReason refused = SkipReason::NoOpenIf;
+        if (!m_groups.take(kind, lineNumber, line, stored, refused)) {
+            skip(lineNumber, refused, line);
+            return;
+        }
+        m_writer.addConditional(stored.id, stored.group, stored.parent, line);
+        ++m_result.conditionals;
+        if (kind == ConditionalKind::If)
+            ++m_result.groups;
+    }
+
+    // Type names are unique under the fold on every path through the groups; the
+    // index that holds the rows to it is built at the end, so the rule is kept here.
     bool newTypeName(qint64 lineNumber, const LineShape& shape, std::string_view line)
     {
-        if (m_typeNames.insert(foldedUtf8(nameOf(shape, line))).second)
-            return true;
-        skip(lineNumber, SkipReason::DuplicateType, line);
-        return false;
+        std::vector<ConditionalGroups::Place>& places = m_typeNames[foldedUtf8(nameOf(shape, line))];
+        ConditionalGroups::Place here = m_groups.place();
+        for (const ConditionalGroups::Place& other : places) {
+            if (!ConditionalGroups::exclusive(here, other)) {
+                skip(lineNumber, SkipReason::DuplicateType, line);
+                return false;
+            }
+        }
+        places.push_back(std::move(here));
+        return true;
     }
 
     DeclWriter& m_writer;
     ConvertResult& m_result;
-    std::unordered_set<std::string> m_typeNames;
+    std::unordered_map<std::string, std::vector<ConditionalGroups::Place>> m_typeNames;
+    ConditionalGroups m_groups;
     qint64 m_typeNumber = 0;
-    bool m_inBlock = false;
+    OpenBlock m_block = OpenBlock::None;
 };
 
 // Everything a run opens is closed, and the progress ended, on every way out.
@@ -186,6 +232,8 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
         }
         if (reader.failed())
             throw DbError(DbFault::TextIo, sTxtFile, text.file().errorString());
+        if (!result.cancelled)
+            rows.endOfText();
         if (!result.cancelled)
             result.textChanged = reader.bytesRead() != length;
     }

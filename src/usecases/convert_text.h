@@ -48,8 +48,11 @@ struct ConvertResult
     qint64 procedures = 0;
     qint64 types = 0;
     qint64 members = 0;
+    qint64 conditionals = 0; // #If, #ElseIf, #Else and #End If lines stored
+    qint64 groups = 0;       // the #If lines among them
+    // Lines not stored, and #If lines stored but never closed.
     qint64 skippedCount = 0;
-    QList<SkippedLine> skipped; // the first kSkippedKept of them
+    QList<SkippedLine> skipped; // the first kSkippedKept of them by line number
     bool cancelled = false;
     // The text file changed while it was read: its size, its time or the file itself.
     bool textChanged = false;

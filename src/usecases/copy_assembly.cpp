@@ -4,6 +4,8 @@
 
 #include "decl_store.h"
 #include "decl_uses.h"
+#include "group_copy.h"
+#include "line_shape.h"
 #include "name_fold.h"
 
 #include <QHash>
@@ -30,6 +32,40 @@ std::vector<UsedName> usesOf(DeclKind kind, const StoredDecl& decl)
     return used;
 }
 
+// What one name copies as, and what that uses.
+struct Unit
+{
+    bool found = false;
+    QString text;
+    std::vector<UsedName> uses;
+};
+
+// The first declaration of the name decides: alone when it stands in no group, else
+// the outermost group around it, with every declaration of the name in that group.
+Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scope)
+{
+    const std::vector<StoredDecl> found = store.find(kind, name);
+    if (found.empty())
+        return {};
+    const std::vector<StoredConditional> lines = store.groupAround(found.front().cond);
+    if (!lines.empty()) {
+        QStringList texts;
+        for (const StoredDecl& decl : found)
+            texts << withScope(fullText(kind, decl), scope);
+        std::vector<size_t> given;
+        const QString text = groupText(lines, found, texts, given);
+        if (!given.empty() && given.front() == 0) {
+            Unit unit{true, text, {}};
+            for (size_t i : given) {
+                for (UsedName& used : usesOf(kind, found[i]))
+                    unit.uses.push_back(std::move(used));
+            }
+            return unit;
+        }
+    }
+    return {true, withScope(fullText(kind, found.front()), scope), usesOf(kind, found.front())};
+}
+
 // One copy with the used declarations: every name is looked up once, and a
 // declaration is given once, after what it uses.
 class UseWalk
@@ -45,7 +81,7 @@ public:
     void giveEntry(DeclKind kind, const QString& name)
     {
         const int entry = find(kind, name);
-        if (!m_decls[entry].found) {
+        if (!m_decls[entry].unit.found) {
             m_out << QString();
             return;
         }
@@ -69,7 +105,7 @@ public:
                 const int d = find(used.kind, used.name);
                 // Open covers the declaration itself and every one on the way to
                 // it, so a cycle ends where it closes.
-                if (m_decls[d].found && m_decls[d].state == Decl::New) {
+                if (m_decls[d].unit.found && m_decls[d].state == Decl::New) {
                     open(d);
                     stack.push_back({d, 0});
                 }
@@ -78,7 +114,7 @@ public:
             Decl& done = m_decls[at];
             done.state = Decl::Given;
             done.uses = {};
-            m_out << withScope(fullText(done.kind, done.stored), m_scope);
+            m_out << std::move(done.unit.text);
             stack.pop_back();
         }
     }
@@ -87,9 +123,7 @@ private:
     struct Decl
     {
         enum State { New, Open, Given };
-        DeclKind kind = DeclKind::Constant;
-        StoredDecl stored;
-        bool found = false;
+        Unit unit;
         State state = New;
         std::vector<UsedName> uses;
     };
@@ -97,7 +131,7 @@ private:
     void open(int d)
     {
         m_decls[d].state = Decl::Open;
-        m_decls[d].uses = usesOf(m_decls[d].kind, m_decls[d].stored);
+        m_decls[d].uses = std::move(m_decls[d].unit.uses);
     }
 
     // A declaration is its kind and its name under the fold: every spelling finds
@@ -110,11 +144,7 @@ private:
         if (it != known.cend())
             return it.value();
         Decl d;
-        d.kind = kind;
-        std::vector<StoredDecl> found = m_store.find(kind, name);
-        d.found = !found.empty();
-        if (d.found)
-            d.stored = std::move(found.front());
+        d.unit = unitOf(m_store, kind, name, m_scope);
         m_decls.push_back(std::move(d));
         const int at = int(m_decls.size() - 1);
         known.insert(key, at);
@@ -144,7 +174,7 @@ QStringList copyTexts(DeclStore* store, DeclKind kind, const QStringList& names,
         return texts;
     }
     for (const QString& name : names)
-        texts << withScope(GetFull(*store, kind, name), options.scope);
+        texts << unitOf(*store, kind, name, options.scope).text;
     return texts;
 }
 
@@ -157,7 +187,8 @@ QString fullText(DeclKind kind, const StoredDecl& decl)
     QString text = decl.full + kCrLf;
     for (const QString& member : decl.members)
         text += member + kCrLf;
-    return text + QStringLiteral("End Type");
+    const std::string_view end = blockEndLine(decl.full);
+    return text + QLatin1String(end.data(), qsizetype(end.size()));
 }
 
 QString GetFull(DeclStore& store, DeclKind kind, const QString& sName)

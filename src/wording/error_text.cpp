@@ -193,6 +193,14 @@ QString skipReasonText(SkipReason reason)
         return tr("同じ名前の型が既にあります");
     case SkipReason::TooLong:
         return tr("行が長すぎます（64 KB 超）");
+    case SkipReason::OutsideType:
+        return tr("型の外にある、定数でも関数でも型でもない行です");
+    case SkipReason::NoOpenIf:
+        return tr("対応する #If がありません");
+    case SkipReason::AfterElse:
+        return tr("#Else の後には置けません");
+    case SkipReason::IfNotClosed:
+        return tr("#End If がありません（格納し、コピーでは #End If で閉じます）");
     }
     return QString();
 }

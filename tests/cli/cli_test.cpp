@@ -55,13 +55,30 @@ private slots:
     void kindsHaveSeveralSpellings();
     void showPrintsWhatCopyWouldCopy();
     void showWithOptionsPrintsWhatCopyWouldCopyWithThem();
+    void the64BitSampleReportsItsHelperAndCopiesVariantsAsAGroup();
     void searchFindsTheFirstMatchOrFails();
     void filesThatAreNotDeclarationDatabasesAreRefused();
 
 private:
+    QString sample64();
+
     QTemporaryDir m_dir;
     QString m_db;
+    QString m_db64;
 };
+
+// The shipped 64-bit sample, converted once.
+QString CliTest::sample64()
+{
+    if (m_db64.isEmpty()) {
+        const QString db = m_dir.filePath(QStringLiteral("s64.mdb"));
+        const Run r =
+            cli({QStringLiteral("convert"), QStringLiteral(EK_SOURCE_DIR "/samples/winapi64.txt"), db});
+        if (r.status == Cli::kSomeLinesNotStored)
+            m_db64 = db;
+    }
+    return m_db64;
+}
 
 void CliTest::initTestCase()
 {
@@ -116,9 +133,9 @@ void CliTest::convertsTheSampleCompletely()
     writeBytes(db, "an old file in the way");
     const Run r = cli({QStringLiteral("convert"), samplePath(), db});
     QCOMPARE(r.status, 0);
-    QVERIFY2(u8(r.out).contains(QStringLiteral("型 7")), r.out.constData());
+    QVERIFY2(u8(r.out).contains(QStringLiteral("型 9")), r.out.constData());
     QVERIFY(r.err.isEmpty());
-    QCOMPARE(sqlColumn(db, QStringLiteral("SELECT count(*) FROM tbType")), QStringList{QStringLiteral("7")});
+    QCOMPARE(sqlColumn(db, QStringLiteral("SELECT count(*) FROM tbType")), QStringList{QStringLiteral("9")});
 }
 
 void CliTest::linesNotStoredGiveStatusOneWithLineNumbers()
@@ -185,8 +202,10 @@ void CliTest::listPrintsNamesInIndexOrder()
 {
     const Run r = cli({QStringLiteral("list"), m_db, QStringLiteral("type")});
     QCOMPARE(r.status, 0);
-    QCOMPARE(r.out,
-             QByteArray("MSG\nOSVERSIONINFO\nPOINTAPI\nRECT\nSECURITY_ATTRIBUTES\nSIZE\nSYSTEMTIME\n"));
+    QCOMPARE(
+        r.out,
+        QByteArray("FILETIME\nMSG\nOSVERSIONINFO\nPOINTAPI\nRECT\nSECURITY_ATTRIBUTES\nSID_NAME_USE\nSIZE\n"
+                   "SYSTEMTIME\n"));
 }
 
 void CliTest::kindsHaveSeveralSpellings_data()
@@ -204,9 +223,9 @@ void CliTest::kindsHaveSeveralSpellings_data()
     QTest::newRow("関数") << "関数"
                           << "BitBlt";
     QTest::newRow("2") << "2"
-                       << "MSG";
+                       << "FILETIME";
     QTest::newRow("型") << "型"
-                        << "MSG";
+                        << "FILETIME";
 }
 
 void CliTest::kindsHaveSeveralSpellings()
@@ -253,10 +272,7 @@ void CliTest::showWithOptionsPrintsWhatCopyWouldCopyWithThem()
     QVERIFY(r.err.isEmpty());
 
     // The 64-bit sample: GetMessage brings MSG, and MSG brings POINTAPI first.
-    const QString db64 = m_dir.filePath(QStringLiteral("s64.mdb"));
-    QCOMPARE(
-        cli({QStringLiteral("convert"), QStringLiteral(EK_SOURCE_DIR "/samples/winapi64.txt"), db64}).status,
-        Cli::kOk);
+    const QString db64 = sample64();
     const QStringList firstLines =
         u8(cli({QStringLiteral("show"), QStringLiteral("--with-deps"), QStringLiteral("--scope"),
                 QStringLiteral("private"), db64, QStringLiteral("func"), QStringLiteral("GetMessage")})
@@ -268,6 +284,60 @@ void CliTest::showWithOptionsPrintsWhatCopyWouldCopyWithThem()
                           "Private Declare PtrSafe Function GetMessage Lib \"user32\" Alias "
                           "\"GetMessageA\" (lpMsg As MSG, ByVal hWnd As LongPtr, ByVal wMsgFilterMin "
                           "As Long, ByVal wMsgFilterMax As Long) As Long"}));
+}
+
+void CliTest::the64BitSampleReportsItsHelperAndCopiesVariantsAsAGroup()
+{
+    const QString text = QStringLiteral(EK_SOURCE_DIR "/samples/winapi64.txt");
+    const QString db = m_dir.filePath(QStringLiteral("s64-report.mdb"));
+    const Run converted = cli({QStringLiteral("convert"), text, db});
+    QCOMPARE(converted.status, Cli::kSomeLinesNotStored);
+    QVERIFY2(u8(converted.out).contains(QStringLiteral("#If の組 4 ")), converted.out.constData());
+    // Only the helper function's lines between two types are reported.
+    const QStringList reported = u8(converted.err).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(reported.size(), 8);
+    QVERIFY(
+        reported[0].startsWith(text + QStringLiteral(":75: 型の外にある、定数でも関数でも型でもない行です: "
+                                                     "Function LoWord(")));
+    QVERIFY(reported[6].startsWith(text + QStringLiteral(":81: ")));
+    QCOMPARE(reported[7], QStringLiteral("7 行を格納できませんでした。"));
+
+    const QString a64 =
+        QStringLiteral("Declare PtrSafe Function GetWindowLongPtr Lib \"user32\" Alias "
+                       "\"GetWindowLongPtrA\" (ByVal hWnd As LongPtr, ByVal nIndex As Long) As LongPtr");
+    const QString a32 =
+        QStringLiteral("Declare PtrSafe Function GetWindowLongPtr Lib \"user32\" Alias "
+                       "\"GetWindowLongA\" (ByVal hWnd As LongPtr, ByVal nIndex As Long) As LongPtr");
+    const Run shown =
+        cli({QStringLiteral("show"), db, QStringLiteral("func"), QStringLiteral("getwindowlongptr")});
+    QCOMPARE(shown.status, Cli::kOk);
+    QCOMPARE(u8(shown.out), QStringList({"#If Win64 Then", a64, "#Else", a32, "#End If", ""}).join("\r\n"));
+    // The list names both variants; either copies the group.
+    QCOMPARE(u8(cli({QStringLiteral("list"), db, QStringLiteral("func")}).out)
+                 .count(QStringLiteral("GetWindowLongPtr\n")),
+             2);
+
+    // The nested group, and a grouped type brought by a declaration, each line scoped.
+    const Run nested = cli({QStringLiteral("show"), QStringLiteral("--scope"), QStringLiteral("private"), db,
+                            QStringLiteral("func"), QStringLiteral("SetWindowLongPtr")});
+    const QStringList lines = u8(nested.out).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 10);
+    QCOMPARE(QStringList({lines[0], lines[1], lines[3], lines[5], lines[6], lines[8]}),
+             QStringList({"#If VBA7 Then", "#If Win64 Then", "#Else", "#End If", "#Else", "#End If"}));
+    for (int i : {2, 4, 7})
+        QVERIFY2(lines[i].startsWith(QStringLiteral("Private Declare ")), qPrintable(lines[i]));
+    const Run uses = cli({QStringLiteral("show"), QStringLiteral("--with-deps"), db, QStringLiteral("func"),
+                          QStringLiteral("VirtualQuery")});
+    const QStringList useLines = u8(uses.out).split(QStringLiteral("\r\n"));
+    QCOMPARE(
+        useLines.filter(QRegularExpression(QStringLiteral("^(#|Type |End Type|Declare)"))),
+        QStringList({"#If Win64 Then", "Type MEMORY_BASIC_INFORMATION", "End Type", "#Else",
+                     "Type MEMORY_BASIC_INFORMATION", "End Type", "#End If",
+                     "Declare PtrSafe Function VirtualQuery Lib \"kernel32\" (ByVal lpAddress As LongPtr, "
+                     "lpBuffer As MEMORY_BASIC_INFORMATION, ByVal dwLength As LongPtr) As LongPtr"}));
+    // A typed constant is found by its name.
+    QCOMPARE(u8(cli({QStringLiteral("show"), db, QStringLiteral("const"), QStringLiteral("hgdi_error")}).out),
+             QStringLiteral("Const HGDI_ERROR As LongPtr = -1 \r\n"));
 }
 
 void CliTest::searchFindsTheFirstMatchOrFails()

@@ -110,11 +110,16 @@ private slots:
     void lfAndCrAloneEachEndALine();
     void crLfSplitAcrossReadsIsOneBreak();
     void emptyFileStoresNothingAndEndsProgress();
-    void indentedKeywordsAreMemberLines();
+    void indentedKeywordsOutsideBlocksAreReported();
     void indentedTypeEndLeavesBlockOpen();
     void typeEndOutsideBlockAdvancesNumber();
     void secondHeaderBeforeTypeEndSharesNumber();
-    void unrecognisedLinesBeforeHeaderCarryNextNumber();
+    void linesBetweenBlocksAreReportedAndBelongToNoType();
+    void scopedFormsAndEnumBlocksAreStoredAsWritten();
+    void conditionalGroupsRecordWhereEachEntryStands();
+    void aTypeNameMayRecurOnlyInAnotherBranch_data();
+    void aTypeNameMayRecurOnlyInAnotherBranch();
+    void conditionalLinesOutOfTheirGroupAreReportedInLineOrder();
     void commentIsCutEvenInsideString();
     void blanksAreKeptButTypeNamesEndAtTheirLastCharacter();
     void keywordsMatchInAnyLetterCase();
@@ -139,10 +144,12 @@ void ConversionTest::eightLineFileStoresExactRows()
     Run c;
     const ConvertResult& r = c.runLines(kEightLineFile);
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("MAX_ITEM|Public Const MAX_ITEM = 16 ")});
-    QCOMPARE(c.rows("tbProc"), QStringList{QStringLiteral("Reset|Declare Sub Reset Lib \"kernel32\" ()")});
+    // The scoped declaration after the last type is a declaration, not a member of a type.
+    QCOMPARE(c.rows("tbProc"),
+             QStringList({"Reset|Declare Sub Reset Lib \"kernel32\" ()",
+                          "Count|Public Declare Function Count Lib \"kernel32\" () As Long"}));
     QCOMPARE(c.rows("tbType"), QStringList{QStringLiteral("POINT2|Type POINT2|0")});
-    QCOMPARE(c.rows("tbMenb"), QStringList({"    x As Long|0", "    y As Long|0",
-                                            "Public Declare Function Count Lib \"kernel32\" () As Long|1"}));
+    QCOMPARE(c.rows("tbMenb"), QStringList({"    x As Long|0", "    y As Long|0"}));
     QCOMPARE(c.progress.positions.mid(0, 2), QList<qint64>({20, 62}));
     QCOMPARE(c.progress.positions.size(), 8);
     QCOMPARE(c.progress.max, QFileInfo(c.text).size());
@@ -153,9 +160,9 @@ void ConversionTest::eightLineFileStoresExactRows()
     QCOMPARE(c.progress.events, 8);
     QCOMPARE(r.lines, 8);
     QCOMPARE(r.constants, 1);
-    QCOMPARE(r.procedures, 1);
+    QCOMPARE(r.procedures, 2);
     QCOMPARE(r.types, 1);
-    QCOMPARE(r.members, 3);
+    QCOMPARE(r.members, 2);
     QCOMPARE(r.skippedCount, 0);
     QVERIFY(!r.cancelled);
     QCOMPARE(integrityCheck(c.db), QStringLiteral("ok"));
@@ -240,17 +247,20 @@ void ConversionTest::emptyFileStoresNothingAndEndsProgress()
     QCOMPARE(integrityCheck(c.db), QStringLiteral("ok"));
 }
 
-void ConversionTest::indentedKeywordsAreMemberLines()
+void ConversionTest::indentedKeywordsOutsideBlocksAreReported()
 {
     Run c;
-    c.runLines({" Public Const A = 1", "\tDeclare Function F Lib \"k\" () As Long", "  Type T", " End Type",
-                "Type U", "End Type"});
+    const ConvertResult& r = c.runLines({" Public Const A = 1", "\tDeclare Function F Lib \"k\" () As Long",
+                                         "  Type T", " End Type", "Type U", "  Const B = 1", "End Type"});
+    QCOMPARE(skippedTexts(r),
+             QStringList({skipped(1, SkipReason::OutsideType, " Public Const A = 1"),
+                          skipped(2, SkipReason::OutsideType, "\tDeclare Function F Lib \"k\" () As Long"),
+                          skipped(3, SkipReason::OutsideType, "  Type T"),
+                          skipped(4, SkipReason::OutsideType, " End Type")}));
     QCOMPARE(c.rows("tbCnst"), QStringList());
     QCOMPARE(c.rows("tbProc"), QStringList());
     QCOMPARE(c.rows("tbType"), QStringList{QStringLiteral("U|Type U|0")});
-    QCOMPARE(c.rows("tbMenb"),
-             QStringList({" Public Const A = 1|0", "\tDeclare Function F Lib \"k\" () As Long|0",
-                          "  Type T|0", " End Type|0"}));
+    QCOMPARE(c.rows("tbMenb"), QStringList{QStringLiteral("  Const B = 1|0")});
 }
 
 void ConversionTest::indentedTypeEndLeavesBlockOpen()
@@ -270,7 +280,7 @@ void ConversionTest::typeEndOutsideBlockAdvancesNumber()
     c.runLines({"End Type", "END TYPE", "Type A", "  a", "End Type", "  stray", "end typed", "Type B",
                 "End Type", "  after"});
     QCOMPARE(c.rows("tbType"), QStringList({"A|Type A|2", "B|Type B|4"}));
-    QCOMPARE(c.rows("tbMenb"), QStringList({"  a|2", "  stray|3", "  after|5"}));
+    QCOMPARE(c.rows("tbMenb"), QStringList{QStringLiteral("  a|2")});
 }
 
 void ConversionTest::secondHeaderBeforeTypeEndSharesNumber()
@@ -281,16 +291,182 @@ void ConversionTest::secondHeaderBeforeTypeEndSharesNumber()
     QCOMPARE(c.rows("tbMenb"), QStringList({"  a1|0", "  b1|0", "  c1|1"}));
 }
 
-void ConversionTest::unrecognisedLinesBeforeHeaderCarryNextNumber()
+void ConversionTest::linesBetweenBlocksAreReportedAndBelongToNoType()
 {
     Run c;
-    c.runLines({"Type FIRST", "End Type", "Public Type X", "Private Const Y = 1",
-                "Public Declare Function Z Lib \"k\" () As Long", "Type SECOND", "  s", "End Type",
-                "Option Explicit"});
+    const ConvertResult& r = c.runLines({
+        "Type FIRST",                                   // 1
+        "End Type",                                     // 2
+        "Option Explicit",                              // 3
+        "Function LoWord(ByVal dw As Long) As Integer", // 4
+        "    LoWord = dw And &HFFFF&",                  // 5
+        "",                                             // 6
+        "  \t ' blanks only, once the comment is cut",  // 7
+        "End Function",                                 // 8
+        "Type SECOND",                                  // 9
+        "  s",                                          // 10
+        "",                                             // 11
+        "End Type",                                     // 12
+        "Attribute VB_Name = \"Decl\"",                 // 13
+    });
+    QCOMPARE(skippedTexts(r),
+             QStringList({skipped(3, SkipReason::OutsideType, "Option Explicit"),
+                          skipped(4, SkipReason::OutsideType, "Function LoWord(ByVal dw As Long) As Integer"),
+                          skipped(5, SkipReason::OutsideType, "    LoWord = dw And &HFFFF&"),
+                          skipped(8, SkipReason::OutsideType, "End Function"),
+                          skipped(13, SkipReason::OutsideType, "Attribute VB_Name = \"Decl\"")}));
     QCOMPARE(c.rows("tbType"), QStringList({"FIRST|Type FIRST|0", "SECOND|Type SECOND|1"}));
+    QCOMPARE(c.rows("tbMenb"), QStringList{QStringLiteral("  s|1")});
+    QCOMPARE(GetFull(*DeclStore::open(c.db), DeclKind::Type, QStringLiteral("SECOND")),
+             QStringLiteral("Type SECOND\r\n  s\r\nEnd Type"));
+}
+
+void ConversionTest::scopedFormsAndEnumBlocksAreStoredAsWritten()
+{
+    Run c;
+    const ConvertResult& r = c.runLines({"Private Const P_ONE = 1", "Global Const G_TWO As Long = 2",
+                                         "public const HGDI_ERROR as LongPtr = -1",
+                                         "Private Declare PtrSafe Sub InitCommonControls Lib \"comctl32\" ()",
+                                         "Public Enum SID_NAME_USE", "    SidTypeUser = 1", "    End Type",
+                                         "End Enum", "Private Type POINTAPI", "    x As Long", "    End Enum",
+                                         "End Type", "Enum POINTAPI", "End Enum"});
+    QCOMPARE(c.rows("tbCnst"),
+             QStringList({"P_ONE|Private Const P_ONE = 1", "G_TWO|Global Const G_TWO As Long = 2",
+                          "HGDI_ERROR|public const HGDI_ERROR as LongPtr = -1"}));
+    QCOMPARE(c.rows("tbProc"), QStringList{QStringLiteral(
+                                   "InitCommonControls|Private Declare PtrSafe Sub InitCommonControls Lib "
+                                   "\"comctl32\" ()")});
+    // Each block ends only at its own end line; types and enums share the names.
+    QCOMPARE(c.rows("tbType"),
+             QStringList({"SID_NAME_USE|Public Enum SID_NAME_USE|0", "POINTAPI|Private Type POINTAPI|1"}));
     QCOMPARE(c.rows("tbMenb"),
-             QStringList({"Public Type X|1", "Private Const Y = 1|1",
-                          "Public Declare Function Z Lib \"k\" () As Long|1", "  s|1", "Option Explicit|2"}));
+             QStringList({"    SidTypeUser = 1|0", "    End Type|0", "    x As Long|1", "    End Enum|1"}));
+    QCOMPARE(skippedTexts(r), QStringList{skipped(13, SkipReason::DuplicateType, "Enum POINTAPI")});
+    const std::unique_ptr<DeclStore> store = DeclStore::open(c.db);
+    QCOMPARE(GetFull(*store, DeclKind::Type, QStringLiteral("sid_name_use")),
+             QStringLiteral("Public Enum SID_NAME_USE\r\n    SidTypeUser = 1\r\n    End Type\r\nEnd Enum"));
+    QCOMPARE(GetFull(*store, DeclKind::Constant, QStringLiteral("HGDI_ERROR")),
+             QStringLiteral("public const HGDI_ERROR as LongPtr = -1"));
+}
+
+void ConversionTest::conditionalGroupsRecordWhereEachEntryStands()
+{
+    Run c;
+    const ConvertResult& r = c.runLines({
+        "Const TOP = 0",                      // outside
+        "#If VBA7 Then",                      // 1
+        "Const A = 1",                        // after 1
+        "#If Win64 Then",                     // 2, in branch 1
+        "Declare PtrSafe Sub S Lib \"k\" ()", // after 2
+        "#Else",                              // 3
+        "Type T",                             // after 3
+        "#If Win64 Then",                     // a member line
+        "End Type",                           //
+        "#End If",                            // 4
+        "Const B = 2",                        // after 4, still in branch 1
+        "#Else ' comment cut",                // 5
+        "Declare Sub S Lib \"k\" ()",         // after 5
+        "#End If",                            // 6
+        "Const BOTTOM = 3",                   // outside
+    });
+    QCOMPARE(r.skippedCount, 0);
+    QCOMPARE(r.conditionals, 6);
+    QCOMPARE(r.groups, 2);
+    QCOMPARE(
+        rowTexts(c.db, QStringLiteral("SELECT fdID, fdGroup, fdParent, fdFull FROM tbCond ORDER BY fdID")),
+        QStringList({"1|1|0|#If VBA7 Then", "2|2|1|#If Win64 Then", "3|2|1|#Else", "4|2|1|#End If",
+                     "5|1|0|#Else ", "6|1|0|#End If"}));
+    QCOMPARE(rowTexts(c.db, QStringLiteral("SELECT fdName, fdCond FROM tbCnst ORDER BY fdID")),
+             QStringList({"TOP|0", "A|1", "B|4", "BOTTOM|0"}));
+    QCOMPARE(rowTexts(c.db, QStringLiteral("SELECT fdName, fdCond FROM tbProc ORDER BY fdID")),
+             QStringList({"S|2", "S|5"}));
+    QCOMPARE(rowTexts(c.db, QStringLiteral("SELECT fdName, fdCond, fdTypeID FROM tbType")),
+             QStringList{QStringLiteral("T|3|0")});
+    QCOMPARE(c.rows("tbMenb"), QStringList{QStringLiteral("#If Win64 Then|0")});
+}
+
+void ConversionTest::aTypeNameMayRecurOnlyInAnotherBranch_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QList<qint64>>("refusedAt");
+    const QStringList ifWin64 = {"#If Win64 Then", "Type CONTEXT", "End Type"};
+    QTest::newRow("one per branch, three branches")
+        << QStringList({"#If Win64 Then", "Type CONTEXT", "End Type", "#ElseIf Win32 Then", "type context",
+                        "End Type", "#Else", "Enum Context", "End Enum", "#End If"})
+        << QStringList({"CONTEXT|1", "context|2", "Context|3"}) << QList<qint64>();
+    QTest::newRow("twice in one branch")
+        << QStringList({"#If Win64 Then", "Type CONTEXT", "End Type", "Type CONTEXT", "End Type", "#End If"})
+        << QStringList({"CONTEXT|1"}) << QList<qint64>({4});
+    QTest::newRow("in separate groups")
+        << QStringList({"#If Win64 Then", "Type CONTEXT", "End Type", "#End If", "#If Win64 Then",
+                        "Type CONTEXT", "End Type", "#Else", "#End If"})
+        << QStringList({"CONTEXT|1"}) << QList<qint64>({6});
+    QTest::newRow("outside and inside a group")
+        << QStringList({"Type CONTEXT", "End Type", "#If Win64 Then", "Type CONTEXT", "End Type", "#End If"})
+        << QStringList({"CONTEXT|0"}) << QList<qint64>({4});
+    // A nested group in one branch against the other branch of the outer group.
+    QTest::newRow("nested branches and the outer other branch")
+        << QStringList({"#If VBA7 Then", "#If Win64 Then", "Type CONTEXT", "End Type", "#Else",
+                        "Type CONTEXT", "End Type", "#End If", "#Else", "Type CONTEXT", "End Type",
+                        "#End If"})
+        << QStringList({"CONTEXT|2", "CONTEXT|3", "CONTEXT|5"}) << QList<qint64>();
+    QTest::newRow("after a nested group, in the branch that holds it")
+        << QStringList({"#If VBA7 Then", "#If Win64 Then", "Type CONTEXT", "End Type", "#End If",
+                        "Type CONTEXT", "End Type", "#End If"})
+        << QStringList({"CONTEXT|2"}) << QList<qint64>({6});
+}
+
+void ConversionTest::aTypeNameMayRecurOnlyInAnotherBranch()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, stored);
+    QFETCH(QList<qint64>, refusedAt);
+    Run c;
+    const ConvertResult& r = c.runLines(lines);
+    QCOMPARE(rowTexts(c.db, QStringLiteral("SELECT fdName, fdCond FROM tbType ORDER BY rowid")), stored);
+    QList<qint64> refused;
+    for (const SkippedLine& s : r.skipped) {
+        QCOMPARE(s.reason, SkipReason::DuplicateType);
+        refused << s.lineNumber;
+    }
+    QCOMPARE(refused, refusedAt);
+    QCOMPARE(integrityCheck(c.db), QStringLiteral("ok"));
+}
+
+void ConversionTest::conditionalLinesOutOfTheirGroupAreReportedInLineOrder()
+{
+    QStringList lines = {
+        "#End If",        // 1: nothing open
+        "#If A Then",     // 2: never closed
+        "#If B Then",     // 3: closed
+        "#Else",          // 4
+        "#ElseIf C Then", // 5: after #Else
+        "#Else",          // 6: after #Else
+        "#End If",        // 7
+        "#If D Then",     // 8: never closed
+        "Const X = 1",    // 9
+    };
+    for (int i = 0; i < 18; ++i)
+        lines << QStringLiteral("#Else If %1").arg(i); // lines 10 to 27, of no known shape
+    Run c;
+    const ConvertResult& r = c.runLines(lines);
+    // The unclosed #If lines are known only at the end, and still take their places
+    // among the first lines reported.
+    QCOMPARE(r.skippedCount, 23);
+    QCOMPARE(r.skipped.size(), ConvertResult::kSkippedKept);
+    QCOMPARE(skippedTexts(r).mid(0, 6), QStringList({skipped(1, SkipReason::NoOpenIf, "#End If"),
+                                                     skipped(2, SkipReason::IfNotClosed, "#If A Then"),
+                                                     skipped(5, SkipReason::AfterElse, "#ElseIf C Then"),
+                                                     skipped(6, SkipReason::AfterElse, "#Else"),
+                                                     skipped(8, SkipReason::IfNotClosed, "#If D Then"),
+                                                     skipped(10, SkipReason::OutsideType, "#Else If 0")}));
+    QCOMPARE(r.skipped.last().lineNumber, 24);
+    // The groups stand, unclosed ones too.
+    QCOMPARE(sqlColumn(c.db, QStringLiteral("SELECT fdFull FROM tbCond ORDER BY fdID")),
+             QStringList({"#If A Then", "#If B Then", "#Else", "#End If", "#If D Then"}));
+    QCOMPARE(rowTexts(c.db, QStringLiteral("SELECT fdName, fdCond FROM tbCnst")),
+             QStringList{QStringLiteral("X|5")});
 }
 
 void ConversionTest::commentIsCutEvenInsideString()
@@ -338,7 +514,7 @@ void ConversionTest::namesRunToFirstDelimiter()
                 "Declare Function LibMain Lib \"k\" () As Long", "Declare Sub Go Lib \"k\" Alias \"Lib \" ()",
                 "Declare Function Odd(x) Lib \"k\" () As Long"});
     QCOMPARE(sqlColumn(c.db, QStringLiteral("SELECT fdName FROM tbCnst ORDER BY fdID")),
-             QStringList({"X As Long", "A=1", "B"}));
+             QStringList({"X", "A=1", "B"}));
     QCOMPARE(sqlColumn(c.db, QStringLiteral("SELECT fdName FROM tbProc ORDER BY fdID")),
              QStringList({"LibMain", "Go", "Odd(x)"}));
 }

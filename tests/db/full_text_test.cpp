@@ -45,7 +45,6 @@ private slots:
     void recordTypeIsRebuiltWithMembersAndEndType();
     void typeWithoutMembersGivesHeaderAndEndType();
     void typesSharingNumberShareMembers();
-    void memberLinesBeforeHeaderFollowIt();
     void membersComeInStoredOrderAmongOtherTypes();
     void typeNumbersBeyond32BitsWork();
     void nullTypeNumberGivesNoMembers();
@@ -150,25 +149,14 @@ void FullTextTest::typesSharingNumberShareMembers()
     QCOMPARE(b.full(QStringLiteral("C")), QStringLiteral("Type C\r\n  c1\r\nEnd Type"));
 }
 
-void FullTextTest::memberLinesBeforeHeaderFollowIt()
-{
-    QTemporaryDir dir;
-    Browse b(convert(dir, {"Type FIRST", "End Type", "Public Type X", "Option Explicit", "Type SECOND", "  s",
-                           "End Type", "Public Const AFTER = 1"}),
-             DeclKind::Type);
-    QCOMPARE(b.full(QStringLiteral("FIRST")), QStringLiteral("Type FIRST\r\nEnd Type"));
-    QCOMPARE(b.full(QStringLiteral("SECOND")),
-             QStringLiteral("Type SECOND\r\nPublic Type X\r\nOption Explicit\r\n  s\r\nEnd Type"));
-}
-
 void FullTextTest::membersComeInStoredOrderAmongOtherTypes()
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
     makeEmptyDatabase(db);
     // Rows a foreign program could have written.
-    sqlExec(db, QStringLiteral("INSERT INTO tbType VALUES ('T1', 'Type T1', 1);"
-                               "INSERT INTO tbType VALUES ('T0', 'Type T0', 0);"
+    sqlExec(db, QStringLiteral("INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('T1', 'Type T1', 1);"
+                               "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('T0', 'Type T0', 0);"
                                "INSERT INTO tbMenb (fdFull, fdTypeID) VALUES ('one-a', 1), ('zero-a', 0),"
                                " ('one-b', 1), ('two', 2), ('zero-b', 0), ('one-c', 1);"));
     Browse b(db, DeclKind::Type);
@@ -184,8 +172,8 @@ void FullTextTest::typeNumbersBeyond32BitsWork()
     // Rows a foreign program could have written.
     sqlExec(db,
             QStringLiteral(
-                "INSERT INTO tbType VALUES ('BIG', 'Type BIG', 5000000000);"
-                "INSERT INTO tbType VALUES ('NEG', 'Type NEG', -3);"
+                "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('BIG', 'Type BIG', 5000000000);"
+                "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('NEG', 'Type NEG', -3);"
                 "INSERT INTO tbMenb (fdFull, fdTypeID) VALUES ('wrapped', 705032704), ('big', 5000000000),"
                 " ('neg', -3);"));
     Browse b(db, DeclKind::Type);
@@ -199,10 +187,10 @@ void FullTextTest::nullTypeNumberGivesNoMembers()
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
     makeEmptyDatabase(db);
     // Rows a foreign program could have written.
-    sqlExec(db,
-            QStringLiteral("INSERT INTO tbType VALUES ('LOOSE', 'Type LOOSE', NULL);"
-                           "INSERT INTO tbType VALUES ('ZERO', 'Type ZERO', 0);"
-                           "INSERT INTO tbMenb (fdFull, fdTypeID) VALUES ('orphan', NULL), ('zero', 0);"));
+    sqlExec(db, QStringLiteral(
+                    "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('LOOSE', 'Type LOOSE', NULL);"
+                    "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('ZERO', 'Type ZERO', 0);"
+                    "INSERT INTO tbMenb (fdFull, fdTypeID) VALUES ('orphan', NULL), ('zero', 0);"));
     Browse b(db, DeclKind::Type);
     QCOMPARE(b.full(QStringLiteral("LOOSE")), QStringLiteral("Type LOOSE\r\nEnd Type"));
     QCOMPARE(b.full(QStringLiteral("ZERO")), QStringLiteral("Type ZERO\r\nzero\r\nEnd Type"));
@@ -215,7 +203,7 @@ void FullTextTest::nullTextsReadAsEmpty()
     makeEmptyDatabase(db);
     // Rows a foreign program could have written.
     sqlExec(db, QStringLiteral("INSERT INTO tbCnst (fdName, fdFull) VALUES ('HOLLOW', NULL);"
-                               "INSERT INTO tbType VALUES ('BARE', NULL, 4);"
+                               "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('BARE', NULL, 4);"
                                "INSERT INTO tbMenb (fdFull, fdTypeID) VALUES (NULL, 4), ('  kept', 4);"));
     Browse constants(db, DeclKind::Constant);
     QCOMPARE(constants.full(QStringLiteral("HOLLOW")), QString());

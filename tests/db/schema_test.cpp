@@ -34,7 +34,7 @@ void fillSomeRows(const QString& db)
 }
 
 const QStringList kTables = {QStringLiteral("tbCnst"), QStringLiteral("tbProc"), QStringLiteral("tbType"),
-                             QStringLiteral("tbMenb")};
+                             QStringLiteral("tbMenb"), QStringLiteral("tbCond")};
 
 } // namespace
 
@@ -42,7 +42,7 @@ class SchemaTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void emptyDatabaseHasFourTablesWithColumnsInOrder();
+    void emptyDatabaseHasItsTablesWithColumnsInOrder();
     void indexesCarryTheirTableAndFoldNames();
     void onlyTheTypeNameIndexIsUnique();
     void freshDatabaseListsEveryKindAsEmpty();
@@ -57,7 +57,7 @@ private slots:
     void rowsWrittenByStandardShellAreFoundByName();
 };
 
-void SchemaTest::emptyDatabaseHasFourTablesWithColumnsInOrder()
+void SchemaTest::emptyDatabaseHasItsTablesWithColumnsInOrder()
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
@@ -66,13 +66,15 @@ void SchemaTest::emptyDatabaseHasFourTablesWithColumnsInOrder()
         sqlColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")),
         kTables);
     QCOMPARE(columnsOf(db, QStringLiteral("tbCnst")),
-             QStringList({"fdID INTEGER", "fdName TEXT", "fdFull TEXT"}));
+             QStringList({"fdID INTEGER", "fdName TEXT", "fdFull TEXT", "fdCond INTEGER"}));
     QCOMPARE(columnsOf(db, QStringLiteral("tbProc")),
-             QStringList({"fdID INTEGER", "fdName TEXT", "fdFull TEXT"}));
+             QStringList({"fdID INTEGER", "fdName TEXT", "fdFull TEXT", "fdCond INTEGER"}));
     QCOMPARE(columnsOf(db, QStringLiteral("tbType")),
-             QStringList({"fdName TEXT", "fdFull TEXT", "fdTypeID INTEGER"}));
+             QStringList({"fdName TEXT", "fdFull TEXT", "fdTypeID INTEGER", "fdCond INTEGER"}));
     QCOMPARE(columnsOf(db, QStringLiteral("tbMenb")),
              QStringList({"fdID INTEGER", "fdFull TEXT", "fdTypeID INTEGER"}));
+    QCOMPARE(columnsOf(db, QStringLiteral("tbCond")),
+             QStringList({"fdID INTEGER", "fdGroup INTEGER", "fdParent INTEGER", "fdFull TEXT"}));
     for (const QString& table : kTables)
         QCOMPARE(rowCount(db, table), 0);
     // The file must be closed: nothing but the database itself is left behind.
@@ -115,6 +117,11 @@ void SchemaTest::onlyTheTypeNameIndexIsUnique()
     makeEmptyDatabase(db);
     for (const QString& table : kTables) {
         const QList<QVariantList> list = sqlRows(db, QStringLiteral("PRAGMA index_list(%1)").arg(table));
+        // A group is read by its fdID alone.
+        if (table == QLatin1String("tbCond")) {
+            QCOMPARE(list.size(), 0);
+            continue;
+        }
         QCOMPARE(list.size(), 1);
         // Columns: seq, name, unique, origin ("c": made by CREATE INDEX, not a key).
         QCOMPARE(list[0].value(2).toLongLong(), table == QLatin1String("tbType") ? 1 : 0);
@@ -267,9 +274,12 @@ void SchemaTest::rowsWrittenByStandardShellAreFoundByName()
     QCOMPARE(runSqliteShell(path, QStringLiteral("INSERT INTO tbCnst (fdName, fdFull) VALUES "
                                                  "('WM_USER', 'Public Const WM_USER = &H400');")),
              QString());
-    // The unique type index needs no collation from us, so the shell enforces it too.
-    QVERIFY(runSqliteShell(path, QStringLiteral("INSERT INTO tbType VALUES ('Rect', 'Type Rect', 0);"
-                                                "INSERT INTO tbType VALUES ('RECT', 'Type RECT', 1);"))
+    // The unique type index needs no collation from us, so the shell enforces it too;
+    // rows written without a place stand outside any group.
+    QVERIFY(runSqliteShell(
+                path, QStringLiteral(
+                          "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('Rect', 'Type Rect', 0);"
+                          "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('RECT', 'Type RECT', 1);"))
                 .startsWith(QLatin1String("FAILED")));
     const std::unique_ptr<DeclStore> store = DeclStore::open(path);
     const std::vector<StoredDecl> found = store->find(DeclKind::Constant, QStringLiteral("wm_user"));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "copy_assembly.h"
 #include "db_checks.h"
 #include "decl_store.h"
 #include "search_list.h"
@@ -108,6 +109,7 @@ private slots:
     void listSearchAndIndexSearchFindEveryPrefix();
     void findGivesEveryVariantUnderTheAsciiFold_data();
     void findGivesEveryVariantUnderTheAsciiFold();
+    void placesAreReadWhereStoredAndAbsentFromEarlierFiles();
     void missingOrForeignTablesAreRefused();
     void filesThatAreNoDatabaseAreRefusedAndLeftAlone();
     void readingNeitherLocksNorWritesTheFile();
@@ -213,6 +215,59 @@ void StoreTest::findGivesEveryVariantUnderTheAsciiFold()
              QStringList{QStringLiteral("Type NONUMBER")});
     // Constants and functions are their own names: nothing of the types is found there.
     QVERIFY(!store->contains(DeclKind::Procedure, QStringLiteral("RECT")));
+}
+
+void StoreTest::placesAreReadWhereStoredAndAbsentFromEarlierFiles()
+{
+    const auto idsOf = [](const std::vector<StoredConditional>& lines) {
+        QList<qint64> ids;
+        for (const StoredConditional& line : lines)
+            ids << line.id;
+        return ids;
+    };
+    Fixture earlier(true);
+    earlier.add("tbCnst", QStringLiteral("A"), QStringLiteral("Const A = 1"));
+    const std::unique_ptr<DeclStore> old = earlier.open();
+    QCOMPARE(old->find(DeclKind::Constant, QStringLiteral("a")).at(0).cond, 0);
+    QVERIFY(old->groupAround(1).empty());
+    QCOMPARE(assembleCopy(old.get(), DeclKind::Constant, {QStringLiteral("A")},
+                          CopyOptions{true, CopyScope::Private}, CopyEnd::NoFinalBreak),
+             QStringLiteral("Private Const A = 1"));
+
+    Fixture f;
+    // Rows as a conversion writes them: a group with one inside it, then another.
+    sqlExec(f.path,
+            QStringLiteral("INSERT INTO tbCond VALUES (1, 1, 0, '#If A Then'), (2, 2, 1, '#If B Then'),"
+                           " (3, 2, 1, '#End If'), (4, 1, 0, '#End If'), (5, 5, 0, '#If C Then'),"
+                           " (6, 5, 0, '#End If');"
+                           "INSERT INTO tbCnst (fdName, fdFull, fdCond) VALUES ('X', 'Const X = 1', 2),"
+                           " ('x', 'Const x = 2', 0);"
+                           "INSERT INTO tbType (fdName, fdFull, fdTypeID) VALUES ('T', 'Type T', 0);"));
+    std::unique_ptr<DeclStore> store = f.open();
+    const std::vector<StoredDecl> found = store->find(DeclKind::Constant, QStringLiteral("X"));
+    QCOMPARE(found.size(), size_t(2));
+    QCOMPARE(found[0].cond, 2);
+    QCOMPARE(found[1].cond, 0);
+    QCOMPARE(store->find(DeclKind::Type, QStringLiteral("T")).at(0).cond, 0);
+    const QList<qint64> outer = {1, 2, 3, 4};
+    for (qint64 cond : {1, 2, 3})
+        QCOMPARE(idsOf(store->groupAround(cond)), outer);
+    QCOMPARE(idsOf(store->groupAround(5)), QList<qint64>({5, 6}));
+    QCOMPARE(store->groupAround(5).at(0).full, QStringLiteral("#If C Then"));
+    QVERIFY(store->groupAround(0).empty());
+    QVERIFY(store->groupAround(99).empty());
+
+    // Rows no conversion writes: branches that hold each other hold nothing.
+    sqlExec(f.path,
+            QStringLiteral("INSERT INTO tbCond VALUES (7, 7, 8, '#If D Then'), (8, 8, 7, '#If E Then');"));
+    store = f.open();
+    QVERIFY(store->groupAround(7).empty());
+    // A view in the place of the table is never read.
+    sqlExec(f.path, QStringLiteral("DROP TABLE tbCond; CREATE VIEW tbCond AS SELECT 1 AS fdID, 1 AS fdGroup, "
+                                   "0 AS fdParent, '#If A Then' AS fdFull;"));
+    store = f.open();
+    QVERIFY(store->groupAround(1).empty());
+    QCOMPARE(store->find(DeclKind::Constant, QStringLiteral("X")).at(0).cond, 2);
 }
 
 void StoreTest::missingOrForeignTablesAreRefused()

@@ -9,26 +9,38 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(LineKind)
+Q_DECLARE_METATYPE(OpenBlock)
 
 namespace {
 
-// The name a shape cuts out of its line, or how it refuses the line.
-QString outcome(const QString& line, bool inBlock)
+const char* const kConditionalWords[] = {"If", "ElseIf", "Else", "EndIf"};
+
+// What a shape makes of its line: the name it cuts out and the block it opens, the
+// conditional line it is, or how it refuses the line.
+template <class View, class Slice> QString outcomeOf(View line, OpenBlock block, Slice slice)
 {
-    const LineShape s = classifyLine(line, inBlock);
+    const LineShape s = classifyLine(line, block);
     if (s.refused)
         return QStringLiteral("refused %1").arg(int(*s.refused));
-    return QStringLiteral("[%1]").arg(line.mid(s.nameStart, s.nameLength));
+    if (s.kind == LineKind::Conditional)
+        return QLatin1String(kConditionalWords[int(s.conditional)]);
+    QString out = QStringLiteral("[%1]").arg(slice(s.nameStart, s.nameLength));
+    if (s.kind == LineKind::BlockHeader)
+        out += s.opens == OpenBlock::Enum ? QStringLiteral(" Enum") : QStringLiteral(" Type");
+    return out;
+}
+
+QString outcome(const QString& line, OpenBlock block)
+{
+    return outcomeOf(QStringView(line), block, [&](qsizetype at, qsizetype n) { return line.mid(at, n); });
 }
 
 // The same through the UTF-8 form the conversion classifies.
-QString outcomeOfUtf8(const QString& line, bool inBlock)
+QString outcomeOfUtf8(const QString& line, OpenBlock block)
 {
     const QByteArray utf8 = line.toUtf8();
-    const LineShape s = classifyLine(std::string_view(utf8.constData(), size_t(utf8.size())), inBlock);
-    if (s.refused)
-        return QStringLiteral("refused %1").arg(int(*s.refused));
-    return QStringLiteral("[%1]").arg(QString::fromUtf8(utf8.mid(s.nameStart, s.nameLength)));
+    return outcomeOf(std::string_view(utf8.constData(), size_t(utf8.size())), block,
+                     [&](qsizetype at, qsizetype n) { return QString::fromUtf8(utf8.mid(at, n)); });
 }
 
 QString refused(SkipReason reason)
@@ -80,64 +92,116 @@ private slots:
 void TextRulesTest::everyShapeAndItsMalformedVariants_data()
 {
     QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("inBlock");
+    QTest::addColumn<OpenBlock>("block");
     QTest::addColumn<LineKind>("kind");
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char* tag, const char* line, bool inBlock, LineKind kind,
+    const auto row = [](const char* tag, const char* line, OpenBlock block, LineKind kind,
                         const QString& expected) {
-        QTest::newRow(tag) << QString::fromUtf8(line) << inBlock << kind << expected;
+        QTest::newRow(tag) << QString::fromUtf8(line) << block << kind << expected;
     };
     using K = LineKind;
-    row("public const", "Public Const MAX_PATH = 260", false, K::Constant, "[MAX_PATH]");
-    row("public const typed", "public const X As Long = 1", false, K::Constant, "[X As Long]");
-    row("bare const", "Const ANYSIZE_ARRAY = 1", false, K::Constant, "[ANYSIZE_ARRAY]");
-    row("bare const lower case", "const wm_null = &H0", false, K::Constant, "[wm_null]");
-    row("bare const without =", "Const NO_VALUE", false, K::Constant, refused(SkipReason::NoConstDelimiter));
-    row("bare const = too early", "Const = 1", false, K::Constant, refused(SkipReason::NoConstDelimiter));
-    row("bare const empty name", "Const  = 1", false, K::Constant, refused(SkipReason::EmptyName));
-    row("bare const in block", "Const A = 1", true, K::Member, "[]");
-    row("constant word alone", "Constant = 1", false, K::Member, "[]");
-    row("declare function", "Declare Function GetTickCount Lib \"kernel32\" () As Long", false, K::Procedure,
+    const OpenBlock none = OpenBlock::None;
+    const OpenBlock type = OpenBlock::Type;
+    const OpenBlock enumBlock = OpenBlock::Enum;
+    const QString outside = refused(SkipReason::OutsideType);
+    row("public const", "Public Const MAX_PATH = 260", none, K::Constant, "[MAX_PATH]");
+    row("bare const", "Const ANYSIZE_ARRAY = 1", none, K::Constant, "[ANYSIZE_ARRAY]");
+    row("bare const lower case", "const wm_null = &H0", none, K::Constant, "[wm_null]");
+    row("private const", "Private Const P = 1", none, K::Constant, "[P]");
+    row("global const", "GLOBAL CONST G = 2", none, K::Constant, "[G]");
+    row("bare const without =", "Const NO_VALUE", none, K::Constant, refused(SkipReason::NoConstDelimiter));
+    row("bare const = too early", "Const = 1", none, K::Constant, refused(SkipReason::NoConstDelimiter));
+    row("bare const empty name", "Const  = 1", none, K::Constant, refused(SkipReason::EmptyName));
+    row("bare const in block", "Const A = 1", type, K::Member, "[]");
+    row("private const in block", "Private Const A = 1", type, K::Member, "[]");
+    row("constant word alone", "Constant = 1", none, K::Outside, outside);
+    // A constant written with its type is named by the words before " As ".
+    row("typed public const", "public const X As Long = 1", none, K::Constant, "[X]");
+    row("typed const, As in any case", "Const HGDI_ERROR aS LongPtr = -1", none, K::Constant, "[HGDI_ERROR]");
+    row("typed global const", "Global Const G As String = \"a As b\"", none, K::Constant, "[G]");
+    row("As after the value", "Const A = B As C", none, K::Constant, "[A]");
+    row("AS inside a name", "Const X_AS_Y = 1", none, K::Constant, "[X_AS_Y]");
+    row("typed const without a name", "Const  As Long = 1", none, K::Constant,
+        refused(SkipReason::EmptyName));
+    row("declare function", "Declare Function GetTickCount Lib \"kernel32\" () As Long", none, K::Procedure,
         "[GetTickCount]");
-    row("declare sub", "Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", false, K::Procedure,
+    row("declare sub", "Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", none, K::Procedure,
         "[Sleep]");
     row("ptrsafe function", "Declare PtrSafe Function GetMessage Lib \"user32\" Alias \"GetMessageA\" ()",
-        false, K::Procedure, "[GetMessage]");
-    row("ptrsafe sub any case", "DECLARE ptrsafe SUB CopyMemory lib \"kernel32\" ()", false, K::Procedure,
+        none, K::Procedure, "[GetMessage]");
+    row("ptrsafe sub any case", "DECLARE ptrsafe SUB CopyMemory lib \"kernel32\" ()", none, K::Procedure,
         "[CopyMemory]");
-    row("ptrsafe without lib", "Declare PtrSafe Function F (x As Long)", false, K::Procedure,
+    row("private declare ptrsafe", "Private Declare PtrSafe Sub InitCommonControls Lib \"comctl32\" ()", none,
+        K::Procedure, "[InitCommonControls]");
+    row("public declare", "Public Declare Function F Lib \"k\" ()", none, K::Procedure, "[F]");
+    row("ptrsafe without lib", "Declare PtrSafe Function F (x As Long)", none, K::Procedure,
         refused(SkipReason::NoLibDelimiter));
-    row("ptrsafe empty name", "Declare PtrSafe Sub  Lib \"k\" ()", false, K::Procedure,
+    row("ptrsafe empty name", "Declare PtrSafe Sub  Lib \"k\" ()", none, K::Procedure,
         refused(SkipReason::EmptyName));
-    row("ptrsafe property", "Declare PtrSafe Property Get X Lib \"k\" ()", false, K::Procedure,
+    row("ptrsafe property", "Declare PtrSafe Property Get X Lib \"k\" ()", none, K::Procedure,
         refused(SkipReason::NoProcKeyword));
-    row("ptrsafe twice blank", "Declare PtrSafe  Function F Lib \"k\" ()", false, K::Procedure,
+    row("private declare property", "Private Declare Property Get X Lib \"k\" ()", none, K::Procedure,
         refused(SkipReason::NoProcKeyword));
-    row("ptrsafe in block", "Declare PtrSafe Sub S Lib \"k\" ()", true, K::Member, "[]");
-    row("public declare stays a member", "Public Declare PtrSafe Function F Lib \"k\" ()", false, K::Member,
-        "[]");
-    row("private const stays a member", "Private Const P = 1", false, K::Member, "[]");
-    row("conditional compilation", "#If Win64 Then", false, K::Member, "[]");
-    row("type with comment blanks", "Type BITMAPINFOHEADER \t ", false, K::TypeHeader, "[BITMAPINFOHEADER]");
-    row("type two blanks", "Type  SPACED ", false, K::TypeHeader, "[ SPACED]");
-    row("names beyond ASCII", "Public Const 既定の幅 = 1", false, K::Constant, "[既定の幅]");
-    row("type blanks only", "Type  \t ", false, K::TypeHeader, refused(SkipReason::EmptyName));
-    row("type alone", "Type ", false, K::TypeHeader, refused(SkipReason::EmptyName));
-    row("type in block", "type Inner", true, K::TypeHeader, "[Inner]");
-    row("end type in block", "End Type", true, K::TypeEnd, "[]");
-    row("end type outside", "end type", false, K::TypeEnd, "[]");
-    row("indented end type", "  End Type", true, K::Member, "[]");
+    row("ptrsafe twice blank", "Declare PtrSafe  Function F Lib \"k\" ()", none, K::Procedure,
+        refused(SkipReason::NoProcKeyword));
+    row("global declare", "Global Declare Function F Lib \"k\" ()", none, K::Outside, outside);
+    row("ptrsafe in block", "Declare PtrSafe Sub S Lib \"k\" ()", type, K::Member, "[]");
+    row("public declare in block", "Public Declare Sub S Lib \"k\" ()", type, K::Member, "[]");
+    row("type with comment blanks", "Type BITMAPINFOHEADER \t ", none, K::BlockHeader,
+        "[BITMAPINFOHEADER] Type");
+    row("type two blanks", "Type  SPACED ", none, K::BlockHeader, "[ SPACED] Type");
+    row("public type", "Public Type POINTAPI", none, K::BlockHeader, "[POINTAPI] Type");
+    row("global type", "Global Type G", none, K::Outside, outside);
+    row("names beyond ASCII", "Public Const 既定の幅 = 1", none, K::Constant, "[既定の幅]");
+    row("type blanks only", "Type  \t ", none, K::BlockHeader, refused(SkipReason::EmptyName));
+    row("type alone", "Type ", none, K::BlockHeader, refused(SkipReason::EmptyName));
+    row("type in block", "type Inner", type, K::BlockHeader, "[Inner] Type");
+    row("scoped type in block", "Public Type Inner", type, K::Member, "[]");
+    row("end type in block", "End Type", type, K::BlockEnd, "[]");
+    row("end type outside", "end type", none, K::BlockEnd, "[]");
+    row("indented end type", "  End Type", type, K::Member, "[]");
+    row("enum", "Enum SID_NAME_USE", none, K::BlockHeader, "[SID_NAME_USE] Enum");
+    row("private enum, lower case", "private enum Colour \t", none, K::BlockHeader, "[Colour] Enum");
+    row("enum without a name", "Public Enum ", none, K::BlockHeader, refused(SkipReason::EmptyName));
+    row("enum in type block", "Enum E", type, K::Member, "[]");
+    row("end enum in enum block", "End Enum", enumBlock, K::BlockEnd, "[]");
+    row("end enum outside", "END ENUM", none, K::BlockEnd, "[]");
+    row("end enum in type block", "End Enum", type, K::Member, "[]");
+    row("end type in enum block", "End Type", enumBlock, K::Member, "[]");
+    row("type in enum block", "Type T", enumBlock, K::Member, "[]");
+    row("enum member", "    SidTypeUser = 1", enumBlock, K::Member, "[]");
+    row("#If", "#If Win64 Then", none, K::Conditional, "If");
+    row("#If in any case, blanks after", "#if VBA7 And Win64 then \t", none, K::Conditional, "If");
+    row("#ElseIf", "#ElseIf Win32 Then", none, K::Conditional, "ElseIf");
+    row("#Else", "#Else", none, K::Conditional, "Else");
+    row("#Else with blanks", "#ELSE  \t", none, K::Conditional, "Else");
+    row("#End If", "#End If ", none, K::Conditional, "EndIf");
+    row("#If without Then", "#If Win64", none, K::Outside, outside);
+    row("#If without a condition", "#If  Then", none, K::Outside, outside);
+    row("#ElseIf without Then", "#ElseIf Win32", none, K::Outside, outside);
+    row("#Else with words", "#Elsewhere", none, K::Outside, outside);
+    row("#End If with words", "#End If Win64", none, K::Outside, outside);
+    row("#Const", "#Const DEBUG_MODE = 1", none, K::Outside, outside);
+    row("indented #If", "  #If Win64 Then", none, K::Outside, outside);
+    row("#If in type block", "#If Win64 Then", type, K::Member, "[]");
+    row("#End If in enum block", "#End If", enumBlock, K::Member, "[]");
+    row("blanks outside", " \t ", none, K::Blank, "[]");
+    row("blanks in block", "   ", type, K::Member, "[]");
+    row("procedure body", "Function LoWord(ByVal dw As Long) As Integer", none, K::Outside, outside);
+    row("indented line", "    LoWord = dw And &HFFFF&", none, K::Outside, outside);
+    row("end of a procedure", "End Function", none, K::Outside, outside);
+    row("module option", "Option Explicit", none, K::Outside, outside);
 }
 
 void TextRulesTest::everyShapeAndItsMalformedVariants()
 {
     QFETCH(QString, line);
-    QFETCH(bool, inBlock);
+    QFETCH(OpenBlock, block);
     QFETCH(LineKind, kind);
     QFETCH(QString, expected);
-    QCOMPARE(classifyLine(line, inBlock).kind, kind);
-    QCOMPARE(outcome(line, inBlock), expected);
-    QCOMPARE(outcomeOfUtf8(line, inBlock), expected);
+    QCOMPARE(classifyLine(line, block).kind, kind);
+    QCOMPARE(outcome(line, block), expected);
+    QCOMPARE(outcomeOfUtf8(line, block), expected);
 }
 
 void TextRulesTest::wordsThatMayNameDeclarations_data()
@@ -194,7 +258,12 @@ void TextRulesTest::scopeKeywordGoesOnTheFirstLine_data()
     row("const", pub, "const X = 1", "Public const X = 1");
     row("Type, members untouched", priv, "Type RECT\r\n    Left As Long\r\nEnd Type",
         "Private Type RECT\r\n    Left As Long\r\nEnd Type");
-    row("other first word", priv, "Global Const X = 1", "Global Const X = 1");
+    row("Global replaced", priv, "Global Const X = 1", "Private Const X = 1");
+    row("Enum, members untouched", pub, "Enum E\r\n    A = 1\r\nEnd Enum",
+        "Public Enum E\r\n    A = 1\r\nEnd Enum");
+    row("Private Enum replaced", pub, "Private Enum E", "Public Enum E");
+    row("conditional line", priv, "#If Win64 Then", "#If Win64 Then");
+    row("other first word", priv, "Option Explicit", "Option Explicit");
     row("keyword without its blank", priv, "Constants = 1", "Constants = 1");
     row("Public as a prefix", priv, "Publicity Const X = 1", "Publicity Const X = 1");
     row("missing entry", priv, "", "");

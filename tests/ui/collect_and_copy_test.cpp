@@ -62,6 +62,7 @@ private slots:
     void doubleClickOnAnEntryCopiesItAlone();
     void entryMissingFromAnotherDatabaseCopiesAsAnEmptyLine();
     void typicalUseOnTheBundledSample();
+    void bothCopiesOfAnEntryInAGroupGiveTheGroup();
     void typeHeaderWithACommentIsAddedByItsNameInAnyCase();
 };
 
@@ -259,6 +260,22 @@ void CollectAndCopyTest::typicalUseOnTheBundledSample()
     QCOMPARE(f.fake.clipboard, QStringLiteral("Type RECT\r\n    Left As Long\r\n    Top As Long\r\n"
                                               "    Right As Long\r\n    Bottom As Long\r\nEnd Type\r\n"));
     EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+void CollectAndCopyTest::bothCopiesOfAnEntryInAGroupGiveTheGroup()
+{
+    const QStringList lines = {
+        "#If Win64 Then", "Declare PtrSafe Function GetTickCount64 Lib \"kernel32\" () As LongLong", "#Else",
+        "Declare PtrSafe Function GetTickCount64 Lib \"k32\" () As Currency", "#End If"};
+    Opened o(1, lines);
+    QCOMPARE(o.w->lstEk->ListCount(), 2);
+    o.add(1);
+    o.w->cmdCpy->click();
+    const QString group = lines.join(kCrLf);
+    QCOMPARE(o.f.fake.clipboard, group + kCrLf);
+    o.f.doubleClickItem(*o.w->lstDest, 0);
+    QCOMPARE(o.f.fake.clipboard, group);
+    EK_VERIFY_NO_UNEXPECTED(o.f);
 }
 
 void CollectAndCopyTest::typeHeaderWithACommentIsAddedByItsNameInAnyCase()

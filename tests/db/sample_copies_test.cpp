@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "copy_assembly.h"
+#include "db_checks.h"
+#include "decl_store.h"
+#include "module_check.h"
+#include "test_data.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString sampleFile(const char* name)
+{
+    return QStringLiteral(EK_SOURCE_DIR "/samples/") + QLatin1String(name);
+}
+
+} // namespace
+
+class SampleCopiesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void checkerRejectsWhatAModuleRefuses_data();
+    void checkerRejectsWhatAModuleRefuses();
+    void everySampleEntryCopiesAsAModuleAcceptsIt_data();
+    void everySampleEntryCopiesAsAModuleAcceptsIt();
+};
+
+void SampleCopiesTest::checkerRejectsWhatAModuleRefuses_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("accepted");
+    const auto row = [](const char* tag, const QStringList& lines, bool accepted) {
+        QTest::newRow(tag) << lines << accepted;
+    };
+    row("one type per branch",
+        {"#If A Then", "Type T", "    x As Long", "End Type", "#Else", "Type T", "End Type", "#End If"},
+        true);
+    row("same condition, same path",
+        {"#If A Then", "Type M", "End Type", "#End If", "#If A Then", "Type U", "    m As M", "End Type",
+         "#End If"},
+        true);
+    row("unclosed #If", {"#If A Then", "Const X = 1"}, false);
+    row("#Else without #If", {"#Else", "Const X = 1"}, false);
+    row("#ElseIf after #Else", {"#If A Then", "#Else", "#ElseIf B Then", "#End If"}, false);
+    row("unclosed type", {"Type T", "    x As Long"}, false);
+    row("enum closed as a type", {"Enum E", "    a = 1", "End Type"}, false);
+    row("type used before its definition", {"Type A", "    b As B", "End Type", "Type B", "End Type"}, false);
+    row("type used only on the other path",
+        {"#If A Then", "Type M", "End Type", "#End If", "Type U", "    m As M", "End Type"}, false);
+    row("type twice on one path", {"#If A Then", "Type T", "End Type", "#End If", "Type T", "End Type"},
+        false);
+    row("declaration twice", {"Declare Sub S Lib \"k\" ()", "Private Declare Sub s Lib \"k\" ()"}, false);
+    row("member outside a block", {"    x As Long"}, false);
+    row("procedure body", {"Function F() As Long", "End Function"}, false);
+    row("declaration inside a type", {"Type T", "Const X = 1", "End Type"}, false);
+}
+
+void SampleCopiesTest::checkerRejectsWhatAModuleRefuses()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, accepted);
+    const QStringList problems = moduleProblems(lines.join(QStringLiteral("\r\n")));
+    QVERIFY2(problems.isEmpty() == accepted, qPrintable(problems.join(u'\n')));
+}
+
+void SampleCopiesTest::everySampleEntryCopiesAsAModuleAcceptsIt_data()
+{
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<int>("scope");
+    for (const char* sample : {"winapi.txt", "winapi64.txt"}) {
+        for (CopyScope scope : {CopyScope::Private, CopyScope::Public}) {
+            const QByteArray tag =
+                QByteArray(sample) + (scope == CopyScope::Private ? " private" : " public");
+            QTest::newRow(tag.constData()) << sampleFile(sample) << int(scope);
+        }
+    }
+}
+
+void SampleCopiesTest::everySampleEntryCopiesAsAModuleAcceptsIt()
+{
+    QFETCH(QString, sample);
+    QFETCH(int, scope);
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("sample.mdb"));
+    RecordingProgress progress;
+    convertFile(sample, db, progress);
+    const std::unique_ptr<DeclStore> store = DeclStore::open(db);
+    const CopyOptions options{true, CopyScope(scope)};
+    int entries = 0;
+    for (DeclKind kind : kDeclKinds) {
+        const QStringList names = listNames(*store, kind);
+        QVERIFY(!names.isEmpty());
+        for (const QString& name : names) {
+            const QString alone = assembleCopy(store.get(), kind, {name}, options, CopyEnd::BreakAfterEach);
+            QVERIFY2(alone.size() > 2, qPrintable(name));
+            const QStringList problems = moduleProblems(alone);
+            QVERIFY2(problems.isEmpty(), qPrintable(name + u'\n' + problems.join(u'\n') + u'\n' + alone));
+            ++entries;
+        }
+        const QString all = assembleCopy(store.get(), kind, names, options, CopyEnd::BreakAfterEach);
+        const QStringList problems = moduleProblems(all);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n') + u'\n' + all));
+    }
+    QVERIFY(entries > 60);
+}
+
+QTEST_GUILESS_MAIN(SampleCopiesTest)
+#include "sample_copies_test.moc"
