@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6
     libsqlite3-dev sqlite3
     fonts-ipafont-gothic
-    xvfb xauth xdotool xclip x11-utils imagemagick
+    xvfb xauth xdotool xclip x11-utils imagemagick time
     clang libclang-rt-14-dev
 )
 

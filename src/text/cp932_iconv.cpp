@@ -5,15 +5,25 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <iconv.h>
+#include <unistd.h>
 
 Cp932Decoder::Cp932Decoder(const QByteArray& codePage, const QString& forPath)
 {
     // glibc's "SHIFT_JIS" maps 0x5C to the yen sign and would corrupt every backslash
     // in a declaration; "CP932" is the Windows table.
     iconv_t cd = iconv_open("UTF-8", codePage.constData());
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        // The converter is loaded from a file: with no file handle left the code page
+        // is there, the handle is not, and iconv does not say which.
+        const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (probe < 0 && (errno == EMFILE || errno == ENFILE))
+            throw DbError(DbFault::TooManyOpenFiles, forPath, QString::fromLocal8Bit(std::strerror(errno)));
+        if (probe >= 0)
+            ::close(probe);
         throw DbError(DbFault::NoCodePage, forPath, QString::fromLatin1(codePage));
+    }
     m_handle = cd;
 }
 

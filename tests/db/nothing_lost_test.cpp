@@ -221,13 +221,28 @@ void NothingLostTest::outOfInodesOrFileHandlesIsNamed()
         QCOMPARE(readBytes(db), QByteArray("an old file of the user's"));
         QCOMPARE(hiddenIn(disk.path()), QStringList());
     }
-    // The text, the new database and the folder lock need more handles than these.
+#ifdef EK_SANITIZED
+    QSKIP("the sanitizers' own checks fail in a process out of file handles");
+#endif
+    // Whichever file the run cannot open for want of a handle, the message says so:
+    // the text, the converter's tables, the new database, the folder lock.
     const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
-    const CliRun r = runCli({QStringLiteral("convert"), text, db}, QStringLiteral("ulimit -n 5"));
-    QCOMPARE(r.status, 3);
-    QVERIFY2(r.err.contains(QStringLiteral("開いているファイルが多すぎます")), qPrintable(r.err));
-    QVERIFY(!QFileInfo::exists(db));
-    QCOMPARE(hiddenIn(dir.path()), QStringList());
+    int refused = 0;
+    for (int handles = 4; handles <= 16; ++handles) {
+        const CliRun r =
+            runCli({QStringLiteral("convert"), text, db}, QStringLiteral("ulimit -n %1").arg(handles));
+        // Too few for the program to start at all, or enough for the whole run.
+        if (r.status == 127)
+            continue;
+        if (r.status == 0)
+            break;
+        ++refused;
+        QCOMPARE(r.status, 3);
+        QVERIFY2(r.err.contains(QStringLiteral("開いているファイルが多すぎます")), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(db));
+        QCOMPARE(hiddenIn(dir.path()), QStringList());
+    }
+    QVERIFY(refused >= 2);
 }
 
 void NothingLostTest::anotherProgramsFileAtThePathIsNeverOverwritten()
