@@ -200,6 +200,17 @@ private:
     bool m_inBlock = false;
 };
 
+// The lines the reader has still to give, split exactly as the run splits them; -1 when
+// the rest of the file cannot be read. Memory stays that of the run: the reader's buffer.
+qint64 remainingLines(LineReader& reader)
+{
+    qint64 count = 0;
+    QByteArrayView raw;
+    while (reader.next(raw))
+        ++count;
+    return reader.failed() ? -1 : count;
+}
+
 // Everything a run opens is closed, and the progress ended, on every way out.
 class Cleanup
 {
@@ -267,6 +278,10 @@ ConvertResult ConvertText(const QString& sTxtFile, Database& dbDecl, ConvertProg
     if (reader.failed())
         throw DbError(DbFault::TextIo, sTxtFile, text.errorString());
     run.commit();
+    if (result.cancelled) {
+        const qint64 rest = remainingLines(reader);
+        result.totalLines = rest < 0 ? -1 : result.lines + rest;
+    }
     result.textChanged = reader.bytesRead() != length || QFileInfo(sTxtFile).size() != length;
     if (result.cancelled)
         result.textChanged = false;

@@ -49,6 +49,9 @@ struct ConvertResult
     qint64 skippedCount = 0;
     QList<SkippedLine> skipped; // the first kSkippedKept of them
     bool cancelled = false;
+    // Only after a cancel: the text file's lines, the rest counted after the cancel as the
+    // run would have split them; -1 when unknown (the rest could not be read).
+    qint64 totalLines = -1;
     // The text file was longer or shorter at the end than when the run began.
     bool textChanged = false;
 };
