@@ -140,6 +140,8 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
                .arg(result.types)
                .arg(result.members)
         << '\n';
+    if (result.cancelled)
+        err << cancelledText(result, text, db) << '\n';
     for (const SkippedLine& line : result.skipped)
         err << tr("%1:%2: %3: %4")
                    .arg(text)
@@ -152,10 +154,8 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
         err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
     if (result.textChanged)
         err << textChangedText(text) << '\n';
-    if (result.cancelled) {
-        err << tr("中断しました。それまでの行は %1 に格納されています。").arg(db) << '\n';
+    if (result.cancelled)
         return kInterrupted;
-    }
     return result.skippedCount > 0 || result.textChanged ? kSomeLinesNotStored : kOk;
 }
 

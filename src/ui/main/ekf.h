@@ -115,8 +115,9 @@ private:
     void convertCommand();
     bool refuseWhileConverting();
     void closeDatabaseAt(const QString& path);
-    // What the user must know of a conversion that ended: lines not stored, a text file that changed.
-    void reportConversion(const ConvertResult& result, const QString& sTxtFile);
+    // What the user must know of a conversion that ended: a cancel, lines not stored, a text file
+    // that changed.
+    void reportConversion(const ConvertResult& result, const QString& sTxtFile, const QString& sDbFile);
 
     Platform& m_platform;
     Ekb& m;
