@@ -46,8 +46,40 @@ class KeyboardOnlyTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void returnInTheInputBoxAddsOrBeeps();
     void theFirstMatchIsWhereTheListGoesOnFrom();
 };
+
+void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
+{
+    UiFixture f;
+    Ekf& w = openFunctions(f);
+    QTest::keyClick(w.txtInp, Qt::Key_Return);
+    QCOMPARE(f.fake.beeps, 0);
+    QCOMPARE(w.lstDest->ListCount(), 0);
+
+    // Typed, never clicked: Add is disabled, Return adds all the same, in the case typed.
+    QTest::keyClicks(w.txtInp, QStringLiteral("getmessage"));
+    QVERIFY(!w.cmdAdd->isEnabled());
+    QTest::keyClick(w.txtInp, Qt::Key_Return);
+    QCOMPARE(w.lstDest->ListCount(), 1);
+    QCOMPARE(w.lstDest->List(0), QStringLiteral("getmessage"));
+    QVERIFY(!w.cmdAdd->isEnabled());
+    QVERIFY(w.cmdCpy->isEnabled());
+    QCOMPARE(w.txtInp->text(), QStringLiteral("getmessage"));
+    QTest::keyClick(w.txtInp, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(w.lstDest->ListCount(), 2);
+    QCOMPARE(f.fake.beeps, 0);
+
+    // A prefix is not a name: one beep, nothing added.
+    w.txtInp->selectAll();
+    QTest::keyClicks(w.txtInp, QStringLiteral("GetMess"));
+    QTest::keyClick(w.txtInp, Qt::Key_Return);
+    QCOMPARE(f.fake.beeps, 1);
+    QCOMPARE(w.lstDest->ListCount(), 2);
+    QCOMPARE(w.txtInp->text(), QStringLiteral("GetMess"));
+    QVERIFY(f.fake.messages.isEmpty());
+}
 
 void KeyboardOnlyTest::theFirstMatchIsWhereTheListGoesOnFrom()
 {

@@ -71,6 +71,7 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     buildMenus();
     buildOptionsMenu();
     connectEvents();
+    watchKeys();
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
     Form_Load();
 }

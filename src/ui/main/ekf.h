@@ -65,6 +65,7 @@ public:
     void FillList();
     void cboKind_Click();
     void txtInp_Change();
+    void txtInp_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void lstEk_Click();
 
     void cmdAdd_Click();
@@ -93,6 +94,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls(QWidget* client);
@@ -102,6 +104,8 @@ private:
     // What Copy gives for these entries with the chosen options.
     QStringList copyTexts(const QStringList& names);
     void connectEvents();
+    // The input box's own keys, which the window sees before the box does.
+    void watchKeys();
     void guarded(const std::function<void()>& handler);
     // Shows path as the remembered-database item, with the separator above it.
     void showRemembered(const QString& path);
