@@ -47,6 +47,7 @@ class KeyboardOnlyTest : public QObject
     Q_OBJECT
 private slots:
     void returnInTheInputBoxAddsOrBeeps();
+    void altKeysNeverTypeAndBeepWhenTheyNameNothing();
     void theFirstMatchIsWhereTheListGoesOnFrom();
 };
 
@@ -79,6 +80,45 @@ void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
     QCOMPARE(w.lstDest->ListCount(), 2);
     QCOMPARE(w.txtInp->text(), QStringLiteral("GetMess"));
     QVERIFY(f.fake.messages.isEmpty());
+}
+
+void KeyboardOnlyTest::altKeysNeverTypeAndBeepWhenTheyNameNothing()
+{
+    UiFixture f;
+    Ekf& w = openFunctions(f);
+    QTest::keyClicks(w.txtInp, QStringLiteral("Get"));
+    const int top = w.lstEk->TopIndex();
+    // Add, Delete and Copy are disabled; Z and 1 name nothing.
+    QTest::keyClick(w.txtInp, Qt::Key_A, Qt::AltModifier);
+    QTest::keyClick(w.txtInp, Qt::Key_D, Qt::AltModifier);
+    QTest::keyClick(w.txtInp, Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(w.txtInp, Qt::Key_Z, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(w.txtInp, Qt::Key_1, Qt::AltModifier);
+    QCOMPARE(w.txtInp->text(), QStringLiteral("Get"));
+    QCOMPARE(f.fake.beeps, 5);
+    // Alt and an arrow types nothing and moves no list, without a sound.
+    for (QWidget* control : std::initializer_list<QWidget*>{w.txtInp, w.lstEk}) {
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(control, Qt::Key_PageDown, Qt::AltModifier);
+    }
+    QCOMPARE(w.lstEk->TopIndex(), top);
+    QCOMPARE(w.lstEk->ListIndex(), -1);
+    QCOMPARE(f.fake.beeps, 5);
+    QCOMPARE(w.txtInp->text(), QStringLiteral("Get"));
+
+    // A key that names an enabled control still works, and does not beep.
+    w.txtInp->setFocus();
+    QTest::keyClick(w.txtInp, Qt::Key_K, Qt::AltModifier);
+    QVERIFY(w.cboKind->hasFocus());
+    f.clickItem(*w.lstEk, kGetMessage);
+    QVERIFY(w.cmdAdd->isEnabled());
+    // A button's access key clicks it a moment later, as the button is seen pressed.
+    QTest::keyClick(w.lstEk, Qt::Key_A, Qt::AltModifier);
+    QTRY_COMPARE(w.lstDest->ListCount(), 1);
+    QTest::keyClick(w.lstEk, Qt::Key_C, Qt::AltModifier | Qt::ShiftModifier);
+    QTRY_COMPARE(f.fake.clipboardWrites, 1);
+    QCOMPARE(f.fake.beeps, 5);
 }
 
 void KeyboardOnlyTest::theFirstMatchIsWhereTheListGoesOnFrom()

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #pragma once
 
+#include "alt_keys.h"
 #include "copy_texts.h"
 #include "key_preview.h"
 #include "list_box.h"
@@ -126,6 +127,7 @@ private:
     Platform& m_platform;
     Ekb& m;
     KeyPreview m_keyPreview;
+    AltKeys m_altKeys;
     std::unique_ptr<Prbf> m_prbf;
     std::unique_ptr<VersionF> m_versionF;
     std::unique_ptr<ConvertOptions> m_convertOptions;
