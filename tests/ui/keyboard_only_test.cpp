@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "prbf.h"
+#include "test_data.h"
 #include "ui_fixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,6 +52,7 @@ private slots:
     void returnInTheInputBoxAddsOrBeeps();
     void altKeysNeverTypeAndBeepWhenTheyNameNothing();
     void theFirstMatchIsWhereTheListGoesOnFrom();
+    void escCancelsTheProgressWindow();
 };
 
 void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
@@ -153,6 +157,49 @@ void KeyboardOnlyTest::theFirstMatchIsWhereTheListGoesOnFrom()
     QTest::keyClick(w.txtInp, Qt::Key_Up);
     QCOMPARE(w.lstEk->TopIndex(), top - 1);
     QCOMPARE(w.txtInp->text(), QStringLiteral("PlayMetaFile"));
+}
+
+void KeyboardOnlyTest::escCancelsTheProgressWindow()
+{
+    UiFixture f;
+    const QString text = f.path(QStringLiteral("decl.txt"));
+    QStringList lines;
+    for (int i = 0; i < 10; ++i)
+        lines << QStringLiteral("Public Const C%1 = %1").arg(i);
+    writeCp932(text, lines);
+    const QString target = f.path(QStringLiteral("out.mdb"));
+    Ekf& w = f.start();
+    f.fake.fileNames << text << target;
+    f.fake.answers << MsgBox::AnswerOk;
+    f.fake.onProcessEvents = [&](int call) {
+        if (call != 3)
+            return;
+        Prbf& p = w.progressWindow();
+        QVERIFY(p.isShown());
+        p.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p));
+        QWidget* focus = QApplication::focusWidget();
+        QCOMPARE(focus, p.cmdCancel);
+        QTest::keyClick(focus, Qt::Key_Escape);
+        QVERIFY(!p.isShown());
+    };
+    triggerAction(w, "mFile1");
+    QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbCnst")),
+             QStringList{QStringLiteral("3")});
+    QCOMPARE(f.fake.messages.size(), 2);
+    QVERIFY2(f.fake.messages[1].prompt.startsWith(QStringLiteral("変換を中断しました。")),
+             qPrintable(f.fake.messages[1].prompt));
+
+    // With nothing of it focused, the window itself takes Esc.
+    Prbf& p = w.progressWindow();
+    p.Init(100, QStringLiteral("t"));
+    p.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p));
+    p.cmdCancel->clearFocus();
+    QCOMPARE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(&p, Qt::Key_Escape);
+    QVERIFY(!p.isShown());
+    QVERIFY(p.Cancel(50));
 }
 
 QTEST_MAIN(KeyboardOnlyTest)
