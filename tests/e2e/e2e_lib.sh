@@ -381,10 +381,10 @@ e2e_window_came_and_went_after()
 
 # Where the main window's controls lie, in pixels of its client area, which starts
 # below the menu bar: the input box at (8, 40), 18 high; the upper list at (8, 64),
-# 123 high with a one pixel frame, showing whole rows of 13 pixels (the program's
-# 9 point gothic at 96 dpi).
+# 123 high with a one pixel frame, showing whole rows of 12 pixels (the program's
+# 9 point gothic at 96 dpi, VL Gothic standing in).
 readonly E2E_CLIENT_HEIGHT=310
-readonly E2E_ROW_HEIGHT=13
+readonly E2E_ROW_HEIGHT=12
 readonly E2E_LIST_PAGE=$(((123 - 2) / E2E_ROW_HEIGHT))
 
 e2e_client_origin()
