@@ -455,6 +455,28 @@ e2e_expect_centred()
     fi
 }
 
+# e2e_read_clipboard: copies what the X clipboard holds, as UTF-8, into $E2E_CLIPBOARD.
+e2e_read_clipboard()
+{
+    E2E_CLIPBOARD="$E2E_TMP/clipboard.txt"
+    timeout 5 xclip -selection clipboard -t UTF8_STRING -o >"$E2E_CLIPBOARD" 2>/dev/null
+}
+
+e2e_clipboard_holds()
+{
+    e2e_read_clipboard && cmp -s "$E2E_CLIPBOARD" "$1"
+}
+
+# e2e_expect_clipboard FILE WHAT: waits until the X clipboard holds the bytes of FILE.
+e2e_expect_clipboard()
+{
+    if ! e2e_wait_for 10 e2e_clipboard_holds "$1"; then
+        e2e_log "expected:" && od -c "$1"
+        e2e_log "clipboard:" && od -c "$E2E_CLIPBOARD"
+        e2e_fail "the clipboard does not hold $2"
+    fi
+}
+
 e2e_settings_file()
 {
     printf '%s\n' "$XDG_CONFIG_HOME/Ek/Ek.conf"
