@@ -106,6 +106,9 @@ void KeyboardOnlyTest::altKeysNeverTypeAndBeepWhenTheyNameNothing()
         QTest::keyClick(control, Qt::Key_Down, Qt::AltModifier);
         QTest::keyClick(control, Qt::Key_PageDown, Qt::AltModifier);
     }
+    w.cboKind->setFocus();
+    QTest::keyClick(w.cboKind, Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(w.cboKind->currentIndex(), 1);
     QCOMPARE(w.lstEk->TopIndex(), top);
     QCOMPARE(w.lstEk->ListIndex(), -1);
     QCOMPARE(f.fake.beeps, 5);

@@ -54,8 +54,9 @@ bool AltKeys::eventFilter(QObject* watched, QEvent* event)
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != &m_window || qobject_cast<QMenuBar*>(widget))
         return false;
-    // Alt and an arrow opens a combo box's list, as on Windows; it changes no choice.
-    if (qobject_cast<QComboBox*>(widget) && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up))
+    // Alt+Down opens a combo box's list, as on Windows; it changes no choice. (Qt takes Alt+Up
+    // for a step up the list, which it is not.)
+    if (qobject_cast<QComboBox*>(widget) && key->key() == Qt::Key_Down)
         return false;
     key->accept();
     if (m_passing) {

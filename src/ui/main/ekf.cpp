@@ -252,7 +252,7 @@ void Ekf::saveSetting(const SettingKey& key, const QString& value)
 
 void Ekf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
-    // Alt and an arrow only opens the kind's list; no Alt key moves the available list.
+    // Alt+Down only opens the kind's list; no Alt key moves the available list.
     if (Shift & Qt::AltModifier)
         return;
     if (KeyCode == Qt::Key_Up) {
