@@ -12,23 +12,14 @@
 namespace {
 
 // Thirty functions, so that the list scrolls; the first is AbortDoc, GetMessage is the 12th.
-const QStringList kNames{
-    QStringLiteral("AbortDoc"),       QStringLiteral("BeginPaint"),
-    QStringLiteral("BitBlt"),         QStringLiteral("CloseHandle"),
-    QStringLiteral("CreateFileA"),    QStringLiteral("CreateWindowExA"),
-    QStringLiteral("DeleteObject"),   QStringLiteral("DispatchMessageA"),
-    QStringLiteral("EndPaint"),       QStringLiteral("FindWindowA"),
-    QStringLiteral("GetDC"),          QStringLiteral("GetMessage"),
-    QStringLiteral("GetMessageTime"), QStringLiteral("GetTickCount"),
-    QStringLiteral("GetWindowRect"),  QStringLiteral("InvalidateRect"),
-    QStringLiteral("KillTimer"),      QStringLiteral("LoadCursorA"),
-    QStringLiteral("MessageBeep"),    QStringLiteral("MessageBoxA"),
-    QStringLiteral("MoveWindow"),     QStringLiteral("PeekMessage"),
-    QStringLiteral("PlayMetaFile"),   QStringLiteral("PostQuitMessage"),
-    QStringLiteral("ReleaseDC"),      QStringLiteral("SendMessageA"),
-    QStringLiteral("SetTimer"),       QStringLiteral("ShowWindow"),
-    QStringLiteral("Sleep"),          QStringLiteral("WaitMessage"),
-};
+const QStringList kNames =
+    QStringLiteral("AbortDoc BeginPaint BitBlt CloseHandle CreateFileA CreateWindowExA "
+                   "DeleteObject DispatchMessageA EndPaint FindWindowA GetDC GetMessage "
+                   "GetMessageTime GetTickCount GetWindowRect InvalidateRect KillTimer "
+                   "LoadCursorA MessageBeep MessageBoxA MoveWindow PeekMessage PlayMetaFile "
+                   "PostQuitMessage ReleaseDC SendMessageA SetTimer ShowWindow Sleep "
+                   "WaitMessage")
+        .split(u' ');
 constexpr int kGetMessage = 11;
 
 Ekf& openFunctions(UiFixture& f)
