@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6
     libsqlite3-dev sqlite3
-    fonts-ipafont-gothic
+    fonts-ipafont-gothic fonts-vlgothic
     xvfb xauth xdotool xclip x11-utils imagemagick time
     clang libclang-rt-14-dev
 )

@@ -137,6 +137,8 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
                .arg(result.members)
                .arg(result.groups)
         << '\n';
+    if (result.cancelled)
+        err << cancelledText(result, text, db) << '\n';
     for (const SkippedLine& line : result.skipped)
         err << tr("%1:%2: %3: %4")
                    .arg(text)
@@ -149,10 +151,8 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
         err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
     if (result.textChanged)
         err << textChangedText(text) << '\n';
-    if (result.cancelled) {
-        err << tr("中断しました。それまでの行は %1 に格納されています。").arg(db) << '\n';
+    if (result.cancelled)
         return kInterrupted;
-    }
     return result.skippedCount > 0 || result.textChanged ? kSomeLinesNotStored : kOk;
 }
 

@@ -9,8 +9,37 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+
+namespace {
+
+// Ctrl+C puts a message box's title, text and buttons on the clipboard, as Windows does, so that
+// what a box said can be pasted into a report; Qt does so on Windows alone.
+class MessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!event->matches(QKeySequence::Copy)) {
+            QMessageBox::keyPressEvent(event);
+            return;
+        }
+        const QString line = QStringLiteral("---------------------------\n");
+        QString copied = line + windowTitle() + u'\n' + line + text() + u'\n' + line;
+        for (const QAbstractButton* button : buttons())
+            copied += button->text().remove(u'&') + QStringLiteral("   ");
+        copied += u'\n' + line;
+        QGuiApplication::clipboard()->setText(copied);
+    }
+};
+
+} // namespace
 
 QtPlatform::QtPlatform(QString programTitle)
     : m_title(std::move(programTitle))
@@ -30,7 +59,7 @@ int QtPlatform::msgBox(const QString& prompt, int style, const QString& title)
 int QtPlatform::showMessage(QWidget* owner, const QString& prompt, int style, const QString& title)
 {
     // A parent centres the box over itself; without one it would stand in the middle of the screen.
-    QMessageBox box(owner);
+    MessageBox box(owner);
     box.setWindowTitle(title.isEmpty() ? m_title : title);
     box.setText(prompt);
     switch (style & MsgBox::IconMask) {

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLocale>
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +20,12 @@ QString tr(const char* text)
 QString shown(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// Counts of a large file read better in groups of three digits.
+QString count(qint64 n)
+{
+    return QLocale(QLocale::Japanese, QLocale::Japan).toString(n);
 }
 
 } // namespace
@@ -176,6 +184,23 @@ QString textChangedText(const QString& textPath)
     return tr("テキストファイル %1 "
               "は読み込み中に変更されました。データベースの内容は読み込んだ時点のものです。")
         .arg(shown(textPath));
+}
+
+QString cancelledText(const ConvertResult& result, const QString& textPath, const QString& dbPath)
+{
+    // The line at which the cancel was noticed was read but not converted.
+    const QString converted = count(std::max<qint64>(result.lines - 1, 0));
+    const QString constants = count(result.constants);
+    const QString procedures = count(result.procedures);
+    const QString types = count(result.types);
+    if (result.totalLines < 0)
+        return tr("変換を中断しました。テキストファイル %1 の最初の %2 行を変換し、"
+                  "定数 %3、関数 %4、型 %5 をデータベース %6 に格納しました。")
+            .arg(shown(textPath), converted, constants, procedures, types, shown(dbPath));
+    return tr("変換を中断しました。テキストファイル %1 の全 %2 行のうち %3 行を変換し、"
+              "定数 %4、関数 %5、型 %6 をデータベース %7 に格納しました。")
+        .arg(shown(textPath), count(result.totalLines), converted, constants, procedures, types,
+             shown(dbPath));
 }
 
 QString skipReasonText(SkipReason reason)

@@ -5,6 +5,7 @@
 #include <QString>
 
 class DbError;
+struct ConvertResult;
 struct SkippedLine;
 enum class SkipReason;
 
@@ -31,3 +32,6 @@ QString previousKeptText(const QString& dbPath);
 QString quotedLine(const SkippedLine& line);
 // The text file was longer or shorter at the end of a conversion than at its start.
 QString textChangedText(const QString& textPath);
+// A conversion the user stopped: after how many of the text file's lines, and what the
+// database holds.
+QString cancelledText(const ConvertResult& result, const QString& textPath, const QString& dbPath);

@@ -135,6 +135,8 @@ private slots:
     void cancelAtLastLineKeepsAllButLast();
     void pathShowsTheOldDatabaseUntilTheNewOneIsWhole();
     void failureMidRunKeepsTheOldDatabaseAndEndsProgress();
+    void cancelCountsTheFileLinesAsTheRunSplitsThem_data();
+    void cancelCountsTheFileLinesAsTheRunSplitsThem();
     void textFileIsNeverConvertedOntoItself();
     void pathsWithJapaneseNamesWork();
 };
@@ -715,6 +717,37 @@ void ConversionTest::cancelAtLastLineKeepsAllButLast()
     QCOMPARE(c.rows("tbType").size(), 1);
     QCOMPARE(c.rows("tbMenb").size(), 1);
     QCOMPARE(c.rows("tbProc"), QStringList());
+}
+
+void ConversionTest::cancelCountsTheFileLinesAsTheRunSplitsThem_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("CR LF") << QByteArray("Public Const A = 1\r\nType T\r\n  x\r\nEnd Type\r\n");
+    QTest::newRow("LF and CR alone") << QByteArray("Public Const A = 1\nType T\r  x\n\rEnd Type\n");
+    QTest::newRow("no final break") << QByteArray("Public Const A = 1\r\n\r\n\nEnd Type");
+    QTest::newRow("final CR") << QByteArray("Public Const A = 1\r\nB\r");
+    QTest::newRow("LF CR is two breaks") << QByteArray("Public Const A = 1\n\r\n\r");
+    // CR and LF on either side of a read's edge somewhere in the sweep.
+    QByteArray edges;
+    for (int n = 65530; n <= 65538; ++n)
+        edges += "Public Const A = 1\r\n" + QByteArray(n, ' ') + "\r\n\r";
+    QTest::newRow("breaks at read edges") << edges;
+}
+
+void ConversionTest::cancelCountsTheFileLinesAsTheRunSplitsThem()
+{
+    QFETCH(QByteArray, bytes);
+    Run whole;
+    const qint64 lines = whole.run(bytes).lines;
+    QCOMPARE(whole.result.totalLines, -1);
+    for (int at = 1; at <= lines; ++at) {
+        Run c;
+        c.progress.cancelAtCall = at;
+        const ConvertResult& r = c.run(bytes);
+        QVERIFY(r.cancelled);
+        QCOMPARE(r.lines, at);
+        QCOMPARE(r.totalLines, lines);
+    }
 }
 
 void ConversionTest::pathShowsTheOldDatabaseUntilTheNewOneIsWhole()

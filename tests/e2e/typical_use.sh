@@ -72,24 +72,9 @@ e2e_key alt+a
 e2e_key alt+c
 
 e2e_step "4 compare the X clipboard with RECT's full text"
-clipboard="$E2E_TMP/clipboard.txt"
-clipboard_holds()
-{
-    timeout 5 xclip -selection clipboard -t UTF8_STRING -o >"$clipboard" 2>/dev/null &&
-        cmp -s "$clipboard" "$1"
-}
-# expect_clipboard FILE WHAT: waits until the X clipboard holds the bytes of FILE.
-expect_clipboard()
-{
-    if ! e2e_wait_for 10 clipboard_holds "$1"; then
-        e2e_log "expected:" && od -c "$1"
-        e2e_log "clipboard:" && od -c "$clipboard"
-        e2e_fail "the clipboard does not hold $2"
-    fi
-}
-expect_clipboard "$expected" "RECT's full text"
+e2e_expect_clipboard "$expected" "RECT's full text"
 "$EK_CLI" show "$db" type RECT >"$E2E_TMP/cli_show.txt" || e2e_fail "ek-cli show failed on $db"
-cmp "$E2E_TMP/cli_show.txt" "$clipboard" || e2e_fail "ek-cli show and the clipboard differ"
+cmp "$E2E_TMP/cli_show.txt" "$E2E_CLIPBOARD" || e2e_fail "ek-cli show and the clipboard differ"
 
 e2e_step "4b scroll 関数, choose 定数: the list starts at its first name, which is what is copied"
 e2e_focus "$EK_MAIN"
@@ -108,7 +93,7 @@ e2e_click_row 0
 e2e_key alt+a
 e2e_key alt+c
 "$EK_CLI" show "$db" const "$first" >"$E2E_TMP/first_constant.txt" || e2e_fail "ek-cli show failed on $db"
-expect_clipboard "$E2E_TMP/first_constant.txt" "the first constant, $first, after the kind changed"
+e2e_expect_clipboard "$E2E_TMP/first_constant.txt" "the first constant, $first, after the kind changed"
 
 e2e_step "5a F1 shows the notice"
 e2e_focus "$EK_MAIN"

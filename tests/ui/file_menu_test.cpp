@@ -47,6 +47,7 @@ private slots:
     void cancelledDialogsStopTheConversion();
     void completedConversionIsRememberedButNotOpened();
     void cancelledConversionKeepsTheRowsBeforeAndGoesOn();
+    void cancelIsToldAboveTheLinesNotStored();
     void convertingTheTextFileOntoItselfIsRefused();
     void convertingOntoAFileThatFailedToListReplacesIt();
     void unreadableTextFileIsReportedBeforeAnythingIsDeleted();
@@ -364,7 +365,46 @@ void FileMenuTest::cancelledConversionKeepsTheRowsBeforeAndGoesOn()
     QCOMPARE(f.fake.settings.value(kSettingKey), target);
     QVERIFY(w.mFile[3]->isVisible());
     QVERIFY(!w.converting());
+    // The cancel was noticed at the fifth line, which was read but not converted.
+    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages[1].prompt,
+             QStringLiteral("変換を中断しました。テキストファイル %1 の全 10 行のうち 4 行を変換し、"
+                            "定数 0、関数 4、型 0 をデータベース %2 に格納しました。")
+                 .arg(text, target));
+    QCOMPARE(f.fake.messages[1].style, MsgBox::Information);
+    QCOMPARE(f.fake.messages[1].title, QStringLiteral("データベース作成"));
+    QCOMPARE(f.fake.beeps, 0);
     EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+void FileMenuTest::cancelIsToldAboveTheLinesNotStored()
+{
+    UiFixture f;
+    const QString text = f.path(QStringLiteral("decl.txt"));
+    QStringList lines{QStringLiteral("Public Const NOEQUALS 5"), QStringLiteral("Type RECT"),
+                      QStringLiteral("End Type"), QStringLiteral("Public Const A = 1")};
+    for (int i = 0; i < 1500; ++i)
+        lines << QStringLiteral("Public Const C%1 = %1").arg(i);
+    writeCp932(text, lines);
+    const QString target = f.path(QStringLiteral("out.mdb"));
+    Ekf& w = f.start();
+    f.fake.fileNames << text << target;
+    f.fake.answers << MsgBox::AnswerOk;
+    f.fake.onProcessEvents = [&](int call) {
+        if (call == 1004)
+            w.progressWindow().cmdCancel->click();
+    };
+    triggerAction(w, "mFile1");
+    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages[1].prompt,
+             QStringLiteral("変換を中断しました。テキストファイル %1 の全 1,504 行のうち 1,004 行を変換し、"
+                            "定数 1,001、関数 0、型 1 をデータベース %2 に格納しました。\r\n\r\n"
+                            "1 行をデータベースに格納できませんでした。\r\n\r\n"
+                            "1 行目: 名前の後に「 =」がありません: Public Const NOEQUALS 5")
+                 .arg(text, target));
+    QCOMPARE(f.fake.messages[1].style, MsgBox::Critical);
+    QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbCnst")),
+             QStringList{QStringLiteral("1001")});
 }
 
 void FileMenuTest::convertingTheTextFileOntoItselfIsRefused()

@@ -19,6 +19,7 @@ class StartupTest : public QObject
 private slots:
     void startsWithFunctionsChosenAndNothingOpen();
     void controlsStandWhereTheLayoutPutsThem();
+    void namesAreShownInOneFixedPitchGothic();
     void menusCarryTheirCaptionsAndStates();
     void rememberedDatabaseIsOfferedInTheFileMenu();
     void emptyRememberedNameKeepsTheItemHidden();
@@ -94,6 +95,26 @@ void StartupTest::controlsStandWhereTheLayoutPutsThem()
         next = next->nextInFocusChain();
     } while (next != w.txtInp);
     QCOMPARE(walked, order);
+}
+
+void StartupTest::namesAreShownInOneFixedPitchGothic()
+{
+    UiFixture f;
+    Ekf& w = f.start();
+    // The stand-in that keeps M and W apart at 9 points (scripts/install-deps.sh installs it).
+    QCOMPARE(QFontInfo(w.txtInp->font()).family(), QStringLiteral("VL Gothic"));
+    // Names line up with what is typed, and the lists find their widest name by counting
+    // cells: a half-width character takes one, any other two.
+    const QFontMetrics metrics(w.lstEk->font());
+    const int cell = metrics.horizontalAdvance(u'M');
+    QString ascii;
+    for (char16_t c = u'!'; c <= u'~'; ++c)
+        ascii += QChar(c);
+    QCOMPARE(metrics.horizontalAdvance(ascii), cell * int(ascii.size()));
+    QCOMPARE(metrics.horizontalAdvance(QStringLiteral("ｺﾋﾟｰ")), 4 * cell);
+    QCOMPARE(metrics.horizontalAdvance(QStringLiteral("定数型")), 6 * cell);
+    // The rows of the Windows gothic at 96 dots an inch.
+    QCOMPARE(w.lstEk->rowHeight(), 12);
 }
 
 void StartupTest::menusCarryTheirCaptionsAndStates()

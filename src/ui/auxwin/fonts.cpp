@@ -7,8 +7,11 @@ const QString kProportionalGothic = QStringLiteral("ＭＳ Ｐゴシック");
 
 void registerFontSubstitutes()
 {
-    QFont::insertSubstitutions(kGothic,
-                               QStringList{QStringLiteral("IPAGothic"), QStringLiteral("MS Gothic")});
+    // IPAGothic draws M and W at 9 points as dark blots, which in a list of names like
+    // PeekMessage is unreadable; VL Gothic keeps every letter apart in the same cells and in
+    // the 12-pixel rows of the Windows gothic.
+    QFont::insertSubstitutions(kGothic, QStringList{QStringLiteral("VL Gothic"), QStringLiteral("IPAGothic"),
+                                                    QStringLiteral("MS Gothic")});
     QFont::insertSubstitutions(kProportionalGothic,
                                QStringList{QStringLiteral("IPAPGothic"), QStringLiteral("MS PGothic")});
 }

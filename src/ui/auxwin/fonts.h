@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-// The Windows Japanese fonts by the names the layouts use; IPA fonts stand in for
-// them where they are missing.
+// The Windows Japanese fonts by the names the layouts use; VL Gothic and the IPA fonts stand
+// in for them where they are missing.
 extern const QString kGothic;             // "ＭＳ ゴシック"
 extern const QString kProportionalGothic; // "ＭＳ Ｐゴシック"
 

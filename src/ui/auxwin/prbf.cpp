@@ -15,6 +15,7 @@
 Prbf::Prbf(Platform& platform)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_platform(platform)
+    , m_keyPreview(*this, [this](int key, Qt::KeyboardModifiers shift) { Form_KeyDown(key, shift); })
 {
     setObjectName(QStringLiteral("Prbf"));
     m_platform.addMessageOwner(*this);
@@ -43,6 +44,14 @@ Prbf::Prbf(Platform& platform)
 void Prbf::Form_Load()
 {
     m_platform.keepOnTop(*this);
+}
+
+// Esc is Cancel, from the button or the window itself.
+void Prbf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
+{
+    Q_UNUSED(Shift);
+    if (KeyCode == Qt::Key_Escape && m_shown)
+        cmdCancel_Click();
 }
 
 void Prbf::Init(qint64 lMax, const QString& sTitle, QWidget* F)

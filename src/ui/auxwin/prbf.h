@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Ek developers
 #pragma once
 
+#include "key_preview.h"
+
 #include <QWidget>
 
 class Platform;
@@ -35,11 +37,13 @@ protected:
 
 private:
     void Form_Load();
+    void Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void Form_LostFocus();
     void placeOver(QWidget* F);
     void showProgress(qint64 value);
 
     Platform& m_platform;
+    KeyPreview m_keyPreview;
     bool bCancel = false;
     bool m_shown = false;
     bool m_closingByCode = false;

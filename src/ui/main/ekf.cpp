@@ -57,6 +57,7 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     , m_platform(platform)
     , m(module)
     , m_keyPreview(*this, [this](int key, Qt::KeyboardModifiers shift) { Form_KeyDown(key, shift); })
+    , m_altKeys(*this, [this] { m_platform.beep(); })
 {
     setObjectName(QStringLiteral("Ekf"));
     m_platform.addMessageOwner(*this);
@@ -70,6 +71,7 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     buildMenus();
     buildOptionsMenu();
     connectEvents();
+    watchKeys();
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
     Form_Load();
 }
@@ -249,7 +251,9 @@ void Ekf::saveSetting(const SettingKey& key, const QString& value)
 
 void Ekf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
-    Q_UNUSED(Shift);
+    // Alt+Down only opens the kind's list; no Alt key moves the available list.
+    if (Shift & Qt::AltModifier)
+        return;
     if (KeyCode == Qt::Key_Up) {
         const int top = lstEk->TopIndex();
         if (top > 0)

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #pragma once
 
+#include "alt_keys.h"
 #include "copy_assembly.h"
 #include "key_preview.h"
 #include "list_box.h"
@@ -67,6 +68,7 @@ public:
     bool FillList();
     void cboKind_Click();
     void txtInp_Change();
+    void txtInp_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void lstEk_Click();
 
     void cmdAdd_Click();
@@ -94,6 +96,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls(QWidget* client);
@@ -104,6 +107,8 @@ private:
     QString copyText(const QStringList& names, CopyEnd end);
     DeclKind currentKind() const;
     void connectEvents();
+    // The input box's own keys, which the window sees before the box does.
+    void watchKeys();
     void guarded(const std::function<void()>& handler);
     // Shows path as the remembered-database item, with the separator above it.
     void showRemembered(const QString& path);
@@ -118,12 +123,14 @@ private:
     bool openAndList(const QString& path);
     void convertCommand();
     bool refuseWhileConverting();
-    // What the user must know of a conversion that ended: lines not stored, a text file that changed.
-    void reportConversion(const ConvertResult& result, const QString& sTxtFile);
+    // What the user must know of a conversion that ended: a cancel, lines not stored, a text file
+    // that changed.
+    void reportConversion(const ConvertResult& result, const QString& sTxtFile, const QString& sDbFile);
 
     Platform& m_platform;
     Ekb& m;
     KeyPreview m_keyPreview;
+    AltKeys m_altKeys;
     std::unique_ptr<Prbf> m_prbf;
     std::unique_ptr<VersionF> m_versionF;
     std::unique_ptr<ConvertOptions> m_convertOptions;

@@ -75,8 +75,11 @@ void Ekf::txtInp_Change()
         return;
     }
     const long found = SearchList(*lstEk, text);
-    if (found >= 0)
+    if (found >= 0) {
         lstEk->setTopIndex(int(found));
+        // The keyboard goes on from the match; it is not chosen until Space or a click.
+        lstEk->setCurrentRow(int(found));
+    }
 }
 
 void Ekf::lstEk_Click()

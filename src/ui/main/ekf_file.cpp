@@ -6,6 +6,7 @@
 #include "ekb.h"
 #include "ekf.h"
 #include "err_dsp.h"
+#include "error_text.h"
 #include "files.h"
 #include "platform.h"
 #include "prbf.h"
@@ -223,8 +224,8 @@ void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* 
         throw;
     }
     m_converting = false;
-    if (result.skippedCount > 0 || result.textChanged)
-        reportConversion(result, sTxtFile);
+    if (result.cancelled || result.skippedCount > 0 || result.textChanged)
+        reportConversion(result, sTxtFile, sDbFile);
 }
 
 void Ekf::setConvertOptions(const ConvertOptions& options)
@@ -232,9 +233,11 @@ void Ekf::setConvertOptions(const ConvertOptions& options)
     m_convertOptions = std::make_unique<ConvertOptions>(options);
 }
 
-void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile)
+void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile, const QString& sDbFile)
 {
     QStringList paragraphs;
+    if (result.cancelled)
+        paragraphs << cancelledText(result, sTxtFile, sDbFile);
     if (result.textChanged)
         paragraphs << textChangedText(sTxtFile);
     if (result.skippedCount > 0) {
@@ -251,6 +254,9 @@ void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile)
     }
     const QString prompt = paragraphs.join(m.sCrLf + m.sCrLf);
     m_platform.setMousePointer(Pointer::Arrow);
-    m_platform.beep();
-    m_platform.msgBox(prompt, MsgBox::Critical, tr("データベース作成"));
+    // A cancel the user asked for is news, not a fault.
+    const bool fault = result.skippedCount > 0 || result.textChanged;
+    if (fault)
+        m_platform.beep();
+    m_platform.msgBox(prompt, fault ? MsgBox::Critical : MsgBox::Information, tr("データベース作成"));
 }

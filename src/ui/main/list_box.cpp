@@ -113,6 +113,7 @@ void ListBox::Clear()
     m_selected.clear();
     m_selCount = 0;
     m_current = -1;
+    m_caret = -1;
     m_pressed = -1;
     forgetWidest();
     itemsChanged();
@@ -138,10 +139,13 @@ void ListBox::RemoveItem(int index)
         m_selected.erase(m_selected.begin() + index);
         if (m_current > index || m_current >= m_items.size())
             --m_current;
-    } else if (m_current == index) {
-        m_current = -1;
-    } else if (m_current > index) {
-        --m_current;
+    } else {
+        if (m_current == index)
+            m_current = -1;
+        else if (m_current > index)
+            --m_current;
+        if (m_caret > index || m_caret >= m_items.size())
+            --m_caret;
     }
     m_pressed = -1;
     forgetWidest();
@@ -174,7 +178,21 @@ void ListBox::setListIndex(int index)
     if (index < -1 || index >= m_items.size())
         return;
     m_current = index;
+    m_caret = index;
     ensureVisible(index);
+    viewport()->update();
+}
+
+int ListBox::currentRow() const
+{
+    return m_multi ? m_current : m_caret;
+}
+
+void ListBox::setCurrentRow(int index)
+{
+    if (index < -1 || index >= m_items.size())
+        return;
+    (m_multi ? m_current : m_caret) = index;
     viewport()->update();
 }
 
@@ -214,7 +232,7 @@ void ListBox::setSelected(int index, bool selected)
         return;
     if (!m_multi) {
         if (selected)
-            m_current = index;
+            m_current = m_caret = index;
         else if (m_current == index)
             m_current = -1;
         viewport()->update();
@@ -256,10 +274,13 @@ int ListBox::rowAt(int y)
 void ListBox::moveTo(int index, bool raiseClick)
 {
     const int before = m_current;
+    // A focus mark a search left apart from the selection makes any move a new choice.
+    const bool apart = !m_multi && m_caret != m_current;
     m_current = index;
+    m_caret = index;
     ensureVisible(index);
     viewport()->update();
-    if (raiseClick && index != before)
+    if (raiseClick && (index != before || apart))
         emit Click();
 }
 
@@ -279,11 +300,12 @@ void ListBox::toggle(int index)
 int ListBox::nextStartingWith(const QString& text) const
 {
     const int count = int(m_items.size());
+    const int from = currentRow();
     const char16_t key = foldChar(text.at(0).unicode());
     for (int step = 1; step <= count; ++step) {
-        const QString& item = m_items.at((m_current + step) % count);
+        const QString& item = m_items.at((from + step) % count);
         if (!item.isEmpty() && foldChar(item.at(0).unicode()) == key)
-            return (m_current + step) % count;
+            return (from + step) % count;
     }
     return -1;
 }
@@ -291,15 +313,16 @@ int ListBox::nextStartingWith(const QString& text) const
 void ListBox::keyPressEvent(QKeyEvent* event)
 {
     const int count = int(m_items.size());
-    const int caret = std::max(m_current, 0);
+    const int current = currentRow();
+    const int caret = std::max(current, 0);
     const int page = std::max(1, visibleRows() - 1);
     std::optional<int> to;
     switch (event->key()) {
     case Qt::Key_Up:
-        to = m_current < 0 ? 0 : m_current - 1;
+        to = current < 0 ? 0 : current - 1;
         break;
     case Qt::Key_Down:
-        to = m_current < 0 ? 0 : m_current + 1;
+        to = current < 0 ? 0 : current + 1;
         break;
     case Qt::Key_PageUp:
         to = caret - page;
@@ -314,12 +337,17 @@ void ListBox::keyPressEvent(QKeyEvent* event)
         to = count - 1;
         break;
     case Qt::Key_Space:
+        if (count == 0)
+            break;
         if (m_multi) {
-            if (count > 0)
-                toggle(caret);
-            return;
+            toggle(caret);
+        } else {
+            // Space chooses the row with the focus mark, also the one already selected, as a
+            // click on it does.
+            moveTo(caret, false);
+            emit Click();
         }
-        [[fallthrough]];
+        return;
     default:
         if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !event->text().isEmpty() &&
             event->text().at(0).isPrint() && count > 0) {
@@ -442,7 +470,7 @@ void ListBox::paintEvent(QPaintEvent* event)
     if (!hasFocus())
         return;
     // The focus mark; an empty list shows it where its first item would be.
-    const int caret = std::max(m_current, 0);
+    const int caret = std::max(currentRow(), 0);
     const int row = count == 0 ? 0 : caret - top;
     if (row >= 0 && row < rowsShown())
         paintFocusMark(painter, QRect(0, row * height, viewport()->width(), height), Selected(caret));

@@ -33,6 +33,11 @@ public:
     int TopIndex();
     // A late index stops where the last page is shown.
     void setTopIndex(int index);
+    // The row with the focus mark, where the keyboard goes on from; -1: none. In the
+    // single-selection list it may stand apart from the selection: a search moves it there
+    // without selecting, and without a Click.
+    int currentRow() const;
+    void setCurrentRow(int index);
     int SelCount() const;
     bool Selected(int index) const;
     void setSelected(int index, bool selected);
@@ -80,6 +85,7 @@ private:
     std::vector<bool> m_selected; // the multi-selection list only
     int m_selCount = 0;
     int m_current = -1;
+    int m_caret = -1; // the single-selection list's focus mark; the other list's is m_current
     int m_pressed = -1;
     bool m_multi;
     bool m_afterDoubleClick = false;
