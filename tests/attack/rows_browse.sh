@@ -5,12 +5,12 @@
 # Rows 6 and 7: browsing must not write, and nothing may make a program wait
 # without end.
 
-# op_check EXPECTED REFUSAL_RE: the run just made either printed exactly EXPECTED
-# or refused with a message in Japanese (matching REFUSAL_RE when given). Sets
-# OP_WHY to what was wrong, OP_HOW to what happened.
+# op_check EXPECTED [REFUSAL_RE WHAT]: the run just made either printed exactly
+# EXPECTED or refused with a message in Japanese (one that says WHAT, matching
+# REFUSAL_RE, when given). Sets OP_WHY to what was wrong, OP_HOW to what happened.
 op_check()
 {
-    local expected=$1 refusal=${2:-}
+    local expected=$1 refusal=${2:-} what=${3:-why}
     OP_WHY="" OP_HOW=""
     if ((R_timedout)); then
         OP_WHY="no end within $BOUND s"
@@ -34,7 +34,7 @@ op_check()
     fi
     note_message "$R_ERR"
     if [[ -n $refusal ]] && ! says "$R_ERR" "$refusal"; then
-        OP_WHY="refused (status $R_rc), but the message does not say why"
+        OP_WHY="refused (status $R_rc), but the message does not say $what"
         return 1
     fi
     OP_HOW="refused with a message"
@@ -88,13 +88,13 @@ row_6()
         before=$(tree_sums "$shared")
         why=""
         ekrun --timeout "$BOUND" --user "$VICTIM:$VICTIM" -- "$CLI" list "$shared/Ek.MDB" func
-        op_check "$victim_list" "$RE_INTERRUPTED" || why="list: $OP_WHY"
+        op_check "$victim_list" "$RE_INTERRUPTED" "a write was interrupted" || why="list: $OP_WHY"
         local how_list=$OP_HOW
         ekrun --timeout "$BOUND" --user "$VICTIM:$VICTIM" -- "$CLI" show "$shared/Ek.MDB" func Sleep
         if grep -q 'evil\.dll' "$R_OUT"; then
             why="${why:+$why; }show prints the evil row"
         else
-            op_check "$victim_show" "$RE_INTERRUPTED" || why="${why:+$why; }show: $OP_WHY"
+            op_check "$victim_show" "$RE_INTERRUPTED" "a write was interrupted" || why="${why:+$why; }show: $OP_WHY"
         fi
         after=$(tree_sums "$shared")
         if [[ $before != "$after" ]]; then
