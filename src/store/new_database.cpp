@@ -197,8 +197,10 @@ void NewDatabase::putInPlace()
     if (!made.valid)
         throw DbError(DbFault::Moved, m_target);
     const FolderLock lock(QFileInfo(m_target).absolutePath(), m_target);
+    // A file that was moved away or deleted meanwhile is no longer at the path to be
+    // lost; another file that now stands there would be.
     const FileStamp now = FileStamp::ofPath(m_target);
-    if (now.valid != m_before.valid || (now.valid && !now.sameFile(m_before)))
+    if (now.valid && !now.sameFile(m_before))
         throw DbError(DbFault::Replaced, m_target);
     if (now.valid && isLockedByWriter(m_target))
         throw DbError(DbFault::Locked, m_target);

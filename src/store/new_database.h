@@ -34,7 +34,8 @@ public:
     // Closes the database, writes it to the disk and renames it over the target,
     // which then keeps the old file's permission bits. Refused, with the old file
     // left as it is: another program has put its own file at the path since the build
-    // began, or is writing there (Replaced, Locked). The journal and WAL files of the
+    // began, or is writing there (Replaced, Locked). When the old file was moved away
+    // or deleted meanwhile, the new one takes the empty path. The journal and WAL files of the
     // database replaced are removed; a file of the same name that SQLite did not
     // write stays.
     void putInPlace();

@@ -275,6 +275,14 @@ void NothingLostTest::anotherProgramsFileAtThePathIsNeverOverwritten()
         QCOMPARE(holds(db), QStringLiteral("THEIRS:7"));
         QCOMPARE(hiddenIn(dir.path()), QStringList());
     }
+    // The file moved away meanwhile is not lost: the new one takes the empty path.
+    const QString moved = dir.filePath(QStringLiteral("moved.mdb"));
+    MeddlingProgress away;
+    away.meddle = [&] { QVERIFY(QFile::rename(db, moved)); };
+    Conversion(text, db).run(away);
+    QCOMPARE(holds(db), QStringLiteral("NEW:50"));
+    QCOMPARE(holds(moved), QStringLiteral("THEIRS:7"));
+    QCOMPARE(::rename(QFile::encodeName(moved).constData(), QFile::encodeName(db).constData()), 0);
     // Another program writes the file: refused before the run, and when its write
     // began during the run, at the end.
     if (sqliteShell().isEmpty())
