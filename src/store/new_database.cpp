@@ -19,6 +19,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -186,6 +187,20 @@ bool NewDatabase::atFileSizeLimit() const
     // SQLite writes a page or a few at a time.
     constexpr qint64 kLargestWrite = qint64(1) << 20;
     return FileStamp::ofPath(m_hidden).size + kLargestWrite >= qint64(limit.rlim_cur);
+#endif
+}
+
+bool NewDatabase::outOfInodes() const
+{
+#ifdef _WIN32
+    return false;
+#else
+    struct statvfs fs
+    {
+    };
+    // A file system without inodes of its own (some report 0 of 0) is never out of them.
+    return ::statvfs(native(QFileInfo(m_target).absolutePath()).constData(), &fs) == 0 && fs.f_files > 0 &&
+           fs.f_favail == 0;
 #endif
 }
 

@@ -43,6 +43,8 @@ public:
     // A write that failed may have met the size this process may give a file: SQLite
     // cannot tell that from any other failure of a write.
     bool atFileSizeLimit() const;
+    // The same for a disk that has room but no inode left for one more file.
+    bool outOfInodes() const;
 
     // The hidden files of earlier builds into target that no running build holds.
     static void removeLeftovers(const QString& target);

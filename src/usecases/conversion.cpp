@@ -60,8 +60,13 @@ ConvertResult Conversion::run(ConvertProgress& progress)
             database.putInPlace();
             return result;
         } catch (const DbError& e) {
-            if ((e.fault() == DbFault::Io || e.fault() == DbFault::DiskFull) && database.atFileSizeLimit())
+            // SQLite cannot tell these from any other failure to write or to open a file.
+            const bool writeOrOpen = e.fault() == DbFault::Io || e.fault() == DbFault::DiskFull ||
+                                     e.fault() == DbFault::AccessDenied;
+            if (writeOrOpen && e.fault() != DbFault::AccessDenied && database.atFileSizeLimit())
                 throw DbError(DbFault::FileSizeLimit, e.path(), e.detail());
+            if (writeOrOpen && database.outOfInodes())
+                throw DbError(DbFault::NoInodes, e.path(), e.detail());
             throw;
         }
     } catch (const DbError& e) {

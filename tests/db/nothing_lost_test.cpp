@@ -206,21 +206,34 @@ void NothingLostTest::outOfInodesOrFileHandlesIsNamed()
     QTemporaryDir dir;
     const QString text = dir.filePath(QStringLiteral("new.txt"));
     writeConstants(text, 100, QStringLiteral("NEW"));
-    {
+    // No inode left, or one or two: whichever file the run then cannot make, the old
+    // one stays and the message names the cause; or the run has what it needs.
+    int noInodes = 0;
+    for (int left = 0; left <= 2; ++left) {
         SmallDisk disk(4096, 8);
         EK_REQUIRE_SMALL_DISK(disk);
         const QString db = disk.filePath(QStringLiteral("Ek.MDB"));
         writeBytes(db, "an old file of the user's");
-        // Use up the inodes that are left.
-        for (int i = 0; i < 16; ++i)
-            QFile(disk.filePath(QStringLiteral("f%1").arg(i))).open(QIODevice::WriteOnly);
+        QStringList fillers;
+        for (int i = 0; i < 16; ++i) {
+            QFile filler(disk.filePath(QStringLiteral("f%1").arg(i)));
+            if (filler.open(QIODevice::WriteOnly))
+                fillers << filler.fileName();
+        }
+        for (int i = 0; i < left && !fillers.isEmpty(); ++i)
+            QFile::remove(fillers.takeLast());
         RecordingProgress progress;
         const std::optional<DbError> e = convertFails(text, db, progress);
-        QVERIFY(e);
-        QCOMPARE(e->fault(), DbFault::NoInodes);
-        QCOMPARE(readBytes(db), QByteArray("an old file of the user's"));
+        if (e) {
+            ++noInodes;
+            QVERIFY2(e->fault() == DbFault::NoInodes, e->what());
+            QCOMPARE(readBytes(db), QByteArray("an old file of the user's"));
+        } else {
+            QCOMPARE(holds(db), QStringLiteral("NEW:100"));
+        }
         QCOMPARE(hiddenIn(disk.path()), QStringList());
     }
+    QVERIFY(noInodes >= 1);
 #ifdef EK_SANITIZED
     QSKIP("the sanitizers' own checks fail in a process out of file handles");
 #endif
