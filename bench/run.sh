@@ -181,7 +181,7 @@ awk -F= -v runs="$runs" '
     function div(a, b) { return b > 0 ? a / b : 0 }
     function x(r) { return r >= 0.1 ? sprintf("%.2fx", r) : sprintf("%.3fx", r) }
     # A conversion line against the default-cache floor, and the same against this
-    # project's own floor beside it.
+    # project floor beside it.
     function convert(n, k, what, target, floorTarget) {
         row(n, what, ms(v[k "_d_a_cpu_ms"]), ms(v[k "_d_b_cpu_ms"]) " bare SQLite insert, indexes first, one transaction, default cache",
             x(v[k "_d_cpu_ratio"]), "≤ " target "x", v[k "_d_cpu_ratio"] <= target,
