@@ -2,12 +2,18 @@
 // Copyright (c) 2026 The Ek developers
 #include "settings_store.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #ifndef _WIN32
+#include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -19,45 +25,99 @@ QString keyPath(const QString& section, const QString& key)
     return section + u'/' + key;
 }
 
-// QSettings opens its file and waits on it: a FIFO or a device put in its place
-// would keep the window from ever appearing. Such a file is judged on the opened
-// descriptor, and the settings are then left alone, as if there were none.
-bool settingsFileUsable(const QString& app)
+#ifndef _WIN32
+// Far beyond the few lines Ek writes; a larger file is not Ek's and is left alone.
+constexpr qint64 kMaxSettingsBytes = qint64(1) << 20;
+
+QString settingsPath(const QString& app)
 {
-#ifdef _WIN32
-    Q_UNUSED(app);
-    return true; // the registry
-#else
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
-                         app + u'/' + app + QStringLiteral(".conf");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + app + u'/' + app +
+           QStringLiteral(".conf");
+}
+
+// QSettings opens its file again after any check made on the path, and waits on
+// it: a FIFO or a device put in its place between the two would keep the window
+// from ever appearing. So the file is read once, through one descriptor that is
+// checked to be a regular file, and QSettings only ever sees a private copy.
+// Nothing when the file is not one to use; an empty text when there is none yet.
+std::optional<QByteArray> readSettingsFile(const QString& path)
+{
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return true; // none yet, or one QSettings will report as unreadable itself
+        return errno == ENOENT ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
     struct stat st
     {
     };
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    std::optional<QByteArray> text;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxSettingsBytes) {
+        QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        if (got == bytes.size())
+            text = bytes;
+    }
     ::close(fd);
-    return regular;
-#endif
+    return text;
 }
+
+// A copy of the settings text in a temporary file QSettings may open as it likes.
+bool writeCopy(QTemporaryFile& copy, const QByteArray& text)
+{
+    return copy.open() && copy.write(text) == text.size() && copy.flush() && (copy.close(), true);
+}
+#endif
 
 } // namespace
 
 QString readSetting(const QString& app, const QString& section, const QString& key,
                     const QString& defaultValue)
 {
-    if (!settingsFileUsable(app))
-        return defaultValue;
-    const QSettings settings(QSettings::UserScope, app, app);
+#ifdef _WIN32
+    const QSettings settings(QSettings::UserScope, app, app); // the registry
     return settings.value(keyPath(section, key), defaultValue).toString();
+#else
+    const std::optional<QByteArray> text = readSettingsFile(settingsPath(app));
+    if (!text || text->isEmpty())
+        return defaultValue;
+    QTemporaryFile copy;
+    if (!writeCopy(copy, *text))
+        return defaultValue;
+    const QSettings settings(copy.fileName(), QSettings::IniFormat);
+    return settings.value(keyPath(section, key), defaultValue).toString();
+#endif
 }
 
 void writeSetting(const QString& app, const QString& section, const QString& key, const QString& value)
 {
-    if (!settingsFileUsable(app))
-        return;
+#ifdef _WIN32
     QSettings settings(QSettings::UserScope, app, app);
     settings.setValue(keyPath(section, key), value);
     settings.sync();
+#else
+    const QString path = settingsPath(app);
+    const std::optional<QByteArray> text = readSettingsFile(path);
+    if (!text || !QDir().mkpath(QFileInfo(path).path()))
+        return;
+    // The new text is made beside the file and renamed over it, so that whatever
+    // stands at the path now is replaced, never opened.
+    QTemporaryFile copy(path + QStringLiteral(".XXXXXX"));
+    if (!writeCopy(copy, *text))
+        return;
+    {
+        QSettings settings(copy.fileName(), QSettings::IniFormat);
+        settings.setValue(keyPath(section, key), value);
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return;
+    }
+    if (::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(path).constData()) == 0)
+        copy.setAutoRemove(false);
+#endif
 }

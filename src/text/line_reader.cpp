@@ -9,10 +9,11 @@ namespace {
 constexpr qsizetype kChunk = qsizetype(64) * 1024;
 }
 
-LineReader::LineReader(QIODevice& device, qsizetype maxLine)
+LineReader::LineReader(QIODevice& device, qsizetype maxLine, qint64 limit)
     : m_device(device)
     , m_buffer(std::max(kChunk, maxLine + 1), Qt::Uninitialized)
     , m_maxLine(maxLine)
+    , m_limit(limit)
 {
 }
 
@@ -29,7 +30,10 @@ bool LineReader::fill()
     // of a line is dropped, so memory never follows the file.
     if (m_end == m_buffer.size())
         dropMiddle();
-    const qint64 got = m_device.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    qint64 room = m_buffer.size() - m_end;
+    if (m_limit >= 0)
+        room = std::min(room, m_limit - m_bytesRead);
+    const qint64 got = room > 0 ? m_device.read(m_buffer.data() + m_end, room) : 0;
     if (got <= 0) {
         m_failed = got < 0;
         m_atEnd = true;

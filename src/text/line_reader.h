@@ -15,7 +15,9 @@ class LineReader
 {
 public:
     // A line longer than maxLine bytes is handed out cut to its first maxLine bytes.
-    explicit LineReader(QIODevice& device, qsizetype maxLine = 64 * 1024);
+    // No more than limit bytes are read, when it is not negative: a file that keeps
+    // growing while it is read then ends where it ended when the reading began.
+    explicit LineReader(QIODevice& device, qsizetype maxLine = 64 * 1024, qint64 limit = -1);
 
     // False at the end of the data. The view stays valid until the next call. A
     // final line without a line break is still a line; nothing follows a final break.
@@ -45,4 +47,5 @@ private:
     bool m_failed = false;
     bool m_skipLf = false;
     qint64 m_bytesRead = 0;
+    qint64 m_limit = -1;
 };

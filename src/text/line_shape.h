@@ -21,6 +21,7 @@ enum class SkipReason {
     NoOpenIf,      // #ElseIf, #Else or #End If with no group open
     AfterElse,     // #ElseIf or #Else after the #Else of its group
     IfNotClosed,   // an #If still open at the end of the file; stored, and closed in every copy
+    TooDeep,       // in, or opening, a group nested deeper than any real file goes
 };
 
 // The block a header opened and that is still open.

@@ -2,6 +2,9 @@
 // Copyright (c) 2026 The Ek developers
 #include "conditional_groups.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // As much of a line as a report can quote: no character takes more than 4 bytes.
@@ -17,12 +20,22 @@ qint64 ConditionalGroups::parentOfTop() const
 bool ConditionalGroups::take(ConditionalKind kind, qint64 lineNumber, std::string_view text, Line& stored,
                              SkipReason& refused)
 {
+    if (m_refusedDepth > 0 || (kind == ConditionalKind::If && m_open.size() >= kMaxDepth)) {
+        if (kind == ConditionalKind::If)
+            ++m_refusedDepth;
+        else if (kind == ConditionalKind::EndIf)
+            --m_refusedDepth;
+        refused = SkipReason::TooDeep;
+        return false;
+    }
     if (kind == ConditionalKind::If) {
         stored.id = m_next++;
         stored.group = stored.id;
         stored.parent = m_open.empty() ? 0 : m_open.back().at.branch;
         Open open;
         open.at = {stored.id, stored.id};
+        open.ifLine = lineNumber;
+        open.branchLine = lineNumber;
         open.opening = {lineNumber, std::string(text.substr(0, kQuotedBytes)), text.size() > kQuotedBytes};
         m_open.push_back(std::move(open));
         m_last = stored.id;
@@ -46,17 +59,9 @@ bool ConditionalGroups::take(ConditionalKind kind, qint64 lineNumber, std::strin
         return true;
     }
     top.at.branch = stored.id;
+    top.branchLine = lineNumber;
     top.sawElse = kind == ConditionalKind::Else;
     return true;
-}
-
-ConditionalGroups::Place ConditionalGroups::place() const
-{
-    Place place;
-    place.reserve(m_open.size());
-    for (const Open& open : m_open)
-        place.push_back(open.at);
-    return place;
 }
 
 std::vector<ConditionalGroups::Unclosed> ConditionalGroups::unclosed() const
@@ -67,12 +72,12 @@ std::vector<ConditionalGroups::Unclosed> ConditionalGroups::unclosed() const
     return out;
 }
 
-bool ConditionalGroups::exclusive(const Place& a, const Place& b)
+bool ConditionalGroups::exclusiveWithEarlier(qint64 earlierLine) const
 {
-    // Groups nest, so the groups two places share are the outermost ones of both.
-    for (size_t i = 0; i < a.size() && i < b.size() && a[i].group == b[i].group; ++i) {
-        if (a[i].branch != b[i].branch)
-            return true;
-    }
-    return false;
+    // Every open group and branch holds all that came after its line. The innermost
+    // open group that began before the earlier declaration holds both; they stand in
+    // two of its branches exactly when its present branch began after that one.
+    const auto after = std::partition_point(m_open.begin(), m_open.end(),
+                                            [&](const Open& open) { return open.ifLine < earlierLine; });
+    return after != m_open.begin() && earlierLine < std::prev(after)->branchLine;
 }

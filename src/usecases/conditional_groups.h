@@ -29,7 +29,10 @@ public:
         qint64 group = 0;
         qint64 branch = 0;
     };
-    using Place = std::vector<Branch>; // outermost first
+
+    // Deeper groups than any real file has are refused with all they hold, so that
+    // a crafted text cannot make the stack, or what each declaration keeps, grow.
+    static constexpr size_t kMaxDepth = 1000;
 
     // A group still open at the end of the text.
     struct Unclosed
@@ -46,17 +49,21 @@ public:
 
     // What a declaration stored now records: the last conditional line, 0 outside any group.
     qint64 cond() const { return m_open.empty() ? 0 : m_last; }
-    Place place() const;
     std::vector<Unclosed> unclosed() const;
+    // Inside a group refused for its depth: nothing there is stored.
+    bool refusing() const { return m_refusedDepth > 0; }
 
     // Two declarations of one name can never both be compiled when some group holds
-    // both, each in another branch.
-    static bool exclusive(const Place& a, const Place& b);
+    // both, each in another branch: whether one stored at an earlier line and one
+    // stored now are. Only the open groups are needed, not the earlier one's path.
+    bool exclusiveWithEarlier(qint64 earlierLine) const;
 
 private:
     struct Open
     {
         Branch at;
+        qint64 ifLine = 0;     // the line number of its #If line
+        qint64 branchLine = 0; // the line number of its current branch line
         bool sawElse = false;
         Unclosed opening;
     };
@@ -64,6 +71,7 @@ private:
     qint64 parentOfTop() const;
 
     std::vector<Open> m_open;
+    size_t m_refusedDepth = 0;
     qint64 m_next = 1;
     qint64 m_last = 0;
 };

@@ -48,6 +48,10 @@ public:
     void handle(qint64 lineNumber, std::string_view line)
     {
         const LineShape shape = classifyLine(line, m_block);
+        if (m_groups.refusing() && shape.kind != LineKind::Conditional) {
+            refuseTooDeep(lineNumber, shape, line);
+            return;
+        }
         switch (shape.kind) {
         case LineKind::Constant:
             if (named(lineNumber, shape, line)) {
@@ -115,6 +119,18 @@ public:
     }
 
 private:
+    // Blocks still open and close inside a refused group, so that its #If lines are
+    // told from member lines as everywhere else.
+    void refuseTooDeep(qint64 lineNumber, const LineShape& shape, std::string_view line)
+    {
+        if (shape.kind == LineKind::BlockHeader)
+            m_block = shape.opens;
+        else if (shape.kind == LineKind::BlockEnd)
+            m_block = OpenBlock::None;
+        if (shape.kind != LineKind::Blank)
+            skip(lineNumber, SkipReason::TooDeep, line);
+    }
+
     static std::string_view nameOf(const LineShape& shape, std::string_view line)
     {
         return line.substr(size_t(shape.nameStart), size_t(shape.nameLength));
@@ -144,23 +160,24 @@ private:
 
     // Type names are unique under the fold on every path through the groups; the
     // index that holds the rows to it is built at the end, so the rule is kept here.
+    // The types of a name already stored never share a path, so a new one can only
+    // share a path with the last of them: one comparison, whatever the branches.
     bool newTypeName(qint64 lineNumber, const LineShape& shape, std::string_view line)
     {
-        std::vector<ConditionalGroups::Place>& places = m_typeNames[foldedUtf8(nameOf(shape, line))];
-        ConditionalGroups::Place here = m_groups.place();
-        for (const ConditionalGroups::Place& other : places) {
-            if (!ConditionalGroups::exclusive(here, other)) {
-                skip(lineNumber, SkipReason::DuplicateType, line);
-                return false;
-            }
+        const auto [last, first] = m_typeNames.try_emplace(foldedUtf8(nameOf(shape, line)), lineNumber);
+        if (first)
+            return true;
+        if (!m_groups.exclusiveWithEarlier(last->second)) {
+            skip(lineNumber, SkipReason::DuplicateType, line);
+            return false;
         }
-        places.push_back(std::move(here));
+        last->second = lineNumber;
         return true;
     }
 
     DeclWriter& m_writer;
     ConvertResult& m_result;
-    std::unordered_map<std::string, std::vector<ConditionalGroups::Place>> m_typeNames;
+    std::unordered_map<std::string, qint64> m_typeNames; // the line of the last type stored
     ConditionalGroups m_groups;
     qint64 m_typeNumber = 0;
     OpenBlock m_block = OpenBlock::None;
@@ -205,7 +222,7 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
     Rows rows(writer, result);
     {
         const ProgressShown shown(progress, length);
-        LineReader reader(text.file(), kMaxLineBytes);
+        LineReader reader(text.file(), kMaxLineBytes, length);
         qint64 position = 0;
         QByteArrayView raw;
         while (reader.next(raw)) {

@@ -226,6 +226,8 @@ QString skipReasonText(SkipReason reason)
         return tr("#Else の後には置けません");
     case SkipReason::IfNotClosed:
         return tr("#End If がありません（格納し、コピーでは #End If で閉じます）");
+    case SkipReason::TooDeep:
+        return tr("#If の入れ子が深すぎます（%1 段超）").arg(1000);
     }
     return QString();
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "conditional_groups.h"
 #include "conversion.h"
 #include "copy_assembly.h"
 #include "db_checks.h"
@@ -119,6 +120,7 @@ private slots:
     void conditionalGroupsRecordWhereEachEntryStands();
     void aTypeNameMayRecurOnlyInAnotherBranch_data();
     void aTypeNameMayRecurOnlyInAnotherBranch();
+    void groupsNestedTooDeepAreRefusedWithWhatTheyHold();
     void conditionalLinesOutOfTheirGroupAreReportedInLineOrder();
     void commentIsCutEvenInsideString();
     void blanksAreKeptButTypeNamesEndAtTheirLastCharacter();
@@ -417,6 +419,19 @@ void ConversionTest::aTypeNameMayRecurOnlyInAnotherBranch_data()
         << QStringList({"#If VBA7 Then", "#If Win64 Then", "Type CONTEXT", "End Type", "#End If",
                         "Type CONTEXT", "End Type", "#End If"})
         << QStringList({"CONTEXT|2"}) << QList<qint64>({6});
+    QTest::newRow("in a group inside the branch that holds one")
+        << QStringList({"#If VBA7 Then", "Type CONTEXT", "End Type", "#If Win64 Then", "Type CONTEXT",
+                        "End Type", "#End If", "#End If"})
+        << QStringList({"CONTEXT|1"}) << QList<qint64>({5});
+    QTest::newRow("in a group inside the other branch")
+        << QStringList({"#If VBA7 Then", "Type CONTEXT", "End Type", "#Else", "#If Win64 Then",
+                        "Type CONTEXT", "End Type", "#End If", "#End If"})
+        << QStringList({"CONTEXT|1", "CONTEXT|3"}) << QList<qint64>();
+    QTest::newRow("one per branch of many, then after the group")
+        << QStringList({"#If A Then", "Type X", "End Type", "#ElseIf B Then", "Type X", "End Type",
+                        "#ElseIf C Then", "Type X", "End Type", "#ElseIf D Then", "Type X", "End Type",
+                        "#End If", "Type X", "End Type", "#If E Then", "Type X", "End Type", "#End If"})
+        << QStringList({"X|1", "X|2", "X|3", "X|4"}) << QList<qint64>({14, 17});
 }
 
 void ConversionTest::aTypeNameMayRecurOnlyInAnotherBranch()
@@ -434,6 +449,40 @@ void ConversionTest::aTypeNameMayRecurOnlyInAnotherBranch()
     }
     QCOMPARE(refused, refusedAt);
     QCOMPARE(integrityCheck(c.db), QStringLiteral("ok"));
+}
+
+// A crafted text cannot make the groups' stack grow without end: a group deeper than
+// any real file is refused with everything in it, and those outside it are kept.
+void ConversionTest::groupsNestedTooDeepAreRefusedWithWhatTheyHold()
+{
+    const int depth = int(ConditionalGroups::kMaxDepth);
+    QStringList lines;
+    for (int i = 0; i <= depth; ++i)
+        lines << QStringLiteral("#If L%1 Then").arg(i);
+    lines << "Const DEEP = 1"
+          << "Type T"
+          << "#End If"
+          << "End Type"
+          << "#Else";
+    for (int i = 0; i <= depth; ++i)
+        lines << "#End If";
+    lines << "Const AFTER = 2";
+    Run c;
+    const ConvertResult& r = c.runLines(lines);
+    QList<qint64> deep;
+    for (const SkippedLine& s : r.skipped) {
+        QCOMPARE(s.reason, SkipReason::TooDeep);
+        deep << s.lineNumber;
+    }
+    const qint64 first = depth + 1;
+    // The #If past the limit, the lines it holds (the #End If inside the type is a
+    // member line there, as everywhere), its #Else and its #End If.
+    QCOMPARE(deep, QList<qint64>({first, first + 1, first + 2, first + 3, first + 4, first + 5, first + 6}));
+    QCOMPARE(r.groups, qint64(depth));
+    QCOMPARE(rowTexts(c.db, QStringLiteral("SELECT fdName, fdCond FROM tbCnst ORDER BY fdID")),
+             QStringList({QStringLiteral("AFTER|0")}));
+    QCOMPARE(rowTexts(c.db, QStringLiteral("SELECT count(*) FROM tbCond")),
+             QStringList{QString::number(2 * depth)});
 }
 
 void ConversionTest::conditionalLinesOutOfTheirGroupAreReportedInLineOrder()

@@ -57,12 +57,13 @@ QStringList spelled(const std::vector<UsedName>& used)
     return out;
 }
 
-QList<QByteArray> readLines(const QByteArray& data, qsizetype maxLine, QList<qint64>* lengths = nullptr)
+QList<QByteArray> readLines(const QByteArray& data, qsizetype maxLine, QList<qint64>* lengths = nullptr,
+                            qint64 limit = -1)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
-    LineReader reader(buffer, maxLine);
+    LineReader reader(buffer, maxLine, limit);
     QList<QByteArray> lines;
     QByteArrayView line;
     while (reader.next(line)) {
@@ -295,6 +296,10 @@ void TextRulesTest::overlongLinesAreCutButCountedWhole()
     QCOMPARE(read.size(), 20001);
     QCOMPARE(read[19999], QByteArray("Const A19999 = 1"));
     QCOMPARE(read.last(), QByteArray(64, 'y'));
+    // A text that grew after its size was taken ends where it ended then, even in
+    // the middle of a line; past the first chunk too.
+    QCOMPARE(readLines("ab\r\ncdef\r\ngh", 8, nullptr, 6), QList<QByteArray>({"ab", "cd"}));
+    QCOMPARE(readLines(many + "more\n", 64, nullptr, many.size()).size(), 20000);
 }
 
 QTEST_GUILESS_MAIN(TextRulesTest)
