@@ -16,6 +16,8 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -56,6 +58,14 @@ DbFault createFault(int error)
 }
 
 #ifndef _WIN32
+QString ownerName(uid_t owner, gid_t group)
+{
+    const passwd* user = ::getpwuid(owner);
+    const struct group* team = ::getgrgid(group);
+    return (user ? QString::fromLocal8Bit(user->pw_name) : QString::number(owner)) + u':' +
+           (team ? QString::fromLocal8Bit(team->gr_name) : QString::number(group));
+}
+
 // True when the hidden database at path is no running build's: its lock is free.
 bool isAbandoned(const QString& path)
 {
@@ -95,30 +105,47 @@ void NewDatabase::removeLeftovers(const QString& target)
     }
 }
 
-NewDatabase::NewDatabase(const QString& target)
-    : m_target(target)
+// A link stands for the file it names: that file is replaced, beside itself, and the
+// link stays. A link that names nothing, or no regular file (/dev/stdout), is refused
+// rather than replaced by a database.
+QString replacedPath(const QString& target)
 {
     const QFileInfo info(target);
-    if (info.exists() && !info.isFile() && !info.isSymLink())
+    if (!info.isSymLink())
+        return target;
+    const QString named = info.canonicalFilePath();
+    if (named.isEmpty() || !QFileInfo(named).isFile())
+        throw DbError(DbFault::NotAFile, target);
+    return named;
+}
+
+NewDatabase::NewDatabase(const QString& target)
+    : m_target(replacedPath(target))
+{
+    const QFileInfo info(m_target);
+    if (info.exists() && !info.isFile())
         throw DbError(DbFault::NotAFile, target);
     if (!info.absoluteDir().exists())
         throw DbError(DbFault::BadPath, target);
-    m_before = FileStamp::ofPath(target);
-    if (m_before.valid && !info.isSymLink()) {
+    m_before = FileStamp::ofPath(m_target);
+    if (m_before.valid) {
 #ifndef _WIN32
         struct stat st
         {
         };
-        if (::stat(native(target).constData(), &st) == 0)
+        if (::stat(native(m_target).constData(), &st) == 0) {
             m_mode = st.st_mode & 0777;
+            m_owner = st.st_uid;
+            m_group = st.st_gid;
+        }
         // Whoever may not write the file may not replace it, whatever the folder allows.
-        if ((m_mode & 0222) == 0 || ::access(native(target).constData(), W_OK) != 0)
+        if ((m_mode & 0222) == 0 || ::access(native(m_target).constData(), W_OK) != 0)
             throw DbError(DbFault::ReadOnly, target);
 #else
         if (!info.isWritable())
             throw DbError(DbFault::ReadOnly, target);
 #endif
-        if (isLockedByWriter(target))
+        if (isLockedByWriter(m_target))
             throw DbError(DbFault::Locked, target);
     }
     create();
@@ -141,9 +168,20 @@ void NewDatabase::create()
         const int error = errno;
         throw DbError(createFault(error), m_target, QString::fromLocal8Bit(std::strerror(error)));
     }
-    // The umask must not take from the old file's permissions.
-    if (m_before.valid)
-        ::fchmod(m_lock, m_mode);
+    // The replacement keeps the old file's owner, group and permissions, or is not
+    // built: a file that changed hands, or that the umask opened or closed, would
+    // lock out its owner or let others change the names pasted into code.
+    struct stat made
+    {
+    };
+    if (m_before.valid && ::fstat(m_lock, &made) == 0) {
+        const bool ownerKept =
+            (made.st_uid == m_owner && made.st_gid == m_group) || ::fchown(m_lock, m_owner, m_group) == 0;
+        if (!ownerKept || ::fchmod(m_lock, m_mode) != 0) {
+            discard();
+            throw DbError(DbFault::ForeignOwner, m_target, ownerName(m_owner, m_group));
+        }
+    }
     ::flock(m_lock, LOCK_EX);
 #endif
     try {
@@ -172,6 +210,13 @@ void NewDatabase::discard() noexcept
     QFile::remove(m_hidden);
     for (const char* suffix : kSideFileSuffixes)
         QFile::remove(m_hidden + QLatin1String(suffix));
+        // Held until the files are gone, so that no other build's clean-up takes them
+        // meanwhile; a constructor that throws runs no destructor to close it.
+#ifndef _WIN32
+    if (m_lock >= 0)
+        ::close(m_lock);
+    m_lock = -1;
+#endif
 }
 
 bool NewDatabase::atFileSizeLimit() const

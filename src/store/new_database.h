@@ -18,8 +18,10 @@ class NewDatabase
 {
 public:
     // Refused without touching anything: a folder or other non-regular file at the
-    // path (NotAFile), a missing folder (BadPath), a file the user may not write
-    // (ReadOnly), a database another program is writing (Locked).
+    // path, or a link to one or to nothing (NotAFile), a missing folder (BadPath), a
+    // file the user may not write (ReadOnly), a database another program is writing
+    // (Locked), one whose owner and group its replacement could not keep (ForeignOwner).
+    // Through a link, the file it names is replaced and the link kept.
     explicit NewDatabase(const QString& target);
     // Removes the hidden file unless it was put in place.
     ~NewDatabase();
@@ -57,6 +59,8 @@ private:
     QString m_hidden;
     FileStamp m_before;
     unsigned m_mode = 0666;
+    unsigned m_owner = 0; // the replaced file's, where there is one
+    unsigned m_group = 0;
     int m_lock = -1;
     std::unique_ptr<Connection> m_connection;
     bool m_placed = false;

@@ -25,6 +25,7 @@ int faultNumber(DbFault fault)
         return 3045;
     case DbFault::AccessDenied:
     case DbFault::NotAFile:
+    case DbFault::ForeignOwner:
         return 3051;
     case DbFault::Corrupt:
     case DbFault::UnfinishedWrite:

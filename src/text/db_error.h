@@ -38,6 +38,7 @@ enum class DbFault {
     SideFileName,     // 75: a text file named like the new database's journal or WAL file
     TooSlow,          // 3035: a step ran past the time limit (a crafted file)
     Replaced,         // 3045: another program put its own file at the path meanwhile
+    ForeignOwner,     // 3051: the file's owner or group could not be given to its replacement
     NoCodePage,       // 51: the system cannot convert the text file's code page
     Engine,           // 3000: anything else the storage reports
 };

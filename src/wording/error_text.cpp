@@ -107,6 +107,10 @@ QString describeDbError(const DbError& e)
         return tr("%1 は他のプログラムが使用中です。しばらくしてからやり直してください。").arg(file);
     case DbFault::ReadOnly:
         return tr("%1 は読み取り専用のため書き込めません。").arg(file);
+    case DbFault::ForeignOwner:
+        return tr("%1 の所有者 (%2) を新しいデータベースに引き継げないため、置き換えません。"
+                  "所有者が変換してください。")
+            .arg(file, e.detail());
     case DbFault::DiskFull:
         return tr("ディスクの空き容量が不足したため、%1 に書き込めません。").arg(file);
     case DbFault::Io:

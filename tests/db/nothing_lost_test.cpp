@@ -100,7 +100,7 @@ private slots:
     void outOfInodesOrFileHandlesIsNamed();
     void anotherProgramsFileAtThePathIsNeverOverwritten();
     void targetsThatMayNotBeReplacedAreRefusedUntouched();
-    void replacedFileKeepsItsPermissions();
+    void replacedFileKeepsItsOwnerAndPermissions();
     void sideFilesOfTheOldDatabaseGoOthersStay();
     void hiddenFilesOfEarlierRunsGoUnlessARunHoldsThem();
     void twoConversionsIntoOneFileEndAsOneWholeConversion();
@@ -378,7 +378,7 @@ void NothingLostTest::targetsThatMayNotBeReplacedAreRefusedUntouched()
     QCOMPARE(readBytes(db), QByteArray("theirs"));
 }
 
-void NothingLostTest::replacedFileKeepsItsPermissions()
+void NothingLostTest::replacedFileKeepsItsOwnerAndPermissions()
 {
     QTemporaryDir dir;
     const QString text = dir.filePath(QStringLiteral("new.txt"));
@@ -396,6 +396,41 @@ void NothingLostTest::replacedFileKeepsItsPermissions()
         QCOMPARE(st.st_mode & 0777, mode);
         QCOMPARE(holds(db), QStringLiteral("NEW:5"));
     }
+    if (::geteuid() != 0)
+        QSKIP("owners other than the user's own can be given only by root");
+    // Root converting a user's database leaves it the user's.
+    const unsigned user = UnprivilegedFiles::uid();
+    QCOMPARE(::chown(QFile::encodeName(db).constData(), user, user), 0);
+    {
+        RecordingProgress progress;
+        Conversion(text, db).run(progress);
+    }
+    struct stat st
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(db).constData(), &st), 0);
+    QCOMPARE(st.st_uid, user);
+    QCOMPARE(st.st_gid, user);
+    QCOMPARE(st.st_mode & 0777, 0664u);
+    // A user who may write someone else's file, but not give a file to them, is
+    // refused before anything is built, and told whose file it is.
+    writeBytes(db, "theirs");
+    QCOMPARE(::chown(QFile::encodeName(db).constData(), 0, 0), 0);
+    QCOMPARE(::chmod(QFile::encodeName(db).constData(), 0666), 0);
+    QCOMPARE(::chown(QFile::encodeName(dir.path()).constData(), user, user), 0);
+    std::optional<DbError> e;
+    {
+        UnprivilegedFiles unprivileged;
+        if (!unprivileged.modesApply())
+            QSKIP("cannot drop the file-system identity");
+        RecordingProgress progress;
+        e = convertFails(text, db, progress);
+    }
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::ForeignOwner);
+    QCOMPARE(e->detail(), QStringLiteral("root:root"));
+    QCOMPARE(readBytes(db), QByteArray("theirs"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"new.txt", "t.mdb"}));
 }
 
 void NothingLostTest::sideFilesOfTheOldDatabaseGoOthersStay()

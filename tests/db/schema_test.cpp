@@ -48,7 +48,7 @@ private slots:
     void freshDatabaseListsEveryKindAsEmpty();
     void databaseWithRowsIsReplacedByEmptyOne();
     void fileOfRandomBytesIsReplaced();
-    void symbolicLinkIsReplacedAndItsTargetKept();
+    void symbolicLinkKeepsPointingAtTheFileItNames();
     void folderAtThePathIsKeptAndRefused();
     void fifoAtThePathIsRefused();
     void missingFolderIsReportedAndNothingCreated();
@@ -168,19 +168,40 @@ void SchemaTest::fileOfRandomBytesIsReplaced()
     QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
 }
 
-void SchemaTest::symbolicLinkIsReplacedAndItsTargetKept()
+// Through a link, the file it names is replaced and the link stays; a link to no
+// regular file, or to nothing, is refused and left as it is.
+void SchemaTest::symbolicLinkKeepsPointingAtTheFileItNames()
 {
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("precious.txt"));
+    const QString named = dir.filePath(QStringLiteral("real.mdb"));
     const QString link = dir.filePath(QStringLiteral("t.mdb"));
-    writeBytes(target, "keep me\r\n");
-    QVERIFY(QFile::link(target, link));
+    writeBytes(named, "old\r\n");
+    QCOMPARE(::chmod(QFile::encodeName(named).constData(), 0640), 0);
+    QVERIFY(QFile::link(named, link));
     makeEmptyDatabase(link);
-    QCOMPARE(readBytes(target), QByteArray("keep me\r\n"));
-    const QFileInfo info(link);
-    QVERIFY(!info.isSymLink());
-    QVERIFY(info.isFile());
-    QCOMPARE(rowCount(link, QStringLiteral("tbType")), 0);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), named);
+    QCOMPARE(rowCount(named, QStringLiteral("tbType")), 0);
+    struct stat st
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(named).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0640u);
+    const auto filesIn = [&] {
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    };
+    QCOMPARE(filesIn(), QStringList({"real.mdb", "t.mdb"}));
+
+    for (const QString& to : {QStringLiteral("/dev/null"), dir.filePath(QStringLiteral("missing.mdb"))}) {
+        const QString other = dir.filePath(QStringLiteral("other.mdb"));
+        QFile::remove(other);
+        QVERIFY(QFile::link(to, other));
+        const std::optional<DbError> e = dbErrorOf([&] { makeEmptyDatabase(other); });
+        QVERIFY2(e && e->fault() == DbFault::NotAFile, qPrintable(to));
+        QCOMPARE(QFileInfo(other).symLinkTarget(), to);
+    }
+    QCOMPARE(filesIn(), QStringList({"other.mdb", "real.mdb", "t.mdb"}));
 }
 
 void SchemaTest::folderAtThePathIsKeptAndRefused()
