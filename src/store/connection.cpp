@@ -4,6 +4,7 @@
 
 #include "db_error.h"
 #include "files.h"
+#include "new_file_vfs.h"
 #include "read_only_vfs.h"
 
 #include <QFile>
@@ -150,8 +151,8 @@ std::unique_ptr<Connection> Connection::openForReading(const QString& path)
 
 std::unique_ptr<Connection> Connection::openNewFile(const QString& path, const QString& messagePath)
 {
-    std::unique_ptr<Connection> c =
-        open(fileName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr, messagePath, false);
+    std::unique_ptr<Connection> c = open(fileName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                                         newFileVfsName(), messagePath, false);
     // No journal and no syncs: a failed build is thrown away whole, and the finished
     // file is synced once before it is put in place. Pages of 16 KB cost the least
     // CPU of 4, 8 and 16 KB on a million lines; the rows need no more than SQLite's

@@ -167,12 +167,10 @@ bool isSqliteSideFile(const QString& path, const char* suffix)
 {
     const QByteArray head = firstBytes(path, 8);
     const std::string_view kind(suffix);
-    if (kind == "-journal") {
-        // A journal that was emptied or zeroed at a commit is SQLite's too.
-        const FileStamp stamp = FileStamp::ofPath(path);
-        return head == kJournalMagic || (stamp.valid && !head.isEmpty() && head.count('\0') == head.size()) ||
-               (stamp.valid && stamp.size == 0 && QFileInfo(path).isFile());
-    }
+    // An emptied or zeroed journal may be SQLite's, and may as well be anybody's:
+    // nothing would take it for a write to roll back, so it stays.
+    if (kind == "-journal")
+        return head == kJournalMagic;
     if (kind == "-wal")
         return head.startsWith("\x37\x7f\x06\x82") || head.startsWith("\x37\x7f\x06\x83");
     if (kind == "-shm") {

@@ -119,6 +119,14 @@ QString replacedPath(const QString& target)
     return named;
 }
 
+bool NewDatabase::isNamedLikeBuildFile(const QString& path, const QString& target)
+{
+    const QFileInfo file(path);
+    const QFileInfo into(replacedPath(target));
+    return file.absolutePath() == into.absolutePath() &&
+           hiddenPattern(into.fileName()).match(file.fileName()).hasMatch();
+}
+
 NewDatabase::NewDatabase(const QString& target)
     : m_target(replacedPath(target))
 {

@@ -50,6 +50,9 @@ public:
 
     // The hidden files of earlier builds into target that no running build holds.
     static void removeLeftovers(const QString& target);
+    // Whether path is named as a hidden file of a build into target is, and so may be
+    // removed by one.
+    static bool isNamedLikeBuildFile(const QString& path, const QString& target);
 
 private:
     void create();

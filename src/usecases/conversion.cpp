@@ -43,6 +43,9 @@ void Conversion::checkPaths(const QString& textPath, const QString& dbPath)
         if (textPath == side || isSameFile(textPath, side))
             throw DbError(DbFault::SideFileName, textPath, side);
     }
+    // A conversion removes what earlier ones left under such names.
+    if (NewDatabase::isNamedLikeBuildFile(textPath, dbPath))
+        throw DbError(DbFault::SideFileName, textPath, QFileInfo(textPath).fileName());
 }
 
 ConvertResult Conversion::run(ConvertProgress& progress)

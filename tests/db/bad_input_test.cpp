@@ -402,9 +402,14 @@ void BadInputTest::hundredThousandRecordTypesKeepTheirNumbers()
 
 void BadInputTest::textNamedLikeTheDatabasesSideFilesIsRefused()
 {
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+    // The side files, and the hidden files a conversion builds in and removes after
+    // an earlier one was killed.
+    for (const char* suffix : {"-journal", "-wal", "-shm", "hidden", "hidden-journal"}) {
         Paths p;
-        const QString text = p.db + QLatin1String(suffix);
+        const QFileInfo db(p.db);
+        const QString hidden = db.dir().filePath(QStringLiteral(".%1.0123456789abcdef").arg(db.fileName()));
+        const QString text = QByteArray(suffix).startsWith("hidden") ? hidden + QLatin1String(suffix).mid(6)
+                                                                     : p.db + QLatin1String(suffix);
         writeCp932(text, {"Const A = 1"});
         const QByteArray before = readBytes(text);
         RecordingProgress progress;

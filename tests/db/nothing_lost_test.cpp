@@ -447,6 +447,13 @@ void NothingLostTest::sideFilesOfTheOldDatabaseGoOthersStay()
     Conversion(text, db).run(progress);
     QCOMPARE(readBytes(db + QStringLiteral("-journal")), QByteArray("notes of mine"));
     QCOMPARE(readBytes(db + QStringLiteral("-wal")), QByteArray("more notes"));
+    // Nor an empty one, or one of NUL bytes: nothing proves them SQLite's.
+    for (const QByteArray& bytes : {QByteArray(), QByteArray(512, '\0')}) {
+        writeBytes(db + QStringLiteral("-journal"), bytes);
+        Conversion(text, db).run(progress);
+        QCOMPARE(readBytes(db + QStringLiteral("-journal")), bytes);
+        QCOMPARE(holds(db), QStringLiteral("NEW:5"));
+    }
 
     // What a crashed writer of the old database left would be taken for the new
     // one's: it goes.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "connection.h"
 #include "db_checks.h"
 #include "decl_store.h"
 #include "test_data.h"
@@ -49,6 +50,7 @@ private slots:
     void databaseWithRowsIsReplacedByEmptyOne();
     void fileOfRandomBytesIsReplaced();
     void symbolicLinkKeepsPointingAtTheFileItNames();
+    void sideFilesSomeoneElsePutBesideABuildAreNotItsOwn();
     void folderAtThePathIsKeptAndRefused();
     void fifoAtThePathIsRefused();
     void missingFolderIsReportedAndNothingCreated();
@@ -202,6 +204,29 @@ void SchemaTest::symbolicLinkKeepsPointingAtTheFileItNames()
         QCOMPARE(QFileInfo(other).symLinkTarget(), to);
     }
     QCOMPARE(filesIn(), QStringList({"other.mdb", "real.mdb", "t.mdb"}));
+}
+
+// In a shared folder anyone may put a journal or a WAL beside the hidden build file
+// before SQLite opens it; SQLite would read it, roll it back or try to delete it.
+void SchemaTest::sideFilesSomeoneElsePutBesideABuildAreNotItsOwn()
+{
+    QTemporaryDir dir;
+    const QString hidden = dir.filePath(QStringLiteral(".t.mdb.0123456789abcdef"));
+    writeBytes(hidden, QByteArray());
+    const QByteArray wal = QByteArray("\x37\x7f\x06\x82\x00\x2d\xe2\x18", 8) + QByteArray(4088, '\x05');
+    const QByteArray journal = QByteArray("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8) + QByteArray(504, '\x01');
+    writeBytes(hidden + QStringLiteral("-wal"), wal);
+    writeBytes(hidden + QStringLiteral("-journal"), journal);
+    {
+        const std::unique_ptr<Connection> c =
+            Connection::openNewFile(hidden, dir.filePath(QStringLiteral("t.mdb")));
+        c->run("CREATE TABLE t (x); INSERT INTO t VALUES (42)");
+    }
+    QCOMPARE(readBytes(hidden + QStringLiteral("-wal")), wal);
+    QCOMPARE(readBytes(hidden + QStringLiteral("-journal")), journal);
+    // An ordinary reader would take the journal for its own and roll it back.
+    QVERIFY(QFile::remove(hidden + QStringLiteral("-journal")));
+    QCOMPARE(sqlColumn(hidden, QStringLiteral("SELECT x FROM t")), QStringList{QStringLiteral("42")});
 }
 
 void SchemaTest::folderAtThePathIsKeptAndRefused()
