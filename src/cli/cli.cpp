@@ -129,26 +129,20 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
             err << previousKeptText(db) << '\n';
         return kFailed;
     }
-    out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5、#If の組 %6 を格納しました。")
-               .arg(result.lines)
-               .arg(result.constants)
-               .arg(result.procedures)
-               .arg(result.types)
-               .arg(result.members)
-               .arg(result.groups)
-        << '\n';
     if (result.cancelled)
         err << cancelledText(result, text, db) << '\n';
+    else
+        out << storedText(result, text, db) << '\n';
     for (const SkippedLine& line : result.skipped)
         err << tr("%1:%2: %3: %4")
                    .arg(text)
                    .arg(line.lineNumber)
-                   .arg(skipReasonText(line.reason), quotedLine(line))
+                   .arg(skippedLineReason(line), quotedLine(line))
             << '\n';
     if (result.skippedCount > result.skipped.size())
-        err << tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size()) << '\n';
+        err << moreLinesText(result.skippedCount - result.skipped.size()) << '\n';
     if (result.skippedCount > 0)
-        err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
+        err << notStoredText(result.skippedCount) << '\n';
     if (result.textChanged)
         err << textChangedText(text) << '\n';
     if (result.cancelled)

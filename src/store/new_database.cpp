@@ -50,8 +50,13 @@ DbFault createFault(int error)
         return DbFault::ReadOnly;
     case ENOENT:
         return DbFault::BadPath;
+    case EACCES:
+    case EPERM:
+        return DbFault::FolderDenied;
+    case EDQUOT:
+        return DbFault::DiskFull;
     default:
-        return DbFault::AccessDenied;
+        return DbFault::Engine;
     }
 }
 
@@ -139,7 +144,9 @@ void NewDatabase::create()
     m_lock = ::open(native(m_hidden).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, m_mode);
     if (m_lock < 0) {
         const int error = errno;
-        throw DbError(createFault(error), m_target, QString::fromLocal8Bit(std::strerror(error)));
+        const DbFault fault = createFault(error);
+        throw DbError(fault, fault == DbFault::FolderDenied ? info.absolutePath() : m_target,
+                      QString::fromLocal8Bit(std::strerror(error)));
     }
     // The umask must not take from the old file's permissions.
     if (m_before.valid)

@@ -22,9 +22,11 @@ int faultNumber(DbFault fault)
         return 3044;
     case DbFault::Locked:
     case DbFault::Replaced:
+    case DbFault::BeingWritten:
         return 3045;
     case DbFault::AccessDenied:
     case DbFault::NotAFile:
+    case DbFault::FolderDenied:
         return 3051;
     case DbFault::Corrupt:
     case DbFault::UnfinishedWrite:

@@ -22,7 +22,9 @@ enum class DbFault {
     AccessDenied,     // 3051
     NotAFile,         // 3051: a folder or device stands at the path
     Corrupt,          // 3049
-    UnfinishedWrite,  // 3049: a write into the database did not end
+    UnfinishedWrite,  // 3049: a write into the database did not end; detail: the side file
+    BeingWritten,     // 3045: another program is writing the database now; detail: the side file
+    FolderDenied,     // 3051: a new file cannot be made in the folder (the path)
     NoTable,          // 3078
     NotATable,        // 3078: a view or virtual table where a table must be
     ValueTooLong,     // 3251: a name or line far longer than any declaration

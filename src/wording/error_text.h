@@ -26,6 +26,9 @@ QString errorTitle(long long iErr);
 QString describeDbError(const DbError& error);
 // Why a line of a declaration text file was not stored.
 QString skipReasonText(SkipReason reason);
+// Why this line was not stored, with what the reason alone cannot say: where the
+// type of the same name stands, how many member lines went with it.
+QString skippedLineReason(const SkippedLine& line);
 // After a failed conversion: the database at the path was not touched.
 QString previousKeptText(const QString& dbPath);
 // A line that was not stored as a report quotes it: its start, "…" when cut.
@@ -35,3 +38,11 @@ QString textChangedText(const QString& textPath);
 // A conversion the user stopped: after how many of the text file's lines, and what the
 // database holds.
 QString cancelledText(const ConvertResult& result, const QString& textPath, const QString& dbPath);
+// A conversion that ran to the end: how many lines it read and what the database holds.
+QString storedText(const ConvertResult& result, const QString& textPath, const QString& dbPath);
+// How many lines the report lists.
+QString notStoredText(qint64 lines);
+// One listed line: its number, why it was not stored, its start.
+QString listedLineText(const SkippedLine& line);
+// After the listed lines, those that were counted but not kept.
+QString moreLinesText(qint64 lines);

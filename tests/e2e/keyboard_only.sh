@@ -87,8 +87,26 @@ e2e_start_convert "$big" "$big_db"
 e2e_poll "$E2E_WAIT" "the progress window" e2e_find_window window "$E2E_TITLE_PROGRESS"
 progress=$WIN
 e2e_focus "$progress"
-e2e_key Escape
-e2e_wait_gone "$progress" "the progress window after Esc"
+# The title is watched by one process that stamps each change, so that the answer is
+# timed by when it came, not by how fast a poll could look.
+titles=$E2E_TMP/progress-titles.log
+(xprop -id "$progress" -spy _NET_WM_NAME 2>/dev/null | while IFS= read -r line; do
+    printf '%s %s\n' "$EPOCHREALTIME" "$line"
+done >"$titles") &
+spy=$!
+e2e_wait_for 5 grep -q 'データベース作成' "$titles" || e2e_fail "xprop does not show the progress window's title"
+# Esc is held down: the key repeats into whatever window comes next. xdotool has sent
+# the key when it returns; the time it takes to start is not the window's.
+started=$EPOCHREALTIME
+xdotool keydown Escape || e2e_fail "xdotool keydown Escape"
+pressed=$EPOCHREALTIME
+e2e_wait_for 10 grep -q '中断しています' "$titles" || e2e_fail "the progress window never said it was stopping"
+answered=$(awk '/中断しています/ { print $1; exit }' "$titles")
+kill "$spy" 2>/dev/null
+answer_ms=$(awk -v a="$answered" -v p="$pressed" 'BEGIN { printf "%d", (a - p) * 1000 }')
+e2e_log "   the progress window answered Esc $answer_ms ms after xdotool sent it" \
+    "($(awk -v a="$answered" -v p="$started" 'BEGIN { printf "%d", (a - p) * 1000 }') ms after it was started)"
+((answer_ms <= 100)) || e2e_fail "the progress window answered Esc after $answer_ms ms, not within 100 ms"
 
 e2e_step "2 the end message says the run was cancelled, and what was stored"
 # The end message has the progress window's title; it is the window that is not that one.
@@ -98,6 +116,11 @@ end_message_shown()
 }
 e2e_poll "$E2E_WAIT" "the end message of the cancelled conversion" end_message_shown
 box=$WIN
+# The key held since the progress window repeats into the end message, which must stay.
+sleep 0.5
+xdotool keyup Escape || e2e_fail "xdotool keyup Escape"
+e2e_window_gone "$progress" || e2e_fail "the progress window stayed after the run ended"
+! e2e_window_gone "$box" || e2e_fail "the repeated Esc from the progress window closed the end message"
 e2e_focus "$box"
 e2e_key ctrl+c
 message_copied()
@@ -108,7 +131,7 @@ e2e_wait_for 10 message_copied || e2e_fail "Ctrl+C in the end message copied no 
 message=$(tr -d '\r' <"$E2E_CLIPBOARD" | grep '変換を中断しました' | head -n 1)
 e2e_log "   $message"
 pattern="^変換を中断しました。テキストファイル (.+) の全 ([0-9,]+) 行のうち ([0-9,]+) 行を変換し、"
-pattern+="定数 ([0-9,]+)、関数 ([0-9,]+)、型 ([0-9,]+) をデータベース (.+) に格納しました。$"
+pattern+="定数 ([0-9,]+)、関数 ([0-9,]+)、型 ([0-9,]+)（メンバー行 [0-9,]+）、#If の組 [0-9,]+ をデータベース (.+) に格納しました。$"
 [[ $message =~ $pattern ]] || e2e_fail "the end message reads: $message"
 said_text=${BASH_REMATCH[1]} said_total=${BASH_REMATCH[2]//,/} said_converted=${BASH_REMATCH[3]//,/}
 said_counts="${BASH_REMATCH[4]//,/} ${BASH_REMATCH[5]//,/} ${BASH_REMATCH[6]//,/}" said_db=${BASH_REMATCH[7]}

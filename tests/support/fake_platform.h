@@ -27,6 +27,8 @@ public:
 
     void beep() override { ++beeps; }
     int msgBox(const QString& prompt, int style, const QString& title) override;
+    // Recorded as a message too: its summary, a blank line and its lines.
+    void listReport(const ListReport& report) override;
     QString fileDialog(QWidget* owner, const FileDialogRequest& request) override;
     void setClipboardText(const QString& text) override;
     void setMousePointer(int pointer) override;
@@ -44,6 +46,7 @@ public:
     // What happened.
     int beeps = 0;
     QList<Message> messages;
+    QList<ListReport> reports;
     QList<FileDialogRequest> fileDialogs;
     QString clipboard;
     int clipboardWrites = 0;

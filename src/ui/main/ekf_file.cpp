@@ -13,6 +13,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -25,10 +28,11 @@ constexpr int kOpenFlags = OpenFlag::HideReadOnly | OpenFlag::ExtensionDifferent
 class PrbfProgress : public ConvertProgress
 {
 public:
-    PrbfProgress(Prbf& prbf, Platform& platform, QWidget* owner)
+    PrbfProgress(Prbf& prbf, Platform& platform, QWidget* owner, QString textPath)
         : m_prbf(prbf)
         , m_platform(platform)
         , m_owner(owner)
+        , m_textPath(std::move(textPath))
     {
     }
     void Init(qint64 lMax) override
@@ -36,15 +40,35 @@ public:
         // The new database stands; from here on the user may cancel.
         m_platform.setMousePointer(Pointer::ArrowHourglass);
         m_prbf.Init(lMax, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
+        m_prbf.setSource(QFileInfo(m_textPath).fileName());
+        m_prbf.setLinesRead(0);
     }
-    bool Cancel(qint64 lNewValue) override { return m_prbf.Cancel(lNewValue); }
-    void processEvents() override { m_platform.processEvents(); }
+    // Called once per line.
+    bool Cancel(qint64 lNewValue) override
+    {
+        ++m_lines;
+        return m_prbf.Cancel(lNewValue);
+    }
+    // A label set at every line would cost more than the line; a few times a second
+    // is as fast as anyone reads.
+    void processEvents() override
+    {
+        constexpr qint64 kShownEveryMs = 100;
+        if (!m_shownClock.isValid() || m_shownClock.elapsed() >= kShownEveryMs) {
+            m_prbf.setLinesRead(m_lines);
+            m_shownClock.start();
+        }
+        m_platform.processEvents();
+    }
     void Term() override { m_prbf.Term(); }
 
 private:
     Prbf& m_prbf;
     Platform& m_platform;
     QWidget* m_owner;
+    QString m_textPath;
+    qint64 m_lines = 0;
+    QElapsedTimer m_shownClock;
 };
 
 } // namespace
@@ -153,7 +177,7 @@ void Ekf::reportFailure(const DbError& error)
 void Ekf::showRemembered(const QString& path)
 {
     mFile[2]->setVisible(true);
-    mFile[3]->setText(QString(path).replace(u'&', QStringLiteral("&&")));
+    mFile[3]->setText(kRememberedKey + QString(path).replace(u'&', QStringLiteral("&&")));
     mFile[3]->setEnabled(true);
     mFile[3]->setVisible(true);
 }
@@ -213,7 +237,7 @@ void Ekf::convertCommand()
 void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner)
 {
     Conversion conversion(sTxtFile, sDbFile, m_convertOptions ? *m_convertOptions : ConvertOptions());
-    PrbfProgress progress(progressWindow(), m_platform, frmOwner);
+    PrbfProgress progress(progressWindow(), m_platform, frmOwner, sTxtFile);
     m_converting = true;
     ConvertResult result;
     try {
@@ -224,8 +248,7 @@ void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* 
         throw;
     }
     m_converting = false;
-    if (result.cancelled || result.skippedCount > 0 || result.textChanged)
-        reportConversion(result, sTxtFile, sDbFile);
+    reportConversion(result, sTxtFile, sDbFile);
 }
 
 void Ekf::setConvertOptions(const ConvertOptions& options)
@@ -236,27 +259,29 @@ void Ekf::setConvertOptions(const ConvertOptions& options)
 void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile, const QString& sDbFile)
 {
     QStringList paragraphs;
-    if (result.cancelled)
-        paragraphs << cancelledText(result, sTxtFile, sDbFile);
+    paragraphs << (result.cancelled ? cancelledText(result, sTxtFile, sDbFile)
+                                    : storedText(result, sTxtFile, sDbFile));
     if (result.textChanged)
         paragraphs << textChangedText(sTxtFile);
+    ListReport report;
     if (result.skippedCount > 0) {
-        QString lines = tr("%1 行をデータベースに格納できませんでした。").arg(result.skippedCount);
-        lines += m.sCrLf;
-        for (const SkippedLine& line : result.skipped) {
-            lines +=
-                m.sCrLf +
-                tr("%1 行目: %2: %3").arg(line.lineNumber).arg(skipReasonText(line.reason), quotedLine(line));
-        }
+        paragraphs << notStoredText(result.skippedCount);
+        report.lines.reserve(result.skipped.size() + 1);
+        for (const SkippedLine& line : result.skipped)
+            report.lines << listedLineText(line);
         if (result.skippedCount > result.skipped.size())
-            lines += m.sCrLf + tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size());
-        paragraphs << lines;
+            report.lines << moreLinesText(result.skippedCount - result.skipped.size());
     }
-    const QString prompt = paragraphs.join(m.sCrLf + m.sCrLf);
+    report.title = tr("データベース作成");
+    report.summary = paragraphs.join(m.sCrLf + m.sCrLf);
+    // Lines outside any type are the prose and helper code a declaration file may
+    // hold; an entry that was refused, or a text that changed, is worth a warning.
+    const bool warn = result.refusedCount > 0 || result.textChanged;
+    report.icon = warn ? MsgBox::Exclamation : MsgBox::Information;
+    const QFileInfo db(sDbFile);
+    report.saveName = db.dir().filePath(db.completeBaseName() + tr("_変換結果.txt"));
     m_platform.setMousePointer(Pointer::Arrow);
-    // A cancel the user asked for is news, not a fault.
-    const bool fault = result.skippedCount > 0 || result.textChanged;
-    if (fault)
+    if (warn)
         m_platform.beep();
-    m_platform.msgBox(prompt, fault ? MsgBox::Critical : MsgBox::Information, tr("データベース作成"));
+    m_platform.listReport(report);
 }
