@@ -126,6 +126,8 @@ void ReportDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     cmdOk->setFocus();
+    m_sinceShown.start();
+    m_lastCloseKey = -1;
 }
 
 QString ReportDialog::wholeText(const QString& lineBreak) const
@@ -182,10 +184,30 @@ void ReportDialog::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Escape:
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
+        if (freshCloseKey(event))
             accept();
         return;
     default:
         QDialog::keyPressEvent(event);
     }
+}
+
+void ReportDialog::keyReleaseEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
+        freshCloseKey(event);
+    QDialog::keyReleaseEvent(event);
+}
+
+bool ReportDialog::freshCloseKey(const QKeyEvent* event)
+{
+    // A key repeats every few tens of milliseconds; a person takes longer than this
+    // to let go and press again.
+    constexpr qint64 kPause = 150;
+    const qint64 at = qint64(event->timestamp());
+    const bool paused = m_lastCloseKey < 0 ? !m_sinceShown.isValid() || m_sinceShown.elapsed() >= kPause
+                                           : at - m_lastCloseKey >= kPause;
+    m_lastCloseKey = at;
+    return paused && !event->isAutoRepeat() && event->type() == QEvent::KeyPress;
 }

@@ -95,17 +95,15 @@ titles=$E2E_TMP/progress-titles.log
 done >"$titles") &
 spy=$!
 e2e_wait_for 5 grep -q 'データベース作成' "$titles" || e2e_fail "xprop does not show the progress window's title"
-# Esc is held down: the key repeats into whatever window comes next. xdotool has sent
-# the key when it returns; the time it takes to start is not the window's.
-started=$EPOCHREALTIME
-xdotool keydown Escape || e2e_fail "xdotool keydown Escape"
+# Esc is held down: the key repeats into whatever window comes next. The time counts
+# from before xdotool starts, so it holds the time xdotool takes to send the key too.
 pressed=$EPOCHREALTIME
+xdotool keydown Escape || e2e_fail "xdotool keydown Escape"
 e2e_wait_for 10 grep -q '中断しています' "$titles" || e2e_fail "the progress window never said it was stopping"
 answered=$(awk '/中断しています/ { print $1; exit }' "$titles")
 kill "$spy" 2>/dev/null
 answer_ms=$(awk -v a="$answered" -v p="$pressed" 'BEGIN { printf "%d", (a - p) * 1000 }')
-e2e_log "   the progress window answered Esc $answer_ms ms after xdotool sent it" \
-    "($(awk -v a="$answered" -v p="$started" 'BEGIN { printf "%d", (a - p) * 1000 }') ms after it was started)"
+e2e_log "   the progress window answered Esc within $answer_ms ms"
 ((answer_ms <= 100)) || e2e_fail "the progress window answered Esc after $answer_ms ms, not within 100 ms"
 
 e2e_step "2 the end message says the run was cancelled, and what was stored"
