@@ -236,20 +236,23 @@ public:
     bool add(qint64 lineNumber, std::string_view line, bool cutByReader)
     {
         std::string_view judged = line;
+        std::string_view lineBreak;
         if (m_lines++ == 0) {
             m_first = lineNumber;
             m_tooLong = false;
             m_joined.clear();
             m_full.clear();
         } else {
-            m_full += "\r\n";
+            lineBreak = "\r\n";
             const size_t lead = judged.find_first_not_of(" \t");
             judged = judged.substr(lead == std::string_view::npos ? judged.size() : lead);
         }
         const bool more = !cutByReader && continuesOnNextLine(line);
-        m_tooLong = m_tooLong || cutByReader || m_full.size() + line.size() > size_t(m_maxBytes);
+        m_tooLong =
+            m_tooLong || cutByReader || m_full.size() + lineBreak.size() + line.size() > size_t(m_maxBytes);
         constexpr size_t kQuoted = size_t(SkippedLine::kQuotedChars) * 4;
         if (!m_tooLong) {
+            m_full += lineBreak;
             m_full += line;
             m_joined += more ? beforeContinuation(judged) : judged;
             if (more)
