@@ -3,6 +3,7 @@
 #include "new_database.h"
 
 #include "db_error.h"
+#include "errno_fault.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -36,28 +37,6 @@ QRegularExpression hiddenPattern(const QString& targetName)
 {
     return QRegularExpression(QStringLiteral("^\\.%1\\.[0-9a-f]{16}(-journal|-wal|-shm)?$")
                                   .arg(QRegularExpression::escape(targetName)));
-}
-
-DbFault createFault(int error)
-{
-    switch (error) {
-    case ENOSPC:
-        return DbFault::NoInodes;
-    case EMFILE:
-    case ENFILE:
-        return DbFault::TooManyOpenFiles;
-    case EROFS:
-        return DbFault::ReadOnly;
-    case ENOENT:
-        return DbFault::BadPath;
-    case EACCES:
-    case EPERM:
-        return DbFault::FolderDenied;
-    case EDQUOT:
-        return DbFault::DiskFull;
-    default:
-        return DbFault::Engine;
-    }
 }
 
 #ifndef _WIN32
@@ -144,9 +123,12 @@ void NewDatabase::create()
     m_lock = ::open(native(m_hidden).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, m_mode);
     if (m_lock < 0) {
         const int error = errno;
-        const DbFault fault = createFault(error);
+        // A new file is made in a folder: that is what may not be written.
+        const DbFault fault = error == EACCES || error == EPERM
+                                  ? DbFault::FolderDenied
+                                  : faultOfErrno(error, FileStep::Create).value_or(DbFault::AccessDenied);
         throw DbError(fault, fault == DbFault::FolderDenied ? info.absolutePath() : m_target,
-                      QString::fromLocal8Bit(std::strerror(error)));
+                      systemText(error));
     }
     // The umask must not take from the old file's permissions.
     if (m_before.valid)

@@ -7,10 +7,13 @@
 #include "cp932.h"
 #include "db_error.h"
 #include "decl_writer.h"
+#include "errno_fault.h"
 #include "files.h"
 #include "line_reader.h"
 #include "name_fold.h"
+#include "text_error.h"
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -281,9 +284,9 @@ public:
     ProgressShown(ConvertProgress& progress, qint64 max)
         : m_progress(progress)
     {
-        m_progress.Init(max);
+        m_progress.started(max);
     }
-    ~ProgressShown() { m_progress.Term(); }
+    ~ProgressShown() { m_progress.finished(); }
     ProgressShown(const ProgressShown&) = delete;
     ProgressShown& operator=(const ProgressShown&) = delete;
 
@@ -299,6 +302,20 @@ void endStatement(Rows& rows, const ContinuedStatement& statement)
         rows.handle(statement.firstLine(), statement.joined(), statement.full());
 }
 
+// A converter that cannot be had is the text file's fault: the user is told which
+// file could not be read, and why.
+std::unique_ptr<Cp932Decoder> openDecoder(const QByteArray& codePage, const QString& textPath)
+{
+    try {
+        return std::make_unique<Cp932Decoder>(codePage);
+    } catch (const CodePageUnavailable& e) {
+        if (e.systemError() != 0)
+            throw DbError(faultOfErrno(e.systemError(), FileStep::Open).value_or(DbFault::NoCodePage),
+                          textPath, systemText(e.systemError()));
+        throw DbError(DbFault::NoCodePage, textPath, QString::fromLatin1(e.codePage()));
+    }
+}
+
 // The lines after a cancel, so that the report can say how far the run came.
 qint64 countRest(LineReader& reader)
 {
@@ -311,11 +328,11 @@ qint64 countRest(LineReader& reader)
 
 } // namespace
 
-ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter& writer,
-                          ConvertProgress& progress, const ConvertOptions& options)
+ConvertResult convertDeclarations(OpenedFile& text, const QString& textPath, DeclWriter& writer,
+                                  ConvertProgress& progress, const ConvertOptions& options)
 {
     ConvertResult result;
-    Cp932Decoder decoder(options.codePage, sTxtFile);
+    const std::unique_ptr<Cp932Decoder> decoder = openDecoder(options.codePage, textPath);
     const FileStamp before = text.stamp();
     const qint64 length = before.size;
     Rows rows(writer, result, options.keptLines);
@@ -328,7 +345,7 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
         while (reader.next(raw)) {
             ++result.lines;
             position += reader.lineLength() + 2;
-            if (progress.Cancel(position)) {
+            if (progress.shouldStop(position)) {
                 result.cancelled = true;
                 result.totalLines = result.lines + countRest(reader);
                 break;
@@ -337,7 +354,7 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
             // the first declaration.
             if (result.lines == 1 && raw.startsWith("\xEF\xBB\xBF"))
                 raw = raw.sliced(3);
-            std::string_view line = decoder.toUtf8(raw.data(), raw.size());
+            std::string_view line = decoder->toUtf8(raw.data(), raw.size());
             const size_t comment = line.find('\'');
             if (comment != std::string_view::npos)
                 line = line.substr(0, comment);
@@ -353,7 +370,7 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
             progress.processEvents();
         }
         if (reader.failed())
-            throw DbError(DbFault::TextIo, sTxtFile, text.file().errorString());
+            throw DbError(DbFault::TextIo, textPath, text.file().errorString());
         if (statement.active() && !result.cancelled)
             rows.skip(statement.firstLine(), SkipReason::ContinuedAtEnd, statement.joined());
         if (!result.cancelled)
@@ -365,6 +382,6 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
     }
     if (!result.cancelled)
         result.textChanged =
-            result.textChanged || text.stamp() != before || !FileStamp::ofPath(sTxtFile).sameFile(before);
+            result.textChanged || text.stamp() != before || !FileStamp::ofPath(textPath).sameFile(before);
     return result;
 }

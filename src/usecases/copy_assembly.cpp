@@ -16,6 +16,21 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// The header is read once, for both the scope keyword and the end line.
+QString scopedText(DeclKind kind, const StoredDecl& decl, CopyScope scope)
+{
+    const bool needsStart = kind == DeclKind::Type || scope != CopyScope::AsDeclared;
+    const StatementStart start = needsStart ? statementAt(decl.full) : StatementStart{};
+    QString text = withScope(decl.full, scope, start);
+    if (kind != DeclKind::Type)
+        return text;
+    text += kCrLf;
+    for (const QString& member : decl.members)
+        text += member + kCrLf;
+    const std::string_view end = blockEndLine(start);
+    return text + QLatin1String(end.data(), qsizetype(end.size()));
+}
+
 // The words of a declaration that may name others.
 std::vector<UsedName> usesOf(DeclKind kind, const StoredDecl& decl)
 {
@@ -51,7 +66,7 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
     if (!lines.empty()) {
         QStringList texts;
         for (const StoredDecl& decl : found)
-            texts << withScope(fullText(kind, decl), scope);
+            texts << scopedText(kind, decl, scope);
         std::vector<size_t> given;
         const QString text = groupText(lines, found, texts, given);
         if (!given.empty() && given.front() == 0) {
@@ -63,7 +78,7 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
             return unit;
         }
     }
-    return {true, withScope(fullText(kind, found.front()), scope), usesOf(kind, found.front())};
+    return {true, scopedText(kind, found.front(), scope), usesOf(kind, found.front())};
 }
 
 // One copy with the used declarations: every name is looked up once, and a
@@ -162,11 +177,8 @@ QStringList copyTexts(DeclStore* store, DeclKind kind, const QStringList& names,
 {
     QStringList texts;
     texts.reserve(names.size());
-    if (!store) {
-        for (qsizetype i = 0; i < names.size(); ++i)
-            texts << QString();
-        return texts;
-    }
+    if (!store)
+        return QStringList(names.size(), QString());
     if (options.withUses) {
         UseWalk walk(*store, options.scope, texts);
         for (const QString& name : names)
@@ -182,13 +194,7 @@ QStringList copyTexts(DeclStore* store, DeclKind kind, const QStringList& names,
 
 QString fullText(DeclKind kind, const StoredDecl& decl)
 {
-    if (kind != DeclKind::Type)
-        return decl.full;
-    QString text = decl.full + kCrLf;
-    for (const QString& member : decl.members)
-        text += member + kCrLf;
-    const std::string_view end = blockEndLine(decl.full);
-    return text + QLatin1String(end.data(), qsizetype(end.size()));
+    return scopedText(kind, decl, CopyScope::AsDeclared);
 }
 
 QString GetFull(DeclStore& store, DeclKind kind, const QString& sName)
@@ -200,7 +206,16 @@ QString GetFull(DeclStore& store, DeclKind kind, const QString& sName)
 QString assembleCopy(DeclStore* store, DeclKind kind, const QStringList& names, const CopyOptions& options,
                      CopyEnd end)
 {
-    const QStringList texts = copyTexts(store, kind, names, options);
+    return joinCopies(copyTexts(store, kind, names, options), end);
+}
+
+QString emptyCopy(qsizetype count, CopyEnd end)
+{
+    return joinCopies(QStringList(count, QString()), end);
+}
+
+QString joinCopies(const QStringList& texts, CopyEnd end)
+{
     if (end == CopyEnd::NoFinalBreak)
         return texts.join(kCrLf);
     QString text;

@@ -40,3 +40,7 @@ QString GetFull(DeclStore& store, DeclKind kind, const QString& sName);
 // each declaration, never on a conditional line.
 QString assembleCopy(DeclStore* store, DeclKind kind, const QStringList& names, const CopyOptions& options,
                      CopyEnd end);
+// What a copy of count names gives when none of them is stored.
+QString emptyCopy(qsizetype count, CopyEnd end);
+// The texts of one copy joined as end says.
+QString joinCopies(const QStringList& texts, CopyEnd end);

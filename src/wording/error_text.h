@@ -24,6 +24,9 @@ QString errorText(int number);
 QString errorTitle(long long iErr);
 // A storage failure in words: what happened, to which file.
 QString describeDbError(const DbError& error);
+// A failed conversion in words: the failure, and that the database which stood at the
+// path is still whole when it is, the paragraphs joined by lineBreak twice.
+QString describeConversionFailure(const DbError& error, const QString& lineBreak);
 // Why a line of a declaration text file was not stored.
 QString skipReasonText(SkipReason reason);
 // Why this line was not stored, with what the reason alone cannot say: where the
@@ -33,6 +36,18 @@ QString skippedLineReason(const SkippedLine& line);
 QString previousKeptText(const QString& dbPath);
 // A line that was not stored as a report quotes it: its start, "…" when cut.
 QString quotedLine(const SkippedLine& line);
+// A line that was not stored, after its place: why, and the line quoted.
+QString skippedLineText(const SkippedLine& line);
+// The lines not stored beyond those a report lists; empty when it lists them all.
+QString moreSkippedText(const ConvertResult& result);
+// The window's paragraph on the lines a conversion did not store, its lines joined
+// by lineBreak.
+QString skippedLinesText(const ConvertResult& result, const QString& lineBreak);
+// A file that opens as a database but lacks the tables of a declaration database
+// (or has views in their place): refused as unsupported, not as a fault of the file.
+bool isNotADeclarationDatabase(const DbError& error);
+// ek-cli's words for that refusal.
+QString notADeclarationDatabaseText(const QString& path);
 // The text file was longer or shorter at the end of a conversion than at its start.
 QString textChangedText(const QString& textPath);
 // A conversion the user stopped: after how many of the text file's lines, and what the
@@ -44,5 +59,3 @@ QString storedText(const ConvertResult& result, const QString& textPath, const Q
 QString notStoredText(qint64 lines);
 // One listed line: its number, why it was not stored, its start.
 QString listedLineText(const SkippedLine& line);
-// After the listed lines, those that were counted but not kept.
-QString moreLinesText(qint64 lines);

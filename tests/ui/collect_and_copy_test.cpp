@@ -79,7 +79,7 @@ void CollectAndCopyTest::addingAFoundNameAppendsItAndSwapsButtons()
     QVERIFY(o.w->cmdCpy->isEnabled());
     QVERIFY(!o.w->cmdDel->isEnabled());
     QCOMPARE(o.w->txtInp->text(), QStringLiteral("MAX_PATH"));
-    QCOMPARE(o.f.fake.beeps, 0);
+    QCOMPARE(o.f.fake.beeps(), 0);
 }
 
 void CollectAndCopyTest::addingAMissingNameOnlyBeeps()
@@ -89,12 +89,12 @@ void CollectAndCopyTest::addingAMissingNameOnlyBeeps()
     o.w->setTxtInpText(QStringLiteral("NO_SUCH"));
     o.w->txtInp->setFocus();
     o.w->cmdAdd->click();
-    QCOMPARE(o.f.fake.beeps, 1);
+    QCOMPARE(o.f.fake.beeps(), 1);
     QCOMPARE(o.w->lstDest->ListCount(), 0);
     QVERIFY(o.w->cmdAdd->isEnabled());
     QVERIFY(!o.w->cmdCpy->isEnabled());
     QCOMPARE(o.w->txtInp->text(), QStringLiteral("NO_SUCH"));
-    QVERIFY(o.f.fake.messages.isEmpty());
+    QVERIFY(o.f.fake.messages().isEmpty());
 }
 
 void CollectAndCopyTest::addingInAnotherCaseKeepsTheTypedText()
@@ -203,7 +203,7 @@ void CollectAndCopyTest::copyOfEmptyListKeepsTheClipboard()
 {
     Opened o(0);
     o.w->cmdCpy_Click();
-    QCOMPARE(o.f.fake.clipboardWrites, 0);
+    QCOMPARE(o.f.fake.clipboardWrites(), 0);
 }
 
 void CollectAndCopyTest::doubleClickOnAnEntryCopiesItAlone()
@@ -285,7 +285,7 @@ void CollectAndCopyTest::typeHeaderWithACommentIsAddedByItsNameInAnyCase()
         o.w->txtInp->setText(typed);
         o.w->cmdAdd->setEnabled(true);
         o.w->cmdAdd->click();
-        QCOMPARE(o.f.fake.beeps, 0);
+        QCOMPARE(o.f.fake.beeps(), 0);
         QCOMPARE(o.w->lstDest->List(o.w->lstDest->ListCount() - 1), typed);
     }
     o.w->cmdCpy->click();

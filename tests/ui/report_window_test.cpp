@@ -95,10 +95,10 @@ void ReportWindowTest::saveWritesTheWholeReportAsUtf8AndCtrlCCopiesIt()
     const QString path = dir.filePath(QStringLiteral("一覧.txt"));
     fake.fileNames.enqueue(path);
     QTest::mouseClick(dialog.cmdSave, Qt::LeftButton);
-    QCOMPARE(fake.fileDialogs.size(), 1);
-    QVERIFY(fake.fileDialogs[0].save);
-    QCOMPARE(fake.fileDialogs[0].initialName, report.saveName);
-    QCOMPARE(fake.fileDialogs[0].filterText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"));
+    QCOMPARE(fake.fileDialogs().size(), 1);
+    QVERIFY(fake.fileDialogs()[0].save);
+    QCOMPARE(fake.fileDialogs()[0].initialName, report.saveName);
+    QCOMPARE(fake.fileDialogs()[0].filterText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"));
     QCOMPARE(QString::fromUtf8(readBytes(path)),
              QString(report.summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) +
                  QStringLiteral("\n\n") + report.lines.join(u'\n') + u'\n');
@@ -106,9 +106,9 @@ void ReportWindowTest::saveWritesTheWholeReportAsUtf8AndCtrlCCopiesIt()
     // A file that cannot be written is said, and the report stays.
     fake.fileNames.enqueue(dir.filePath(QStringLiteral("no/such/folder/x.txt")));
     QTest::mouseClick(dialog.cmdSave, Qt::LeftButton);
-    QCOMPARE(fake.messages.size(), 1);
-    QVERIFY(fake.messages[0].prompt.contains(QStringLiteral("no/such/folder/x.txt")));
-    QCOMPARE(fake.messages[0].style, MsgBox::Critical);
+    QCOMPARE(fake.messages().size(), 1);
+    QVERIFY(fake.messages()[0].prompt.contains(QStringLiteral("no/such/folder/x.txt")));
+    QCOMPARE(fake.messages()[0].style, MsgBox::Critical);
 
     // Ctrl+C copies everything, from the list as from the buttons.
     QTest::keyClick(dialog.lstLines, Qt::Key_C, Qt::ControlModifier);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "platform.h"
@@ -67,5 +67,7 @@ void Ekf::lstDest_DblClick()
 QString Ekf::copyText(const QStringList& names, CopyEnd end)
 {
     // Without a listed table every entry is missing.
-    return assembleCopy(m_listed ? m.dbDecl.get() : nullptr, currentKind(), names, m_copyOptions, end);
+    if (!m_listed)
+        return emptyCopy(names.size(), end);
+    return m.dbDecl->copy(currentKind(), names, m_copyOptions, end);
 }

@@ -2,12 +2,12 @@
 // Copyright (c) 2026 The Ek developers
 #include "conversion.h"
 #include "db_error.h"
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "err_dsp.h"
 #include "error_text.h"
-#include "files.h"
+#include "fault_number.h"
 #include "platform.h"
 #include "prbf.h"
 
@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -35,19 +36,19 @@ public:
         , m_textPath(std::move(textPath))
     {
     }
-    void Init(qint64 lMax) override
+    void started(qint64 total) override
     {
         // The new database stands; from here on the user may cancel.
         m_platform.setMousePointer(Pointer::ArrowHourglass);
-        m_prbf.Init(lMax, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
+        m_prbf.Init(total, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
         m_prbf.setSource(QFileInfo(m_textPath).fileName());
         m_prbf.setLinesRead(0);
     }
     // Called once per line.
-    bool Cancel(qint64 lNewValue) override
+    bool shouldStop(qint64 done) override
     {
         ++m_lines;
-        return m_prbf.Cancel(lNewValue);
+        return m_prbf.Cancel(done);
     }
     // A label set at every line would cost more than the line; a few times a second
     // is as fast as anyone reads.
@@ -60,7 +61,7 @@ public:
         }
         m_platform.processEvents();
     }
-    void Term() override { m_prbf.Term(); }
+    void finished() override { m_prbf.Term(); }
 
 private:
     Prbf& m_prbf;
@@ -150,15 +151,15 @@ bool Ekf::openAndList(const QString& path)
     const QString previous = m.sDbName;
     m.sDbName = path;
     m_platform.setMousePointer(Pointer::Hourglass);
-    std::unique_ptr<DeclStore> opened;
+    std::unique_ptr<DeclBrowser> opened;
     try {
-        opened = DeclStore::open(path);
+        opened = DeclBrowser::open(path);
     } catch (const DbError& e) {
         m.sDbName = previous;
         reportFailure(e);
         return false;
     }
-    std::unique_ptr<DeclStore> before = std::exchange(m.dbDecl, std::move(opened));
+    std::unique_ptr<DeclBrowser> before = std::exchange(m.dbDecl, std::move(opened));
     const bool listedBefore = m_listed;
     if (!FillList()) {
         m.dbDecl = std::move(before);
@@ -213,16 +214,11 @@ void Ekf::convertCommand()
         return;
     repaint();
     m_platform.setMousePointer(Pointer::Hourglass);
-    m_previousKept = false;
     try {
         ConvertText(text, m.sDbName, this);
     } catch (const DbError& e) {
         m.sDbName = previous;
-        // The user must know that the database that stood there is still whole.
-        QString prompt = describeDbError(e);
-        if (m_previousKept)
-            prompt += m.sCrLf + m.sCrLf + previousKeptText(e.path());
-        ErrDsp(m_platform, e.number(), prompt);
+        ErrDsp(m_platform, faultNumber(e.fault()), describeConversionFailure(e, m.sCrLf));
         m_platform.setMousePointer(Pointer::Default);
         if (m_closeAfterConversion)
             close();
@@ -236,24 +232,14 @@ void Ekf::convertCommand()
 
 void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner)
 {
-    Conversion conversion(sTxtFile, sDbFile, m_convertOptions ? *m_convertOptions : ConvertOptions());
+    Conversion conversion(sTxtFile, sDbFile);
     PrbfProgress progress(progressWindow(), m_platform, frmOwner, sTxtFile);
-    m_converting = true;
     ConvertResult result;
-    try {
+    {
+        const QScopedValueRollback<bool> converting(m_converting, true);
         result = conversion.run(progress);
-    } catch (...) {
-        m_previousKept = conversion.previousKept();
-        m_converting = false;
-        throw;
     }
-    m_converting = false;
     reportConversion(result, sTxtFile, sDbFile);
-}
-
-void Ekf::setConvertOptions(const ConvertOptions& options)
-{
-    m_convertOptions = std::make_unique<ConvertOptions>(options);
 }
 
 void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile, const QString& sDbFile)
@@ -269,8 +255,9 @@ void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile,
         report.lines.reserve(result.skipped.size() + 1);
         for (const SkippedLine& line : result.skipped)
             report.lines << listedLineText(line);
-        if (result.skippedCount > result.skipped.size())
-            report.lines << moreLinesText(result.skippedCount - result.skipped.size());
+        const QString more = moreSkippedText(result);
+        if (!more.isEmpty())
+            report.lines << more;
     }
     report.title = tr("データベース作成");
     report.summary = paragraphs.join(m.sCrLf + m.sCrLf);
