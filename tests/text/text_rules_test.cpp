@@ -233,10 +233,9 @@ void TextRulesTest::wordsThatMayNameDeclarations_data()
     row("constant without ' =' uses nothing", UseLine::Constant, "Public Const X=Y", {});
     row("declaration: continued lines read as one", UseLine::Procedure,
         "Declare Function GetCursorPos Lib \"user32\" (lpPoint As _\r\n    POINTAPI) As _ \r\n\tLong",
-        {"T:POINTAPI", "T:Long"});
-    row("member: continued", UseLine::Member, "    x As _\r\n        Long", {"T:Long"});
-    row("constant: continued", UseLine::Constant, "Public Const A = _\r\n  B _\r\n  Or C",
-        {"C:B", "C:Or", "C:C"});
+        {"T:POINTAPI"});
+    row("member: continued", UseLine::Member, "    pt As _\r\n        POINTAPI", {"T:POINTAPI"});
+    row("constant: continued", UseLine::Constant, "Public Const A = _\r\n  B _\r\n  Or C", {"C:B", "C:C"});
 }
 
 void TextRulesTest::wordsThatMayNameDeclarations()
