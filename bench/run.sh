@@ -207,6 +207,9 @@ awk -F= -v runs="$runs" '
         row(2, "the 100,000-line conversion from the main window, progress window shown (offscreen), in a process already started, median of 5",
             ms(v["m2_convert_ms"]), ms(v["m2_convert_base_ms"]) " the same conversion without a window, as ek-cli runs it",
             x(v["m2_convert_ratio"]), "≤ 1.2x", v["m2_convert_ratio"] <= 1.2, v["m2_invalid"] || missing("m2_convert_ratio"))
+        row("2c", "from ｷｬﾝｾﾙ halfway through the same conversion to its report, median of 5",
+            ms(v["m2_cancel_to_report_ms"]), ms(v["m2_convert_ms"]) " the whole conversion",
+            x(v["m2_cancel_to_report_ratio"]), "< 1 s", v["m2_cancel_to_report_ms"] >= 0 && v["m2_cancel_to_report_ms"] < 1000, missing("m2_cancel_to_report_ms"))
         row(3, "peak resident memory converting a 200 MB file with `ek-cli` (" sprintf("%.0f s", v["m3_a_ms"] / 1000) ")",
             mb(v["m3_a_rss_kb"]), mb(v["m3v_a_rss_kb"]) " `ek-cli --version`",
             x(div(v["m3_a_rss_kb"], v["m3v_a_rss_kb"])), "< 100 MB", v["m3_a_rss_kb"] < 100 * 1024, v["m3_failed"] || missing("m3_a_rss_kb"))

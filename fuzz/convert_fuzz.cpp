@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "code_point_order.h"
+#include "continuation.h"
 #include "conversion.h"
 #include "copy_assembly.h"
 #include "cp932.h"
@@ -255,15 +256,17 @@ QList<Row> readRows(const QString& path, const char* table, bool named, bool typ
     return rows;
 }
 
-// Every stored row came from a line of the file, and rows keep the file's order.
+// Every stored row came from a line of the file, or from lines that follow each
+// other when the statement was continued, and rows keep the file's order.
 void checkSubsequence(const QList<Row>& rows, const QStringList& lines, const char* table)
 {
     qsizetype at = 0;
     for (const Row& r : rows) {
-        while (at < lines.size() && lines[at] != r.full)
+        const QStringList parts = r.full.split(QStringLiteral("\r\n"));
+        while (at + parts.size() <= lines.size() && lines.mid(at, parts.size()) != parts)
             ++at;
-        FUZZ_CHECK(at < lines.size(), QLatin1String(table) + u' ' + describe(r.full));
-        ++at;
+        FUZZ_CHECK(at + parts.size() <= lines.size(), QLatin1String(table) + u' ' + describe(r.full));
+        at += parts.size();
     }
 }
 
@@ -287,10 +290,12 @@ qsizetype scopeAt(const QString& upper, bool global)
 
 void checkStoredName(DeclKind kind, const Row& r)
 {
-    const QString upper = foldName(r.full);
+    // A continued statement is named as the one line it reads as.
+    const QString judged = joinedStatement(r.full);
+    const QString upper = foldName(judged);
     FUZZ_CHECK(!r.name.isEmpty(), describe(r.full));
     qsizetype start = 0;
-    qsizetype end = r.full.size();
+    qsizetype end = judged.size();
     if (kind == DeclKind::Constant) {
         const qsizetype scope = scopeAt(upper, true);
         FUZZ_CHECK(wordsAt(upper, scope, {"CONST "}) > 0, describe(r.full));
@@ -314,10 +319,10 @@ void checkStoredName(DeclKind kind, const Row& r)
         FUZZ_CHECK(words > 0, describe(r.full));
         start = scope + words;
         // The name ends at its last character that is not a blank or a tab.
-        while (end > start && (r.full[end - 1] == u' ' || r.full[end - 1] == u'\t'))
+        while (end > start && (judged[end - 1] == u' ' || judged[end - 1] == u'\t'))
             --end;
     }
-    FUZZ_CHECK(end >= start && r.full.mid(start, end - start) == r.name,
+    FUZZ_CHECK(end >= start && judged.mid(start, end - start) == r.name,
                describe(r.name) + QStringLiteral(" in ") + describe(r.full));
 }
 
@@ -539,7 +544,7 @@ void checkResult(const ConvertResult& result, const CheckedProgress& progress, c
     const qint64 handled =
         result.constants + result.procedures + result.types + result.members + result.conditionals;
     FUZZ_CHECK(handled + result.skippedCount - unclosed <= nonEmpty(lines).size(), QString::number(handled));
-    FUZZ_CHECK(result.skipped.size() == std::min<qint64>(result.skippedCount, ConvertResult::kSkippedKept),
+    FUZZ_CHECK(result.skipped.size() == std::min<qint64>(result.skippedCount, ConvertOptions().keptLines),
                QString::number(result.skipped.size()));
     qint64 lastLine = 0;
     for (const SkippedLine& s : result.skipped) {

@@ -128,16 +128,10 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
             err << previousKeptText(db) << '\n';
         return kFailed;
     }
-    out << tr("%1 行を読み、定数 %2、関数 %3、型 %4、メンバー行 %5、#If の組 %6 を格納しました。")
-               .arg(result.lines)
-               .arg(result.constants)
-               .arg(result.procedures)
-               .arg(result.types)
-               .arg(result.members)
-               .arg(result.groups)
-        << '\n';
     if (result.cancelled)
         err << cancelledText(result, text, db) << '\n';
+    else
+        out << storedText(result, text, db) << '\n';
     for (const SkippedLine& line : result.skipped)
         err << QStringLiteral("%1:%2: %3").arg(text, QString::number(line.lineNumber), skippedLineText(line))
             << '\n';
@@ -145,7 +139,7 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     if (!more.isEmpty())
         err << more << '\n';
     if (result.skippedCount > 0)
-        err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
+        err << notStoredText(result.skippedCount) << '\n';
     if (result.textChanged)
         err << textChangedText(text) << '\n';
     if (result.cancelled)

@@ -50,6 +50,17 @@ struct FileDialogRequest
     QString initialName; // the name the dialog starts with; empty: whatever it held
 };
 
+// A report of many lines: the summary above, then every line in a list the user can
+// scroll, copy and save.
+struct ListReport
+{
+    QString title;
+    QString summary;
+    QStringList lines;
+    int icon = MsgBox::Information; // an icon of MsgBox
+    QString saveName;               // where 保存(S)... offers to write the report
+};
+
 // The only door to the desktop: windows never reach these services directly, so a
 // test can replace every one of them. GUI thread only.
 class Platform
@@ -60,6 +71,8 @@ public:
     virtual void beep() = 0;
     // Returns MsgBox::AnswerOk or AnswerCancel. An empty title means the program's.
     virtual int msgBox(const QString& prompt, int style, const QString& title) = 0;
+    // Shows the report over the message owner and returns when the user closed it.
+    virtual void listReport(const ListReport& report) = 0;
     // The chosen full path, or an empty string when the user cancelled.
     virtual QString fileDialog(QWidget* owner, const FileDialogRequest& request) = 0;
     // Clears the clipboard, then puts plain text on it.

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "qt_platform.h"
 
+#include "report_dialog.h"
 #include "settings_store.h"
 
 #include <QApplication>
@@ -87,6 +88,12 @@ int QtPlatform::showMessage(QWidget* owner, const QString& prompt, int style, co
         box.setStandardButtons(QMessageBox::Ok);
     }
     return box.exec() == QMessageBox::Ok ? MsgBox::AnswerOk : MsgBox::AnswerCancel;
+}
+
+void QtPlatform::listReport(const ListReport& report)
+{
+    ReportDialog dialog(*this, report, messageOwner());
+    dialog.exec();
 }
 
 QString QtPlatform::fileDialog(QWidget* owner, const FileDialogRequest& request)

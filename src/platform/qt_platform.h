@@ -15,6 +15,7 @@ public:
 
     void beep() override;
     int msgBox(const QString& prompt, int style, const QString& title) override;
+    void listReport(const ListReport& report) override;
     QString fileDialog(QWidget* owner, const FileDialogRequest& request) override;
     void setClipboardText(const QString& text) override;
     void setMousePointer(int pointer) override;

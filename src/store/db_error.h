@@ -22,7 +22,9 @@ enum class DbFault {
     AccessDenied,
     NotAFile, // a folder or device stands at the path
     Corrupt,
-    UnfinishedWrite, // a write into the database did not end
+    UnfinishedWrite, // a write into the database did not end; detail: the side file
+    BeingWritten,    // another program is writing the database now; detail: the side file
+    FolderDenied,    // a new file cannot be made in the folder (the path)
     NoTable,
     NotATable,    // a view or virtual table where a table must be
     ValueTooLong, // a name or line far longer than any declaration

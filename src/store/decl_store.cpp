@@ -127,8 +127,14 @@ DeclStore::~DeclStore() = default;
 
 std::unique_ptr<DeclStore> DeclStore::open(const QString& path)
 {
-    if (hasUnfinishedWrite(path))
-        throw DbError(DbFault::UnfinishedWrite, path);
+    const QString side = unfinishedWriteFile(path);
+    if (!side.isEmpty()) {
+        // A writer that still holds its lock is at work, not gone: its write will end.
+        const bool wal = side.endsWith(QLatin1String("-wal"));
+        const bool writing =
+            wal ? isLockedByWriter(path + QStringLiteral("-shm"), kWalWriteLockByte) : isLockedByWriter(path);
+        throw DbError(writing ? DbFault::BeingWritten : DbFault::UnfinishedWrite, path, side);
+    }
     return std::unique_ptr<DeclStore>(new DeclStore(Connection::openForReading(path)));
 }
 

@@ -25,6 +25,9 @@ constexpr ErrnoFaults kErrnoFaults[] = {
     {EROFS, DbFault::ReadOnly, DbFault::ReadOnly, DbFault::ReadOnly},
     {EISDIR, DbFault::NotAFile, DbFault::NotAFile, DbFault::NotAFile},
     {ENXIO, DbFault::NotAFile, DbFault::NotAFile, DbFault::NotAFile},
+#ifdef EDQUOT
+    {EDQUOT, DbFault::DiskFull, DbFault::DiskFull, DbFault::DiskFull},
+#endif
 };
 
 } // namespace

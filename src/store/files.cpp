@@ -182,31 +182,37 @@ bool isSqliteSideFile(const QString& path, const char* suffix)
 
 bool hasUnfinishedWrite(const QString& dbPath)
 {
-    if (firstBytes(dbPath + QStringLiteral("-journal"), 8) == kJournalMagic)
-        return true;
-    // A WAL holds frames after its 32-byte header until they are copied back.
-    const QString wal = dbPath + QStringLiteral("-wal");
-    return isSqliteSideFile(wal, "-wal") && FileStamp::ofPath(wal).size > 32;
+    return !unfinishedWriteFile(dbPath).isEmpty();
 }
 
-bool isLockedByWriter(const QString& path)
+QString unfinishedWriteFile(const QString& dbPath)
+{
+    const QString journal = dbPath + QStringLiteral("-journal");
+    if (firstBytes(journal, 8) == kJournalMagic)
+        return journal;
+    // A WAL holds frames after its 32-byte header until they are copied back.
+    const QString wal = dbPath + QStringLiteral("-wal");
+    return isSqliteSideFile(wal, "-wal") && FileStamp::ofPath(wal).size > 32 ? wal : QString();
+}
+
+bool isLockedByWriter(const QString& path, qint64 lockByte)
 {
 #ifdef _WIN32
     Q_UNUSED(path);
+    Q_UNUSED(lockByte);
     return false;
 #else
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
-    // SQLite's reserved lock: one byte past the pending byte at 1 GiB. Whoever
-    // writes holds it; readers never do.
+    // Whoever writes holds the byte; readers never do.
     struct flock probe
     {
     };
     probe.l_type = F_WRLCK;
     probe.l_whence = SEEK_SET;
-    probe.l_start = 0x40000001;
+    probe.l_start = off_t(lockByte);
     probe.l_len = 1;
     const bool locked = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     // Closing drops every POSIX lock this process holds on the file; no connection

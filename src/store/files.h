@@ -66,11 +66,18 @@ bool isSqliteSideFile(const QString& path, const char* suffix);
 // True when a write into the database at dbPath did not end: a rollback journal
 // with its header, or a WAL with frames, lies beside it.
 bool hasUnfinishedWrite(const QString& dbPath);
+// The side file that holds that write, or an empty path.
+QString unfinishedWriteFile(const QString& dbPath);
+
+// The bytes SQLite locks while it writes: the reserved byte of a database file, and
+// the write lock of a WAL's index file.
+inline constexpr qint64 kReservedLockByte = 0x40000001;
+inline constexpr qint64 kWalWriteLockByte = 120;
 
 // True when another process holds the write lock SQLite takes on the file at path.
 // Asks the lock itself and never opens the file through SQLite, which would roll
 // a journal back.
-bool isLockedByWriter(const QString& path);
+bool isLockedByWriter(const QString& path, qint64 lockByte = kReservedLockByte);
 
 // Serialises the programs that replace files in one folder: two conversions into
 // the same file must not both think the old file is theirs to replace. Where the

@@ -158,7 +158,11 @@ void NewDatabase::create()
     m_lock = ::open(native(m_hidden).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, m_mode);
     if (m_lock < 0) {
         const int error = errno;
-        throw DbError(faultOfErrno(error, FileStep::Create).value_or(DbFault::AccessDenied), m_target,
+        // A new file is made in a folder: that is what may not be written.
+        const DbFault fault = error == EACCES || error == EPERM
+                                  ? DbFault::FolderDenied
+                                  : faultOfErrno(error, FileStep::Create).value_or(DbFault::AccessDenied);
+        throw DbError(fault, fault == DbFault::FolderDenied ? info.absolutePath() : m_target,
                       systemText(error));
     }
     // The replacement keeps the old file's owner, group and permissions, or is not

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "decl_uses.h"
 
+#include "continuation.h"
 #include "keywords.h"
 #include "name_fold.h"
 
@@ -118,6 +119,12 @@ bool isLanguageWord(QStringView word)
 std::vector<UsedName> namesUsedIn(QStringView line, UseLine how)
 {
     std::vector<UsedName> used;
+    // A continuation mark would read as a name "_".
+    QString joined;
+    if (line.contains(u"\r\n")) {
+        joined = joinedStatement(line);
+        line = joined;
+    }
     if (how == UseLine::Constant) {
         const qsizetype equals = line.indexOf(u" =");
         if (equals < 0)

@@ -15,13 +15,14 @@ enum class SkipReason {
     NoLibDelimiter,   // " LIB " missing or before the name
     NoProcKeyword,    // "DECLARE " not followed by "FUNCTION ", "SUB " or "PTRSAFE " and one of them
     EmptyName,
-    DuplicateType, // a type of that name (in any letter case) is already stored on the same path
-    TooLong,       // longer than any reader of the database would load
-    OutsideType,   // outside any block and of no known shape: a procedure body, an indented line…
-    NoOpenIf,      // #ElseIf, #Else or #End If with no group open
-    AfterElse,     // #ElseIf or #Else after the #Else of its group
-    IfNotClosed,   // an #If still open at the end of the file; stored, and closed in every copy
-    TooDeep,       // in, or opening, a group nested deeper than any real file goes
+    DuplicateType,  // a type of that name (in any letter case) is already stored on the same path
+    TooLong,        // longer than any reader of the database would load
+    OutsideType,    // outside any block and of no known shape: a procedure body, an indented line…
+    NoOpenIf,       // #ElseIf, #Else or #End If with no group open
+    AfterElse,      // #ElseIf or #Else after the #Else of its group
+    IfNotClosed,    // an #If still open at the end of the file; stored, and closed in every copy
+    ContinuedAtEnd, // the last line of the file continues on a line that is not there
+    TooDeep,        // in, or opening, a group nested deeper than any real file goes
 };
 
 // The block a header opened and that is still open.

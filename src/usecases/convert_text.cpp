@@ -3,6 +3,7 @@
 #include "convert_text.h"
 
 #include "conditional_groups.h"
+#include "continuation.h"
 #include "cp932.h"
 #include "db_error.h"
 #include "decl_writer.h"
@@ -42,53 +43,64 @@ QString fromUtf8(std::string_view s)
 class Rows
 {
 public:
-    Rows(DeclWriter& writer, ConvertResult& result)
+    Rows(DeclWriter& writer, ConvertResult& result, int keptLines)
         : m_writer(writer)
         , m_result(result)
+        , m_keptLines(keptLines)
     {
     }
 
-    void handle(qint64 lineNumber, std::string_view line)
+    // judged is the statement as one line, full the lines as written; the two are the
+    // same view unless the statement was continued.
+    void handle(qint64 lineNumber, std::string_view judged, std::string_view full)
     {
-        const LineShape shape = classifyLine(line, m_block);
+        const LineShape shape = classifyLine(judged, m_block);
         if (m_groups.refusing() && shape.kind != LineKind::Conditional) {
-            refuseTooDeep(lineNumber, shape, line);
+            refuseTooDeep(lineNumber, shape, judged);
             return;
         }
         switch (shape.kind) {
         case LineKind::Constant:
-            if (named(lineNumber, shape, line)) {
-                m_writer.addConstant(nameOf(shape, line), line, m_groups.cond());
+            if (named(lineNumber, shape, judged)) {
+                m_writer.addConstant(nameOf(shape, judged), full, m_groups.cond());
                 ++m_result.constants;
             }
             break;
         case LineKind::Procedure:
-            if (named(lineNumber, shape, line)) {
-                m_writer.addProcedure(nameOf(shape, line), line, m_groups.cond());
+            if (named(lineNumber, shape, judged)) {
+                m_writer.addProcedure(nameOf(shape, judged), full, m_groups.cond());
                 ++m_result.procedures;
             }
             break;
         case LineKind::BlockEnd:
+            endRefusedBlock();
             ++m_typeNumber;
             m_block = OpenBlock::None;
             break;
         case LineKind::BlockHeader:
-            // A refused header still opens the block, so its members keep this number.
+            endRefusedBlock();
+            // A refused header still opens the block: its members are no statements.
             m_block = shape.opens;
-            if (named(lineNumber, shape, line) && newTypeName(lineNumber, shape, line)) {
-                m_writer.addType(nameOf(shape, line), line, m_typeNumber, m_groups.cond());
+            if (named(lineNumber, shape, judged) && newTypeName(lineNumber, shape, judged)) {
+                m_writer.addType(nameOf(shape, judged), full, m_typeNumber, m_groups.cond());
                 ++m_result.types;
+            } else {
+                m_refusedHeader = lineNumber;
             }
             break;
         case LineKind::Member:
-            m_writer.addMember(line, m_typeNumber);
+            if (m_refusedHeader > 0) {
+                ++m_membersDropped;
+                break;
+            }
+            m_writer.addMember(full, m_typeNumber);
             ++m_result.members;
             break;
         case LineKind::Conditional:
-            conditional(lineNumber, shape.conditional, line);
+            conditional(lineNumber, shape.conditional, judged, full);
             break;
         case LineKind::Outside:
-            named(lineNumber, shape, line);
+            named(lineNumber, shape, judged);
             break;
         case LineKind::Blank:
             break;
@@ -98,26 +110,37 @@ public:
     // After the last line: a group never closed is reported at its #If line.
     void endOfText()
     {
+        endRefusedBlock();
         for (const ConditionalGroups::Unclosed& open : m_groups.unclosed())
             skip(open.lineNumber, SkipReason::IfNotClosed, open.opening, open.cut);
     }
 
-    void skip(qint64 lineNumber, SkipReason reason, std::string_view line, bool cutBefore = false)
+    // Where a run was cancelled, the members of a refused type read so far.
+    void endOfRun() { endRefusedBlock(); }
+
+    void skip(qint64 lineNumber, SkipReason reason, std::string_view line, bool cutBefore = false,
+              qint64 firstTypeLine = 0)
     {
         ++m_result.skippedCount;
+        if (reason != SkipReason::OutsideType)
+            ++m_result.refusedCount;
         const QString text = fromUtf8(line.substr(0, size_t(SkippedLine::kQuotedChars) * 4));
-        const SkippedLine skipped{lineNumber, reason, text.left(SkippedLine::kQuotedChars),
-                                  cutBefore || text.size() > SkippedLine::kQuotedChars};
+        const SkippedLine skipped{lineNumber,
+                                  reason,
+                                  text.left(SkippedLine::kQuotedChars),
+                                  cutBefore || text.size() > SkippedLine::kQuotedChars,
+                                  firstTypeLine,
+                                  0};
         // The report keeps the first lines of the file; an unclosed #If is only known
         // at the end, and takes its place by its line number.
         QList<SkippedLine>& kept = m_result.skipped;
         qsizetype at = kept.size();
         while (at > 0 && kept[at - 1].lineNumber > lineNumber)
             --at;
-        if (at >= ConvertResult::kSkippedKept)
+        if (at >= m_keptLines)
             return;
         kept.insert(at, skipped);
-        if (kept.size() > ConvertResult::kSkippedKept)
+        if (kept.size() > m_keptLines)
             kept.removeLast();
     }
 
@@ -147,15 +170,15 @@ private:
         return false;
     }
 
-    void conditional(qint64 lineNumber, ConditionalKind kind, std::string_view line)
+    void conditional(qint64 lineNumber, ConditionalKind kind, std::string_view judged, std::string_view full)
     {
         ConditionalGroups::Line stored;
         SkipReason refused = SkipReason::NoOpenIf;
-        if (!m_groups.take(kind, lineNumber, line, stored, refused)) {
-            skip(lineNumber, refused, line);
+        if (!m_groups.take(kind, lineNumber, judged, stored, refused)) {
+            skip(lineNumber, refused, judged);
             return;
         }
-        m_writer.addConditional(stored.id, stored.group, stored.parent, line);
+        m_writer.addConditional(stored.id, stored.group, stored.parent, full);
         ++m_result.conditionals;
         if (kind == ConditionalKind::If)
             ++m_result.groups;
@@ -171,19 +194,98 @@ private:
         if (first)
             return true;
         if (!m_groups.exclusiveWithEarlier(last->second)) {
-            skip(lineNumber, SkipReason::DuplicateType, line);
+            skip(lineNumber, SkipReason::DuplicateType, line, false, last->second);
             return false;
         }
         last->second = lineNumber;
         return true;
     }
 
+    // The members of a refused header are no type's: they are counted on its listed
+    // line, not stored where nothing would ever read them.
+    void endRefusedBlock()
+    {
+        if (m_refusedHeader == 0)
+            return;
+        m_result.membersNotStored += m_membersDropped;
+        QList<SkippedLine>& kept = m_result.skipped;
+        for (qsizetype at = kept.size() - 1; at >= 0 && kept[at].lineNumber >= m_refusedHeader; --at) {
+            if (kept[at].lineNumber == m_refusedHeader)
+                kept[at].membersNotStored = m_membersDropped;
+        }
+        m_refusedHeader = 0;
+        m_membersDropped = 0;
+    }
+
     DeclWriter& m_writer;
     ConvertResult& m_result;
+    int m_keptLines;
     std::unordered_map<std::string, qint64> m_typeNames; // the line of the last type stored
     ConditionalGroups m_groups;
     qint64 m_typeNumber = 0;
     OpenBlock m_block = OpenBlock::None;
+    qint64 m_refusedHeader = 0; // the line of the refused header whose block is open
+    qint64 m_membersDropped = 0;
+};
+
+// A statement written over several lines, gathered until its last line: the lines
+// as written for the row, and the one line they read as for the judging.
+class ContinuedStatement
+{
+public:
+    explicit ContinuedStatement(qsizetype maxBytes)
+        : m_maxBytes(maxBytes)
+    {
+    }
+
+    bool active() const { return m_lines > 0; }
+    qint64 firstLine() const { return m_first; }
+    bool tooLong() const { return m_tooLong; }
+    std::string_view joined() const { return m_joined; }
+    std::string_view full() const { return m_full; }
+
+    // Adds the next line; true while the statement goes on. A line the reader cut
+    // ends it, its end unknown. The row keeps a continuation line's indent; the
+    // judged line reads it without.
+    bool add(qint64 lineNumber, std::string_view line, bool cutByReader)
+    {
+        std::string_view judged = line;
+        std::string_view lineBreak;
+        if (m_lines++ == 0) {
+            m_first = lineNumber;
+            m_tooLong = false;
+            m_joined.clear();
+            m_full.clear();
+        } else {
+            lineBreak = "\r\n";
+            const size_t lead = judged.find_first_not_of(" \t");
+            judged = judged.substr(lead == std::string_view::npos ? judged.size() : lead);
+        }
+        const bool more = !cutByReader && continuesOnNextLine(line);
+        m_tooLong =
+            m_tooLong || cutByReader || m_full.size() + lineBreak.size() + line.size() > size_t(m_maxBytes);
+        constexpr size_t kQuoted = size_t(SkippedLine::kQuotedChars) * 4;
+        if (!m_tooLong) {
+            m_full += lineBreak;
+            m_full += line;
+            m_joined += more ? beforeContinuation(judged) : judged;
+            if (more)
+                m_joined += ' ';
+        } else if (m_joined.size() < kQuoted) {
+            m_joined += judged.substr(0, kQuoted);
+        }
+        if (!more)
+            m_lines = 0;
+        return more;
+    }
+
+private:
+    qsizetype m_maxBytes;
+    qint64 m_lines = 0;
+    qint64 m_first = 0;
+    bool m_tooLong = false;
+    std::string m_joined;
+    std::string m_full;
 };
 
 // Everything a run opens is closed, and the progress ended, on every way out.
@@ -202,6 +304,14 @@ public:
 private:
     ConvertProgress& m_progress;
 };
+
+void endStatement(Rows& rows, const ContinuedStatement& statement)
+{
+    if (statement.tooLong())
+        rows.skip(statement.firstLine(), SkipReason::TooLong, statement.joined(), true);
+    else
+        rows.handle(statement.firstLine(), statement.joined(), statement.full());
+}
 
 // A converter that cannot be had is the text file's fault: the user is told which
 // file could not be read, and why.
@@ -236,10 +346,11 @@ ConvertResult convertDeclarations(OpenedFile& text, const QString& textPath, Dec
     const std::unique_ptr<Cp932Decoder> decoder = openDecoder(options.codePage, textPath);
     const FileStamp before = text.stamp();
     const qint64 length = before.size;
-    Rows rows(writer, result);
+    Rows rows(writer, result, options.keptLines);
     {
         const ProgressShown shown(progress, length);
         LineReader reader(text.file(), kMaxLineBytes, length);
+        ContinuedStatement statement(kMaxLineBytes);
         qint64 position = 0;
         QByteArrayView raw;
         while (reader.next(raw)) {
@@ -258,16 +369,25 @@ ConvertResult convertDeclarations(OpenedFile& text, const QString& textPath, Dec
             const size_t comment = line.find('\'');
             if (comment != std::string_view::npos)
                 line = line.substr(0, comment);
-            if (reader.lineCut() && comment == std::string_view::npos)
+            const bool cutByReader = reader.lineCut() && comment == std::string_view::npos;
+            if (statement.active() || (!cutByReader && continuesOnNextLine(line))) {
+                if (!statement.add(result.lines, line, cutByReader))
+                    endStatement(rows, statement);
+            } else if (cutByReader) {
                 rows.skip(result.lines, SkipReason::TooLong, line, true);
-            else if (!line.empty())
-                rows.handle(result.lines, line);
+            } else if (!line.empty()) {
+                rows.handle(result.lines, line, line);
+            }
             progress.processEvents();
         }
         if (reader.failed())
             throw DbError(DbFault::TextIo, textPath, text.file().errorString());
+        if (statement.active() && !result.cancelled)
+            rows.skip(statement.firstLine(), SkipReason::ContinuedAtEnd, statement.joined());
         if (!result.cancelled)
             rows.endOfText();
+        else
+            rows.endOfRun();
         if (!result.cancelled)
             result.textChanged = reader.bytesRead() != length;
     }

@@ -35,11 +35,17 @@ struct SkippedLine
     SkipReason reason = SkipReason::EmptyName;
     QString text;     // after the comment was cut, at most kQuotedChars characters
     bool cut = false; // the line went on after text
+    // A refused type or enum: the line of the one stored under that name (0 when
+    // none), and how many member lines of the refused block were not stored.
+    qint64 firstTypeLine = 0;
+    qint64 membersNotStored = 0;
 };
 
 struct ConvertResult
 {
-    static constexpr int kSkippedKept = 20;
+    // The report lists every line up to this many; a file of nothing but prose would
+    // otherwise keep all of itself in memory.
+    static constexpr int kSkippedKept = 100000;
 
     qint64 lines = 0; // lines read, the one at which Cancel was noticed included
     // Every line of the file, counted after a cancel; -1 when the run was not cancelled.
@@ -52,7 +58,11 @@ struct ConvertResult
     qint64 groups = 0;       // the #If lines among them
     // Lines not stored, and #If lines stored but never closed.
     qint64 skippedCount = 0;
-    QList<SkippedLine> skipped; // the first kSkippedKept of them by line number
+    // Those of them that are more than a line outside any type: an entry refused, a
+    // group out of order, a line too long.
+    qint64 refusedCount = 0;
+    qint64 membersNotStored = 0; // member lines of refused types, not listed one by one
+    QList<SkippedLine> skipped;  // the first kSkippedKept of them by line number
     bool cancelled = false;
     // The text file changed while it was read: its size, its time or the file itself.
     bool textChanged = false;
@@ -62,6 +72,8 @@ struct ConvertOptions
 {
     // The text file's code page, by the converter's name for it.
     QByteArray codePage = "CP932";
+    // How many of the lines not stored the result keeps for the report.
+    int keptLines = ConvertResult::kSkippedKept;
 };
 
 // Reads the declaration text file textPath, opened as text, and stores its lines

@@ -28,6 +28,13 @@ QString count(qint64 n)
     return QLocale(QLocale::Japanese, QLocale::Japan).toString(n);
 }
 
+QString storedCounts(const ConvertResult& result)
+{
+    return tr("定数 %1、関数 %2、型 %3（メンバー行 %4）、#If の組 %5 ")
+        .arg(count(result.constants), count(result.procedures), count(result.types), count(result.members),
+             count(result.groups));
+}
+
 struct NumberText
 {
     int number;
@@ -76,6 +83,7 @@ const ReasonText kSkipReasons[] = {
     {SkipReason::AfterElse, "#Else の後には置けません"},
     {SkipReason::IfNotClosed, "#End If がありません（格納し、コピーでは #End If で閉じます）"},
     {SkipReason::TooDeep, "#If の入れ子が深すぎます（1000 段超）"},
+    {SkipReason::ContinuedAtEnd, "行末の「 _」の続きの行がないままファイルが終わっています"},
 };
 
 } // namespace
@@ -165,9 +173,16 @@ QString describeDbError(const DbError& e)
     case DbFault::Moved:
         return tr("%1 の作業中のファイルが、書き込みの途中で移動または削除されました。").arg(file);
     case DbFault::UnfinishedWrite:
-        return tr("%1 への書き込みが途中で中断されたままです（作業用ファイル %1-journal または %1-wal "
-                  "が残っています）。内容が完全でない可能性があるため開きません。"
-                  "テキストファイルから変換し直してください。")
+        return tr("%1 への書き込みが途中で中断されたままです（作業用ファイル %2 が残っています）。"
+                  "内容が完全でない可能性があるため開きません。テキストファイルから変換し直してください。")
+            .arg(file, shown(e.detail()));
+    case DbFault::BeingWritten:
+        return tr("%1 には他のプログラムが今書き込んでいます（作業用ファイル %2）。"
+                  "書き込みが終わってからやり直してください。")
+            .arg(file, shown(e.detail()));
+    case DbFault::FolderDenied:
+        return tr("フォルダー %1 に書き込めないため、データベースを作成できません。"
+                  "書き込みが許可されているフォルダーを選んでください。")
             .arg(file);
     case DbFault::ValueTooLong:
         return tr("%1 はサポート外のファイルです（%2 KB を超える名前または行があります）。")
@@ -194,22 +209,22 @@ QString quotedLine(const SkippedLine& line)
 
 QString skippedLineText(const SkippedLine& line)
 {
-    return skipReasonText(line.reason) + QStringLiteral(": ") + quotedLine(line);
+    return skippedLineReason(line) + QStringLiteral(": ") + quotedLine(line);
 }
 
 QString moreSkippedText(const ConvertResult& result)
 {
     if (result.skippedCount <= result.skipped.size())
         return QString();
-    return tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size());
+    return tr("（ほか %1 行）").arg(count(result.skippedCount - result.skipped.size()));
 }
 
 QString skippedLinesText(const ConvertResult& result, const QString& lineBreak)
 {
-    QString lines = tr("%1 行をデータベースに格納できませんでした。").arg(result.skippedCount);
+    QString lines = notStoredText(result.skippedCount);
     lines += lineBreak;
     for (const SkippedLine& line : result.skipped)
-        lines += lineBreak + tr("%1 行目: ").arg(line.lineNumber) + skippedLineText(line);
+        lines += lineBreak + listedLineText(line);
     const QString more = moreSkippedText(result);
     if (!more.isEmpty())
         lines += lineBreak + more;
@@ -245,17 +260,29 @@ QString cancelledText(const ConvertResult& result, const QString& textPath, cons
 {
     // The line at which the cancel was noticed was read but not converted.
     const QString converted = count(std::max<qint64>(result.lines - 1, 0));
-    const QString constants = count(result.constants);
-    const QString procedures = count(result.procedures);
-    const QString types = count(result.types);
     if (result.totalLines < 0)
-        return tr("変換を中断しました。テキストファイル %1 の最初の %2 行を変換し、"
-                  "定数 %3、関数 %4、型 %5 をデータベース %6 に格納しました。")
-            .arg(shown(textPath), converted, constants, procedures, types, shown(dbPath));
-    return tr("変換を中断しました。テキストファイル %1 の全 %2 行のうち %3 行を変換し、"
-              "定数 %4、関数 %5、型 %6 をデータベース %7 に格納しました。")
-        .arg(shown(textPath), count(result.totalLines), converted, constants, procedures, types,
-             shown(dbPath));
+        return tr("変換を中断しました。テキストファイル %1 の最初の %2 行を変換し、%3をデータベース %4 "
+                  "に格納しました。")
+            .arg(shown(textPath), converted, storedCounts(result), shown(dbPath));
+    return tr("変換を中断しました。テキストファイル %1 の全 %2 行のうち %3 行を変換し、%4をデータベース %5 "
+              "に格納しました。")
+        .arg(shown(textPath), count(result.totalLines), converted, storedCounts(result), shown(dbPath));
+}
+
+QString storedText(const ConvertResult& result, const QString& textPath, const QString& dbPath)
+{
+    return tr("テキストファイル %1 の %2 行を読み、%3をデータベース %4 に格納しました。")
+        .arg(shown(textPath), count(result.lines), storedCounts(result), shown(dbPath));
+}
+
+QString notStoredText(qint64 lines)
+{
+    return tr("%1 行をデータベースに格納できませんでした。").arg(count(lines));
+}
+
+QString listedLineText(const SkippedLine& line)
+{
+    return tr("%1 行目: ").arg(line.lineNumber) + skippedLineText(line);
 }
 
 QString skipReasonText(SkipReason reason)
@@ -265,4 +292,14 @@ QString skipReasonText(SkipReason reason)
             return tr(known.text);
     }
     return QString();
+}
+
+QString skippedLineReason(const SkippedLine& line)
+{
+    QString reason = line.reason == SkipReason::DuplicateType && line.firstTypeLine > 0
+                         ? tr("同じ名前の型が %1 行目に既にあります").arg(line.firstTypeLine)
+                         : skipReasonText(line.reason);
+    if (line.membersNotStored > 0)
+        reason += tr("（この型のメンバー行 %1 行も格納していません）").arg(line.membersNotStored);
+    return reason;
 }

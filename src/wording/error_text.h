@@ -29,6 +29,9 @@ QString describeDbError(const DbError& error);
 QString describeConversionFailure(const DbError& error, const QString& lineBreak);
 // Why a line of a declaration text file was not stored.
 QString skipReasonText(SkipReason reason);
+// Why this line was not stored, with what the reason alone cannot say: where the
+// type of the same name stands, how many member lines went with it.
+QString skippedLineReason(const SkippedLine& line);
 // After a failed conversion: the database at the path was not touched.
 QString previousKeptText(const QString& dbPath);
 // A line that was not stored as a report quotes it: its start, "…" when cut.
@@ -50,3 +53,9 @@ QString textChangedText(const QString& textPath);
 // A conversion the user stopped: after how many of the text file's lines, and what the
 // database holds.
 QString cancelledText(const ConvertResult& result, const QString& textPath, const QString& dbPath);
+// A conversion that ran to the end: how many lines it read and what the database holds.
+QString storedText(const ConvertResult& result, const QString& textPath, const QString& dbPath);
+// How many lines the report lists.
+QString notStoredText(qint64 lines);
+// One listed line: its number, why it was not stored, its start.
+QString listedLineText(const SkippedLine& line);

@@ -30,6 +30,8 @@ constexpr Numbered kNumbers[] = {
     {DbFault::ForeignOwner, 3051},
     {DbFault::Corrupt, 3049},
     {DbFault::UnfinishedWrite, 3049},
+    {DbFault::BeingWritten, 3045},
+    {DbFault::FolderDenied, 3051},
     {DbFault::NoTable, 3078},
     {DbFault::NotATable, 3078},
     {DbFault::ValueTooLong, 3251},

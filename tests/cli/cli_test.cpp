@@ -150,8 +150,12 @@ void CliTest::linesNotStoredGiveStatusOneWithLineNumbers()
     QCOMPARE(r.status, Cli::kSomeLinesNotStored);
     const QString err = u8(r.err);
     QVERIFY2(err.contains(text + QStringLiteral(":2: ")), r.err.constData());
-    QVERIFY(err.contains(text + QStringLiteral(":5: 同じ名前の型が既にあります: type t")));
-    QVERIFY(err.contains(QStringLiteral("2 行を格納できませんでした。")));
+    QVERIFY(err.contains(text + QStringLiteral(":5: 同じ名前の型が 3 行目に既にあります: type t")));
+    QVERIFY(err.contains(QStringLiteral("2 行をデータベースに格納できませんでした。")));
+    QCOMPARE(u8(r.out),
+             QStringLiteral("テキストファイル %1 の 5 行を読み、定数 1、関数 0、型 1（メンバー行 0）、"
+                            "#If の組 0 をデータベース %2 に格納しました。\n")
+                 .arg(text, db));
     QCOMPARE(sqlColumn(db, QStringLiteral("SELECT fdName FROM tbCnst")), QStringList{QStringLiteral("OK")});
 }
 
@@ -187,9 +191,11 @@ void CliTest::interruptedConvertKeepsAValidDatabase()
     QVERIFY2(u8(err).contains(db), err.constData());
     // The sample's own count of lines, as the converter splits them.
     const qint64 lines = readBytes(samplePath()).count("\r\n");
-    QCOMPARE(u8(err), QStringLiteral("変換を中断しました。テキストファイル %1 の全 %2 行のうち 0 行を変換し、"
-                                     "定数 0、関数 0、型 0 をデータベース %3 に格納しました。\n")
-                          .arg(samplePath(), QLocale(QLocale::Japanese).toString(lines), db));
+    QCOMPARE(u8(err),
+             QStringLiteral(
+                 "変換を中断しました。テキストファイル %1 の全 %2 行のうち 0 行を変換し、"
+                 "定数 0、関数 0、型 0（メンバー行 0）、#If の組 0 をデータベース %3 に格納しました。\n")
+                 .arg(samplePath(), QLocale(QLocale::Japanese).toString(lines), db));
     QCOMPARE(sqlColumn(db, QStringLiteral("SELECT count(*) FROM tbCnst")), QStringList{QStringLiteral("0")});
     QCOMPARE(cli({QStringLiteral("list"), db, QStringLiteral("type")}).status, Cli::kOk);
 }
@@ -298,7 +304,8 @@ void CliTest::the64BitSampleReportsItsHelperAndCopiesVariantsAsAGroup()
     const QString db = m_dir.filePath(QStringLiteral("s64-report.mdb"));
     const Run converted = cli({QStringLiteral("convert"), text, db});
     QCOMPARE(converted.status, Cli::kSomeLinesNotStored);
-    QVERIFY2(u8(converted.out).contains(QStringLiteral("#If の組 4 ")), converted.out.constData());
+    QVERIFY2(u8(converted.out).contains(QStringLiteral("#If の組 4 をデータベース ")),
+             converted.out.constData());
     // Only the helper function's lines between two types are reported.
     const QStringList reported = u8(converted.err).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(reported.size(), 8);
@@ -306,7 +313,7 @@ void CliTest::the64BitSampleReportsItsHelperAndCopiesVariantsAsAGroup()
         reported[0].startsWith(text + QStringLiteral(":75: 型の外にある、定数でも関数でも型でもない行です: "
                                                      "Function LoWord(")));
     QVERIFY(reported[6].startsWith(text + QStringLiteral(":81: ")));
-    QCOMPARE(reported[7], QStringLiteral("7 行を格納できませんでした。"));
+    QCOMPARE(reported[7], QStringLiteral("7 行をデータベースに格納できませんでした。"));
 
     const QString a64 =
         QStringLiteral("Declare PtrSafe Function GetWindowLongPtr Lib \"user32\" Alias "

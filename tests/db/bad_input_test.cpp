@@ -162,6 +162,7 @@ private slots:
     // Database files.
     void damagedOrForeignDatabasesAreRefusedAndLeftAlone();
     void unfinishedWriteIsRefusedAndNothingRolledBack();
+    void aWalWriterAtWorkIsToldApartFromOneThatDied();
     void browsingLeavesTheFileAndItsNeighboursAlone();
     void craftedFilesCannotMakeAReadEndless();
 };
@@ -469,28 +470,44 @@ void BadInputTest::damagedOrForeignDatabasesAreRefusedAndLeftAlone()
     QCOMPARE(digest(views), viewsBefore);
 }
 
-void BadInputTest::unfinishedWriteIsRefusedAndNothingRolledBack()
+// Converts 3000 constants into p.db and starts the sqlite3 shell on it with script,
+// up to the moment it answers; false when there is no shell.
+static bool startWriter(const Paths& p, QProcess& writer, const char* script)
 {
-    Paths p;
     QStringList lines;
     for (int i = 0; i < 3000; ++i)
         lines << QStringLiteral("Const KEPT_%1 = %1").arg(i, 4, 10, QLatin1Char('0'));
     writeCp932(p.text, lines);
     RecordingProgress progress;
     Conversion(p.text, p.db).run(progress);
+    if (sqliteShell().isEmpty())
+        return false;
+    writer.start(sqliteShell(), {QStringLiteral("-batch"), p.db});
+    writer.waitForStarted();
+    writer.write(script);
+    return writer.waitForReadyRead(20000);
+}
+
+void BadInputTest::unfinishedWriteIsRefusedAndNothingRolledBack()
+{
+    Paths p;
+    RecordingProgress progress;
     // A writer that dies in the middle of a transaction leaves a hot journal and
     // half-written pages behind: in a shared folder, anyone can put such a file there.
-    if (sqliteShell().isEmpty())
-        QSKIP("the sqlite3 shell is needed as the dying writer");
     QProcess writer;
-    writer.start(sqliteShell(), {QStringLiteral("-batch"), p.db});
-    QVERIFY(writer.waitForStarted());
-    writer.write("PRAGMA cache_size = 2; BEGIN; UPDATE tbCnst SET fdName = 'EVIL' || fdName;\n"
-                 "SELECT 'spilled';\n");
-    QVERIFY(writer.waitForReadyRead(20000));
+    if (!startWriter(p, writer,
+                     "PRAGMA cache_size = 2; BEGIN; UPDATE tbCnst SET fdName = 'EVIL' || fdName;\n"
+                     "SELECT 'spilled';\n"))
+        QSKIP("the sqlite3 shell is needed as the dying writer");
+    const QString journal = p.db + QStringLiteral("-journal");
+    // While the writer lives and holds its lock, its write is going on, not broken off;
+    // the side file named is the one that is there.
+    const std::optional<DbError> busy = dbErrorOf([&] { DeclStore::open(p.db); });
+    QVERIFY(busy);
+    QCOMPARE(busy->fault(), DbFault::BeingWritten);
+    QCOMPARE(busy->detail(), journal);
     writer.kill();
     writer.waitForFinished();
-    const QString journal = p.db + QStringLiteral("-journal");
     QVERIFY(QFileInfo::exists(journal));
     const QByteArray dbBefore = digest(p.db);
     const QByteArray journalBefore = digest(journal);
@@ -498,6 +515,7 @@ void BadInputTest::unfinishedWriteIsRefusedAndNothingRolledBack()
     const std::optional<DbError> e = dbErrorOf([&] { DeclStore::open(p.db); });
     QVERIFY(e);
     QCOMPARE(e->fault(), DbFault::UnfinishedWrite);
+    QCOMPARE(e->detail(), journal);
     for (const QStringList& command :
          {QStringList{"list", p.db, "const"}, QStringList{"search", p.db, "const", "K"},
           QStringList{"show", p.db, "const", "KEPT_0001"}}) {
@@ -511,6 +529,29 @@ void BadInputTest::unfinishedWriteIsRefusedAndNothingRolledBack()
     Conversion(p.text, p.db).run(progress);
     QVERIFY(!QFileInfo::exists(journal));
     QCOMPARE(browseAll(p.db), 0);
+}
+
+void BadInputTest::aWalWriterAtWorkIsToldApartFromOneThatDied()
+{
+    Paths p;
+    QProcess writer;
+    // A small cache spills the open transaction's pages into the WAL.
+    if (!startWriter(p, writer,
+                     "PRAGMA journal_mode = WAL; PRAGMA cache_size = 2; BEGIN;"
+                     "UPDATE tbCnst SET fdName = 'EVIL' || fdName; SELECT 'spilled';\n"))
+        QSKIP("the sqlite3 shell is needed as the writer");
+    const QString wal = p.db + QStringLiteral("-wal");
+    QTRY_VERIFY(QFileInfo(wal).size() > 32);
+    const std::optional<DbError> busy = dbErrorOf([&] { DeclStore::open(p.db); });
+    QVERIFY(busy);
+    QCOMPARE(busy->fault(), DbFault::BeingWritten);
+    QCOMPARE(busy->detail(), wal);
+    writer.kill();
+    writer.waitForFinished();
+    const std::optional<DbError> dead = dbErrorOf([&] { DeclStore::open(p.db); });
+    QVERIFY(dead);
+    QCOMPARE(dead->fault(), DbFault::UnfinishedWrite);
+    QCOMPARE(dead->detail(), wal);
 }
 
 void BadInputTest::browsingLeavesTheFileAndItsNeighboursAlone()

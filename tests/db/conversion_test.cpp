@@ -33,8 +33,11 @@ struct Run
         QByteArray bytes;
         for (const QString& line : lines)
             bytes += line.toUtf8() + eol;
-        return run(bytes);
+        ConvertOptions options;
+        options.keptLines = keptLines;
+        return run(bytes, options);
     }
+    int keptLines = ConvertResult::kSkippedKept;
     QStringList rows(const char* table) const { return tableRows(db, QLatin1String(table)); }
 };
 
@@ -128,6 +131,7 @@ private slots:
     void namesRunToFirstDelimiter();
     void linesWithoutUsableNameAreListedAndRunGoesOn();
     void refusedTypeHeaderStillOpensBlock();
+    void continuedLinesAreJudgedAsOneAndStoredAsWritten();
     void onlyFirstTwentySkippedLinesAreKeptButAllCounted();
     void linesUpTo64KiBAreStoredLongerOnesListed();
     void codePage932KeepsBackslashAndTrailBytes();
@@ -501,11 +505,12 @@ void ConversionTest::conditionalLinesOutOfTheirGroupAreReportedInLineOrder()
     for (int i = 0; i < 18; ++i)
         lines << QStringLiteral("#Else If %1").arg(i); // lines 10 to 27, of no known shape
     Run c;
+    c.keptLines = 20;
     const ConvertResult& r = c.runLines(lines);
     // The unclosed #If lines are known only at the end, and still take their places
     // among the first lines reported.
     QCOMPARE(r.skippedCount, 23);
-    QCOMPARE(r.skipped.size(), ConvertResult::kSkippedKept);
+    QCOMPARE(r.skipped.size(), 20);
     QCOMPARE(skippedTexts(r).mid(0, 6), QStringList({skipped(1, SkipReason::NoOpenIf, "#End If"),
                                                      skipped(2, SkipReason::IfNotClosed, "#If A Then"),
                                                      skipped(5, SkipReason::AfterElse, "#ElseIf C Then"),
@@ -605,8 +610,10 @@ void ConversionTest::linesWithoutUsableNameAreListedAndRunGoesOn()
     QCOMPARE(c.rows("tbCnst"), QStringList{QStringLiteral("GOOD|Public Const GOOD = 1")});
     QCOMPARE(c.rows("tbProc"), QStringList{QStringLiteral("Fine|Declare Sub Fine Lib \"k\" ()")});
     QCOMPARE(c.rows("tbType"), QStringList());
-    // The nameless header opened its block: its member is not taken for a statement.
-    QCOMPARE(c.rows("tbMenb"), QStringList{QStringLiteral("  m As Long|0")});
+    // The nameless header opened its block: its member is not taken for a statement,
+    // and goes with it.
+    QCOMPARE(c.rows("tbMenb"), QStringList());
+    QCOMPARE(r.skipped[9].membersNotStored, 1);
     QCOMPARE(r.lines, 14);
     QCOMPARE(c.progress.terms, 1);
 }
@@ -618,13 +625,96 @@ void ConversionTest::refusedTypeHeaderStillOpensBlock()
         c.runLines({"Type RECT", "  a As Long", "End Type", "type Rect", "  b As Long",
                     "Public Const INSIDE = 1", "End Type", "Type NEXT_T", "  c As Long", "End Type"});
     QCOMPARE(skippedTexts(r), QStringList{skipped(4, SkipReason::DuplicateType, "type Rect")});
+    // The report names the type kept and the members that went with the refused one.
+    QCOMPARE(r.skipped[0].firstTypeLine, 1);
+    QCOMPARE(r.skipped[0].membersNotStored, 2);
+    QCOMPARE(r.membersNotStored, 2);
+    QCOMPARE(r.refusedCount, 1);
     QCOMPARE(c.rows("tbType"), QStringList({"RECT|Type RECT|0", "NEXT_T|Type NEXT_T|2"}));
-    QCOMPARE(c.rows("tbMenb"),
-             QStringList({"  a As Long|0", "  b As Long|1", "Public Const INSIDE = 1|1", "  c As Long|2"}));
+    QCOMPARE(c.rows("tbMenb"), QStringList({"  a As Long|0", "  c As Long|2"}));
     QCOMPARE(c.rows("tbCnst"), QStringList());
+    QCOMPARE(r.members, 2);
 
     QCOMPARE(GetFull(*DeclStore::open(c.db), DeclKind::Type, QStringLiteral("rect")),
              QStringLiteral("Type RECT\r\n  a As Long\r\nEnd Type"));
+
+    // A refused block that the file never closes counts its members all the same; a
+    // second header inside it ends the count for the first.
+    Run open;
+    const ConvertResult& o = open.runLines({"Type A", "End Type", "Type a", "  x As Long", "Type B",
+                                            "  y As Long", "End Type", "Enum a", "  One", "  Two"});
+    QCOMPARE(skippedTexts(o), QStringList({skipped(3, SkipReason::DuplicateType, "Type a"),
+                                           skipped(8, SkipReason::DuplicateType, "Enum a")}));
+    QCOMPARE(o.skipped[0].membersNotStored, 1);
+    QCOMPARE(o.skipped[1].firstTypeLine, 1);
+    QCOMPARE(o.skipped[1].membersNotStored, 2);
+    QCOMPARE(open.rows("tbMenb"), QStringList{"  y As Long|1"});
+}
+
+void ConversionTest::continuedLinesAreJudgedAsOneAndStoredAsWritten()
+{
+    const QString big(40000, u'b');
+    Run c;
+    const ConvertResult& r = c.runLines({
+        "Declare Function GetClassLong Lib \"user32\" Alias \"GetClassLongA\" _", // 1
+        "    (ByVal hwnd As Long, ByVal nIndex As Long) As Long",                 // 2
+        "Public Const WM_USER_FIRST = _",                                         // 3
+        "    &H400",                                                              // 4
+        "Declare Function SendMessage _",                                         // 5
+        "  Lib \"user32\" Alias \"SendMessageA\" (ByVal hwnd As Long, _",         // 6
+        "\tByVal lParam As Any) As Long",                                         // 7
+        "Type POINTAPI",                                                          // 8
+        "    x As _",                                                             // 9
+        "        Long",                                                           // 10
+        "    y As Long",                                                          // 11
+        "End Type",                                                               // 12
+        "Declare Sub Sleep Lib \"kernel32\" _ ' the milliseconds follow",         // 13
+        "    (ByVal dwMilliseconds As Long)",                                     // 14
+        "' a remark that ends like one _",                                        // 15
+        "Public Const AFTER_REMARK = 1",                                          // 16
+        "Declare Function GetCursorPos Lib \"user32\" (lpPoint As _",             // 17
+        "    POINTAPI) As Long",                                                  // 18
+        "Public Const BIG = \"" + big + "\" & _",                                 // 19
+        "    \"" + big + "\"",                                                    // 20
+        "Public Const no_underscore_mark = 1_",                                   // 21
+        "Declare Sub ExitProcess Lib \"kernel32\" _",                             // 22
+    });
+    QCOMPARE(r.lines, 22);
+    QCOMPARE(
+        sqlColumn(c.db, QStringLiteral("SELECT fdName || '|' || fdFull FROM tbProc ORDER BY fdID")),
+        QStringList({
+            "GetClassLong|Declare Function GetClassLong Lib \"user32\" Alias \"GetClassLongA\" _\r\n"
+            "    (ByVal hwnd As Long, ByVal nIndex As Long) As Long",
+            "SendMessage|Declare Function SendMessage _\r\n  Lib \"user32\" Alias \"SendMessageA\" (ByVal "
+            "hwnd As Long, _\r\n\tByVal lParam As Any) As Long",
+            "Sleep|Declare Sub Sleep Lib \"kernel32\" _ \r\n    (ByVal dwMilliseconds As Long)",
+            "GetCursorPos|Declare Function GetCursorPos Lib \"user32\" (lpPoint As _\r\n    POINTAPI) As "
+            "Long",
+        }));
+    QCOMPARE(sqlColumn(c.db, QStringLiteral("SELECT fdName || '|' || fdFull FROM tbCnst ORDER BY fdID")),
+             QStringList({"WM_USER_FIRST|Public Const WM_USER_FIRST = _\r\n    &H400",
+                          "AFTER_REMARK|Public Const "
+                          "AFTER_REMARK = 1",
+                          "no_underscore_mark|Public Const no_underscore_mark = 1_"}));
+    // A continued member is one member; the whole statement past 64 KB is listed at
+    // its first line, and a continuation into nothing at the end.
+    QCOMPARE(c.rows("tbMenb"), QStringList({"    x As _\r\n        Long|0", "    y As Long|0"}));
+    QCOMPARE(r.members, 2);
+    QCOMPARE(
+        skippedTexts(r),
+        QStringList({skipped(19, SkipReason::TooLong, ("Public Const BIG = \"" + big).left(200)),
+                     skipped(22, SkipReason::ContinuedAtEnd, "Declare Sub ExitProcess Lib \"kernel32\" ")}));
+
+    // The copy gives the lines as written; the uses are read across the marks.
+    const std::unique_ptr<DeclStore> store = DeclStore::open(c.db);
+    QCOMPARE(GetFull(*store, DeclKind::Type, QStringLiteral("POINTAPI")),
+             QStringLiteral("Type POINTAPI\r\n    x As _\r\n        Long\r\n    y As Long\r\nEnd Type"));
+    QCOMPARE(
+        assembleCopy(store.get(), DeclKind::Procedure, {QStringLiteral("GetCursorPos")},
+                     CopyOptions{true, CopyScope::Private}, CopyEnd::NoFinalBreak),
+        QStringLiteral("Private Type POINTAPI\r\n    x As _\r\n        Long\r\n    y As Long\r\nEnd "
+                       "Type\r\nPrivate Declare Function GetCursorPos Lib \"user32\" (lpPoint As _\r\n    "
+                       "POINTAPI) As Long"));
 }
 
 void ConversionTest::onlyFirstTwentySkippedLinesAreKeptButAllCounted()
@@ -637,10 +727,13 @@ void ConversionTest::onlyFirstTwentySkippedLinesAreKeptButAllCounted()
         badLines << lines.size();
     }
     Run c;
+    c.keptLines = 20;
     const ConvertResult& r = c.runLines(lines);
     QCOMPARE(r.skippedCount, 25);
-    QCOMPARE(r.skipped.size(), ConvertResult::kSkippedKept);
-    QCOMPARE(ConvertResult::kSkippedKept, 20);
+    QCOMPARE(r.skipped.size(), 20);
+    // Without a limit of the test's every line is kept for the report.
+    Run all;
+    QCOMPARE(all.runLines(lines).skipped.size(), 25);
     for (int i = 0; i < 20; ++i) {
         QCOMPARE(r.skipped[i].lineNumber, badLines[i]);
         QCOMPARE(r.skipped[i].text, QStringLiteral("Public Const BAD_%1").arg(i));

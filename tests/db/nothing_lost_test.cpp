@@ -374,7 +374,8 @@ void NothingLostTest::targetsThatMayNotBeReplacedAreRefusedUntouched()
     }
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(e);
-    QCOMPARE(e->fault(), DbFault::AccessDenied);
+    QCOMPARE(e->fault(), DbFault::FolderDenied);
+    QCOMPARE(e->path(), QFileInfo(db).absolutePath());
     QCOMPARE(readBytes(db), QByteArray("theirs"));
 }
 

@@ -524,12 +524,23 @@ e2e_convert_done()
         # A window gone since it was listed, its name with it, was the progress window
         # closing: on a loaded machine that can fall between the listing and the read.
         e2e_window_gone "$WIN" && return 1
-        # The progress window is the only one that may come while converting.
+        # The progress window, then the end report of the same title, are the only ones
+        # that may come while converting.
         [[ $name =~ $E2E_TITLE_PROGRESS ]] ||
             e2e_fail "an unexpected window '$name' came up during the conversion"
+        if e2e_is_dialog "$WIN"; then
+            e2e_focus "$WIN"
+            e2e_key Return
+        fi
         return 1
     fi
     e2e_remembers "$db"
+}
+
+# The end report is a dialog; the progress window is a tool window.
+e2e_is_dialog()
+{
+    xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DIALOG
 }
 
 # Waits until the progress window has gone and the program remembers the new

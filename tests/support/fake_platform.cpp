@@ -19,6 +19,15 @@ int FakePlatform::msgBox(const QString& prompt, int style, const QString& title)
     return MsgBox::AnswerOk;
 }
 
+void FakePlatform::listReport(const ListReport& report)
+{
+    reports.append(report);
+    QString prompt = report.summary;
+    if (!report.lines.isEmpty())
+        prompt += QStringLiteral("\r\n\r\n") + report.lines.join(QStringLiteral("\r\n"));
+    events.append(Event{Event::Box, Message{prompt, report.icon, report.title, messageOwner()}, {}, {}, 0});
+}
+
 QString FakePlatform::fileDialog(QWidget*, const FileDialogRequest& request)
 {
     events.append(Event{Event::FileDialog, {}, request, {}, 0});

@@ -40,6 +40,8 @@ public:
 
     void beep() override { events.append(Event{Event::Beep, {}, {}, {}, 0}); }
     int msgBox(const QString& prompt, int style, const QString& title) override;
+    // Recorded as a box too: its summary, a blank line and its lines.
+    void listReport(const ListReport& report) override;
     QString fileDialog(QWidget* owner, const FileDialogRequest& request) override;
     void setClipboardText(const QString& text) override;
     void setMousePointer(int pointer) override;
@@ -55,6 +57,7 @@ public:
 
     // What happened.
     QList<Event> events;
+    QList<ListReport> reports;
     int beeps() const;
     QList<Message> messages() const;
     QList<FileDialogRequest> fileDialogs() const;

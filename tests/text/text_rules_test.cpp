@@ -232,6 +232,11 @@ void TextRulesTest::wordsThatMayNameDeclarations_data()
     row("constant: names in any script, exponent", UseLine::Constant,
         "Public Const 既定の幅 = _最大幅 \\ 2 + 1E3", {"C:_最大幅"});
     row("constant without ' =' uses nothing", UseLine::Constant, "Public Const X=Y", {});
+    row("declaration: continued lines read as one", UseLine::Procedure,
+        "Declare Function GetCursorPos Lib \"user32\" (lpPoint As _\r\n    POINTAPI) As _ \r\n\tLong",
+        {"T:POINTAPI"});
+    row("member: continued", UseLine::Member, "    pt As _\r\n        POINTAPI", {"T:POINTAPI"});
+    row("constant: continued", UseLine::Constant, "Public Const A = _\r\n  B _\r\n  Or C", {"C:B", "C:C"});
 }
 
 void TextRulesTest::wordsThatMayNameDeclarations()

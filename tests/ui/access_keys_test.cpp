@@ -23,6 +23,7 @@ class AccessKeysTest : public QObject
 private slots:
     void fileMenuOpensWithEitherAccessKey();
     void itemsAnswerEitherAccessKey();
+    void theKeysThatReopenTheRememberedDatabaseStillDoSoAfterAListing();
 };
 
 void AccessKeysTest::fileMenuOpensWithEitherAccessKey()
@@ -57,6 +58,47 @@ void AccessKeysTest::itemsAnswerEitherAccessKey()
     // Contents, twice: its notice each time.
     QCOMPARE(f.fake.messages().size(), 2);
     QCOMPARE(f.fake.messages()[1].prompt, f.fake.messages()[0].prompt);
+}
+
+void AccessKeysTest::theKeysThatReopenTheRememberedDatabaseStillDoSoAfterAListing()
+{
+    UiFixture f;
+    const QString db =
+        f.makeDatabase({QStringLiteral("Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)")});
+    f.fake.settings.insert(
+        FakePlatform::settingKey(QStringLiteral("Ek"), QStringLiteral("DataBase"), QStringLiteral("Name")),
+        db);
+    Ekf& w = f.startActive();
+    QCOMPARE(w.mFile[3]->text(), QStringLiteral("&1 ") + db);
+    // Alt+F, Down, Down, Return: the remembered database, before and after the listing
+    // that disables the convert command between; never Exit.
+    for (int round = 0; round < 2; ++round) {
+        w.txtInp->setFocus();
+        QTest::keyClick(w.txtInp, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(w.mF->isVisible());
+        QCOMPARE(w.mF->activeAction(), w.mFile[0]);
+        QTest::keyClick(w.mF, Qt::Key_Down);
+        QCOMPARE(w.mF->activeAction(), w.mFile[1]);
+        QTest::keyClick(w.mF, Qt::Key_Down);
+        QCOMPARE(w.mF->activeAction(), w.mFile[3]);
+        QTest::keyClick(w.mF, Qt::Key_Return);
+        QTRY_VERIFY(!w.mF->isVisible());
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.lstEk->ListCount(), 1);
+        QVERIFY(!w.mFile[1]->isEnabled());
+    }
+    // A disabled item that is reached does nothing when chosen; its number reaches
+    // the remembered item directly.
+    w.txtInp->setFocus();
+    QTest::keyClick(w.txtInp, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(w.mF->isVisible());
+    QTest::keyClick(w.mF, Qt::Key_Down);
+    QTest::keyClick(w.mF, Qt::Key_Return);
+    QVERIFY(w.isVisible());
+    QTest::keyClick(w.mF, Qt::Key_1);
+    QTRY_VERIFY(!w.mF->isVisible());
+    QVERIFY(w.isVisible());
+    QVERIFY(f.fake.unexpected.isEmpty());
 }
 
 QTEST_MAIN(AccessKeysTest)

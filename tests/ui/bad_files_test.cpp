@@ -165,9 +165,11 @@ void BadFilesTest::fullDiskKeepsTheOldDatabaseAndSaysSo()
     triggerAction(w, "mFile1");
     const QByteArray before = readBytes(target);
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages().size(), 3);
-    QCOMPARE(f.fake.messages()[2].title, QStringLiteral("エラー  :  3026"));
-    QCOMPARE(f.fake.messages()[2].prompt,
+    // The first run's confirmation and report, the second's confirmation and failure.
+    QCOMPARE(f.fake.messages().size(), 4);
+    QCOMPARE(f.fake.reports.size(), 1);
+    QCOMPARE(f.fake.messages()[3].title, QStringLiteral("エラー  :  3026"));
+    QCOMPARE(f.fake.messages()[3].prompt,
              QStringLiteral("ディスクの空き容量が不足したため、") + QDir::toNativeSeparators(target) +
                  QStringLiteral(" に書き込めません。\r\n\r\n元の ") + QDir::toNativeSeparators(target) +
                  QStringLiteral(" は変更されずにそのまま残っています。"));

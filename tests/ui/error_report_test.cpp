@@ -110,6 +110,23 @@ void ErrorReportTest::storageFailuresNameTheFileAndReason()
     reportDbError(fake, DbError(DbFault::TextNotFound, QStringLiteral("/tmp/a.txt")));
     QCOMPARE(fake.messages()[2].title, QStringLiteral("エラー  :  53"));
     QCOMPARE(fake.messages()[2].prompt, QStringLiteral("テキストファイル /tmp/a.txt が見つかりません。"));
+    // A writer at work is not one that died; each names the one side file that is there.
+    reportDbError(fake,
+                  DbError(DbFault::BeingWritten, QStringLiteral("/d/x.mdb"), QStringLiteral("/d/x.mdb-wal")));
+    QCOMPARE(fake.messages()[3].prompt,
+             QStringLiteral("/d/x.mdb には他のプログラムが今書き込んでいます（作業用ファイル "
+                            "/d/x.mdb-wal）。書き込みが終わってからやり直してください。"));
+    reportDbError(fake, DbError(DbFault::UnfinishedWrite, QStringLiteral("/d/x.mdb"),
+                                QStringLiteral("/d/x.mdb-journal")));
+    QVERIFY(fake.messages()[4].prompt.contains(
+        QStringLiteral("（作業用ファイル /d/x.mdb-journal が残っています）")));
+    QVERIFY(!fake.messages()[4].prompt.contains(QStringLiteral("-wal")));
+    // A folder that may not be written is the folder's fault, not the file's.
+    reportDbError(fake, DbError(DbFault::FolderDenied, QStringLiteral("/d/ro")));
+    QCOMPARE(fake.messages()[5].title, QStringLiteral("エラー  :  3051"));
+    QCOMPARE(fake.messages()[5].prompt,
+             QStringLiteral("フォルダー /d/ro に書き込めないため、データベースを作成できません。"
+                            "書き込みが許可されているフォルダーを選んでください。"));
 }
 
 QTEST_MAIN(ErrorReportTest)

@@ -229,7 +229,7 @@ void FileMenuTest::pathWithAmpersandIsShownAndReopenedExactly()
     const QString db = f.makeDatabase(procLines(QStringLiteral("P"), 2), QStringLiteral("R&D/a&&b.mdb"));
     Ekf& w = f.start();
     f.open(db);
-    QCOMPARE(w.mFile[3]->text(), QString(db).replace(u'&', QStringLiteral("&&")));
+    QCOMPARE(w.mFile[3]->text(), QStringLiteral("&1 ") + QString(db).replace(u'&', QStringLiteral("&&")));
     QCOMPARE(w.rememberedCaption(), db);
     f.chooseKind(0);
     triggerAction(w, "mFile3");
@@ -261,11 +261,22 @@ void FileMenuTest::convertAsksForTextThenTargetThenConfirmation()
     QCOMPARE(save.defaultExt, QStringLiteral(".mdb"));
     QCOMPARE(save.flags, 0x0C06);
     QCOMPARE(save.initialName, f.path(QStringLiteral("Ek.MDB")));
-    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages().size(), 2);
     QCOMPARE(f.fake.messages()[0].prompt,
              text + QStringLiteral(" から\r\n\r\n") + target + QStringLiteral(" を作成します"));
     QCOMPARE(f.fake.messages()[0].title, QStringLiteral("データベースファイルへの置換"));
     QCOMPARE(f.fake.messages()[0].style, 49);
+    // A clean run says what it stored, and where.
+    QCOMPARE(f.fake.reports.size(), 1);
+    QCOMPARE(
+        f.fake.reports[0].summary,
+        QStringLiteral("テキストファイル %1 の 1 行を読み、定数 1、関数 0、型 0（メンバー行 0）、#If の組 0 "
+                       "をデータベース %2 に格納しました。")
+            .arg(text, target));
+    QVERIFY(f.fake.reports[0].lines.isEmpty());
+    QCOMPARE(f.fake.reports[0].icon, MsgBox::Information);
+    QCOMPARE(f.fake.reports[0].title, QStringLiteral("データベース作成"));
+    QCOMPARE(f.fake.beeps(), 0);
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT fdName FROM tbCnst")),
              QStringList{QStringLiteral("A")});
     QVERIFY(f.fake.pointerHistory().contains(Pointer::Hourglass));
@@ -299,6 +310,7 @@ void FileMenuTest::cancelledConfirmationCreatesNothing()
     // sDbName holds the target now, so opening exactly that path does nothing.
     f.open(target);
     QVERIFY(f.fake.messages().size() == 1);
+    QVERIFY(f.fake.reports.isEmpty());
 }
 
 void FileMenuTest::cancelledDialogsStopTheConversion()
@@ -367,10 +379,11 @@ void FileMenuTest::cancelledConversionKeepsTheRowsBeforeAndGoesOn()
     QVERIFY(!w.converting());
     // The cancel was noticed at the fifth line, which was read but not converted.
     QCOMPARE(f.fake.messages().size(), 2);
-    QCOMPARE(f.fake.messages()[1].prompt,
-             QStringLiteral("変換を中断しました。テキストファイル %1 の全 10 行のうち 4 行を変換し、"
-                            "定数 0、関数 4、型 0 をデータベース %2 に格納しました。")
-                 .arg(text, target));
+    QCOMPARE(
+        f.fake.messages()[1].prompt,
+        QStringLiteral("変換を中断しました。テキストファイル %1 の全 10 行のうち 4 行を変換し、"
+                       "定数 0、関数 4、型 0（メンバー行 0）、#If の組 0 をデータベース %2 に格納しました。")
+            .arg(text, target));
     QCOMPARE(f.fake.messages()[1].style, MsgBox::Information);
     QCOMPARE(f.fake.messages()[1].title, QStringLiteral("データベース作成"));
     QCOMPARE(f.fake.beeps(), 0);
@@ -397,12 +410,13 @@ void FileMenuTest::cancelIsToldAboveTheLinesNotStored()
     triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages().size(), 2);
     QCOMPARE(f.fake.messages()[1].prompt,
-             QStringLiteral("変換を中断しました。テキストファイル %1 の全 1,504 行のうち 1,004 行を変換し、"
-                            "定数 1,001、関数 0、型 1 をデータベース %2 に格納しました。\r\n\r\n"
-                            "1 行をデータベースに格納できませんでした。\r\n\r\n"
-                            "1 行目: 名前の後に「 =」がありません: Public Const NOEQUALS 5")
+             QStringLiteral(
+                 "変換を中断しました。テキストファイル %1 の全 1,504 行のうち 1,004 行を変換し、"
+                 "定数 1,001、関数 0、型 1（メンバー行 0）、#If の組 0 をデータベース %2 に格納しました。"
+                 "\r\n\r\n1 行をデータベースに格納できませんでした。\r\n\r\n"
+                 "1 行目: 名前の後に「 =」がありません: Public Const NOEQUALS 5")
                  .arg(text, target));
-    QCOMPARE(f.fake.messages()[1].style, MsgBox::Critical);
+    QCOMPARE(f.fake.messages()[1].style, MsgBox::Exclamation);
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbCnst")),
              QStringList{QStringLiteral("1001")});
 }
@@ -448,7 +462,9 @@ void FileMenuTest::convertingOntoAFileThatFailedToListReplacesIt()
     // Reopening lists the new content; nothing points at the replaced file any more.
     triggerAction(w, "mFile3");
     QCOMPARE(w.lstEk->ListCount(), 3);
-    QCOMPARE(f.fake.messages().size(), 2); // the unsupported file, then the confirmation
+    // The unsupported file, the confirmation, what the conversion stored.
+    QCOMPARE(f.fake.messages().size(), 3);
+    QCOMPARE(f.fake.reports.size(), 1);
 }
 
 void FileMenuTest::unreadableTextFileIsReportedBeforeAnythingIsDeleted()
@@ -496,15 +512,26 @@ void FileMenuTest::linesNotStoredAreReportedOnce()
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
     QCOMPARE(f.fake.messages().size(), 2);
-    const QString prompt = f.fake.messages()[1].prompt;
-    QCOMPARE(f.fake.messages()[1].style, 16);
-    QVERIFY(prompt.startsWith(QStringLiteral("26 行をデータベースに格納できませんでした。")));
-    QVERIFY(prompt.contains(QStringLiteral("1 行目: 名前の後に「 =」がありません: Public Const NOEQUALS 5")));
-    QVERIFY(prompt.contains(QStringLiteral("4 行目: 同じ名前の型が既にあります: Type RECT")));
-    QVERIFY(prompt.contains(QStringLiteral("（ほか 6 行）")));
-    // The rows that could be stored are there; the members kept their types' numbers.
+    QCOMPARE(f.fake.messages()[1].style, MsgBox::Exclamation);
+    QCOMPARE(f.fake.beeps(), 1);
+    const ListReport& report = f.fake.reports.at(0);
+    QCOMPARE(report.summary,
+             QStringLiteral(
+                 "テキストファイル %1 の 78 行を読み、定数 0、関数 0、型 1（メンバー行 0）、#If の組 0 "
+                 "をデータベース %2 に格納しました。\r\n\r\n26 行をデータベースに格納できませんでした。")
+                 .arg(text, target));
+    // Every listed line is in the report; a refused type names the one kept and the
+    // members that went with it.
+    QCOMPARE(report.lines.size(), 26);
+    QCOMPARE(report.lines[0],
+             QStringLiteral("1 行目: 名前の後に「 =」がありません: Public Const NOEQUALS 5"));
+    QCOMPARE(report.lines[1],
+             QStringLiteral("4 行目: 同じ名前の型が 2 行目に既にあります（この型のメンバー行 1 "
+                            "行も格納していません）: Type RECT"));
+    QVERIFY(report.lines[25].startsWith(QStringLiteral("76 行目: ")));
+    QCOMPARE(report.saveName, f.path(QStringLiteral("out_変換結果.txt")));
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbMenb")),
-             QStringList{QStringLiteral("25")});
+             QStringList{QStringLiteral("0")});
     QCOMPARE(f.fake.settings.value(kSettingKey), target);
 }
 

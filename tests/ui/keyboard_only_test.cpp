@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -175,7 +176,8 @@ void KeyboardOnlyTest::escCancelsTheProgressWindow()
         QWidget* focus = QApplication::focusWidget();
         QCOMPARE(focus, p.cmdCancel);
         QTest::keyClick(focus, Qt::Key_Escape);
-        QVERIFY(!p.isShown());
+        QVERIFY(p.cancelling());
+        QCOMPARE(p.lblPer->text(), QStringLiteral("中断しています…"));
     };
     triggerAction(w, "mFile1");
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbCnst")),
@@ -192,8 +194,10 @@ void KeyboardOnlyTest::escCancelsTheProgressWindow()
     p.cmdCancel->clearFocus();
     QCOMPARE(QApplication::focusWidget(), nullptr);
     QTest::keyClick(&p, Qt::Key_Escape);
-    QVERIFY(!p.isShown());
+    QVERIFY(p.cancelling());
     QVERIFY(p.Cancel(50));
+    p.Term();
+    QVERIFY(!p.isShown());
 }
 
 QTEST_MAIN(KeyboardOnlyTest)

@@ -20,7 +20,7 @@ private slots:
     void valueAtMaximumFillsTheBar();
     void valueBeyondMaximumShowsFullBar();
     void zeroMaximumShowsAnEmptyBar();
-    void cancelClosesAtOnceAndStaysCancelled();
+    void cancelAnswersAtOnceAndStaysCancelled();
     void closeButtonActsAsCancel();
     void termClosesAndSecondTermDoesNothing();
     void secondInitStartsAfresh();
@@ -113,18 +113,28 @@ void ProgressWindowTest::zeroMaximumShowsAnEmptyBar()
     QCOMPARE(p.lblPer->text(), QStringLiteral(" 100%"));
 }
 
-void ProgressWindowTest::cancelClosesAtOnceAndStaysCancelled()
+void ProgressWindowTest::cancelAnswersAtOnceAndStaysCancelled()
 {
     FakePlatform fake;
     Prbf p(fake);
     p.Init(100, QStringLiteral("t"));
+    p.setSource(QStringLiteral("win32api.txt"));
+    p.setLinesRead(1234);
+    QCOMPARE(p.lblFile->text(), QStringLiteral("win32api.txt"));
+    QCOMPARE(p.lblLines->text(), QStringLiteral("1,234 行"));
     QVERIFY(!p.Cancel(10));
     QTest::mouseClick(p.cmdCancel, Qt::LeftButton);
-    QVERIFY(!p.isVisible());
+    // The window says so before the run has even noticed, and takes no second press.
+    QCOMPARE(p.lblPer->text(), QStringLiteral("中断しています…"));
+    QVERIFY(!p.cmdCancel->isEnabled());
+    QVERIFY(p.isVisible());
+    QVERIFY(p.cancelling());
     QVERIFY(p.Cancel(20));
-    QVERIFY(p.Cancel(30));
-    QVERIFY(!p.isVisible());
-    QCOMPARE(p.lblPer->text(), QStringLiteral(" 10%"));
+    p.setLinesRead(2000);
+    QCOMPARE(p.lblPer->text(), QStringLiteral("中断しています…"));
+    QCOMPARE(p.lblLines->text(), QStringLiteral("1,234 行"));
+    QTest::keyClick(&p, Qt::Key_Escape);
+    QVERIFY(p.isVisible());
     p.Term();
     QVERIFY(!p.isVisible());
     QVERIFY(p.Cancel(40));
@@ -135,8 +145,11 @@ void ProgressWindowTest::closeButtonActsAsCancel()
     FakePlatform fake;
     Prbf p(fake);
     p.Init(100, QStringLiteral("t"));
-    QVERIFY(p.close());
+    QVERIFY(!p.close());
     QVERIFY(p.Cancel(50));
+    QCOMPARE(p.lblPer->text(), QStringLiteral("中断しています…"));
+    p.Term();
+    QVERIFY(!p.isVisible());
 }
 
 void ProgressWindowTest::termClosesAndSecondTermDoesNothing()
@@ -160,7 +173,9 @@ void ProgressWindowTest::secondInitStartsAfresh()
     p.Init(100, QStringLiteral("first"));
     p.cmdCancel->click();
     QVERIFY(p.Cancel(1));
+    p.Term();
     p.Init(200, QStringLiteral("second"));
+    QVERIFY(p.cmdCancel->isEnabled());
     QVERIFY(p.isVisible());
     QCOMPARE(p.windowTitle(), QStringLiteral("second"));
     QCOMPARE(p.lblPer->text(), QStringLiteral("0%"));

@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <cmath>
@@ -20,6 +21,17 @@ Prbf::Prbf(Platform& platform)
     setObjectName(QStringLiteral("Prbf"));
     m_platform.addMessageOwner(*this);
     setFixedSize(twips(4512), twips(1872));
+
+    // The file's name above the percentage and the lines read below the bar, in the
+    // room the window has between its controls.
+    lblFile = new QLabel(this);
+    lblFile->setObjectName(QStringLiteral("lblFile"));
+    lblFile->setGeometry(twipsRect(120, 60, 4212, 252));
+    lblFile->setAlignment(Qt::AlignCenter);
+    lblLines = new QLabel(this);
+    lblLines->setObjectName(QStringLiteral("lblLines"));
+    lblLines->setGeometry(twipsRect(120, 1010, 4212, 252));
+    lblLines->setAlignment(Qt::AlignCenter);
 
     lblPer = new QLabel(this);
     lblPer->setObjectName(QStringLiteral("lblPer"));
@@ -50,7 +62,7 @@ void Prbf::Form_Load()
 void Prbf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
     Q_UNUSED(Shift);
-    if (KeyCode == Qt::Key_Escape && m_shown)
+    if (KeyCode == Qt::Key_Escape && m_shown && !bCancel)
         cmdCancel_Click();
 }
 
@@ -69,6 +81,12 @@ void Prbf::Init(qint64 lMax, const QString& sTitle, QWidget* F)
     prbPer->setRange(0, std::max(1, int(m_max / m_barScale)));
     prbPer->setValue(0);
     bCancel = false;
+    cmdCancel->setEnabled(true);
+    // A cancelled run left the focus on the window itself.
+    cmdCancel->setFocus();
+    lblFile->clear();
+    lblLines->clear();
+    m_lines = -1;
     setWindowTitle(sTitle);
     lblPer->setText(QStringLiteral("0%"));
     m_percent = -1;
@@ -116,12 +134,38 @@ bool Prbf::Cancel(qint64 lNewValue)
     return result;
 }
 
+// The run notices the request at its next line, and what it does after that (the
+// rest of the file counted, the indexes built) takes a while: the window answers at
+// once and stays until Term, so that no later press of the button or Esc lands
+// elsewhere.
 void Prbf::cmdCancel_Click()
 {
+    if (bCancel)
+        return;
     bCancel = true;
-    m_closingByCode = true;
-    close();
-    m_closingByCode = false;
+    if (!m_shown)
+        return;
+    lblPer->setText(tr("中断しています…"));
+    // The title says it too, where the window system shows it.
+    setWindowTitle(windowTitle() + tr(" - 中断しています…"));
+    cmdCancel->setEnabled(false);
+    setFocus();
+    repaint();
+}
+
+void Prbf::setSource(const QString& fileName)
+{
+    const QFontMetrics metrics(lblFile->font());
+    lblFile->setText(metrics.elidedText(fileName, Qt::ElideMiddle, lblFile->width()));
+    lblFile->setToolTip(fileName);
+}
+
+void Prbf::setLinesRead(qint64 lines)
+{
+    if (lines == m_lines || bCancel)
+        return;
+    m_lines = lines;
+    lblLines->setText(tr("%1 行").arg(QLocale(QLocale::Japanese, QLocale::Japan).toString(lines)));
 }
 
 void Prbf::Term()
@@ -135,11 +179,14 @@ void Prbf::Term()
 
 void Prbf::closeEvent(QCloseEvent* event)
 {
+    if (m_closingByCode) {
+        m_shown = false;
+        event->accept();
+        return;
+    }
     // The title bar's close button means the same as Cancel.
-    if (!m_closingByCode)
-        bCancel = true;
-    m_shown = false;
-    event->accept();
+    event->ignore();
+    cmdCancel_Click();
 }
 
 void Prbf::focusOutEvent(QFocusEvent* event)

@@ -22,9 +22,16 @@ public:
     void Init(qint64 lMax, const QString& sTitle, QWidget* F = nullptr);
     bool Cancel(qint64 lNewValue);
     void Term();
+    // What is read: the file's name and, as the run goes on, how many of its lines.
+    void setSource(const QString& fileName);
+    void setLinesRead(qint64 lines);
+    // The user asked to stop and the window says so until Term.
+    bool cancelling() const { return bCancel && m_shown; }
 
     bool isShown() const { return m_shown; }
 
+    QLabel* lblFile;
+    QLabel* lblLines;
     QLabel* lblPer;
     QProgressBar* prbPer;
     QPushButton* cmdCancel;
@@ -48,6 +55,7 @@ private:
     bool m_shown = false;
     bool m_closingByCode = false;
     qint64 m_max = 0;
+    qint64 m_lines = -1;
     qint64 m_barScale = 1;
     int m_percent = -1;
 };

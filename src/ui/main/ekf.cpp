@@ -9,6 +9,7 @@
 #include "ekb.h"
 #include "err_dsp.h"
 #include "fonts.h"
+#include "menu_style.h"
 #include "platform.h"
 #include "prbf.h"
 #include "twips.h"
@@ -70,6 +71,12 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     buildControls(client);
     buildMenus();
     buildOptionsMenu();
+    auto* menuStyle = new MenuStyle;
+    menuStyle->setParent(this);
+    for (QAction* top : menuBar()->actions()) {
+        if (top->menu())
+            top->menu()->setStyle(menuStyle);
+    }
     connectEvents();
     watchKeys();
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
@@ -295,5 +302,8 @@ void Ekf::Form_Unload()
 
 QString Ekf::rememberedCaption() const
 {
-    return mFile[3]->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    QString caption = mFile[3]->text();
+    if (caption.startsWith(kRememberedKey))
+        caption.remove(0, kRememberedKey.size());
+    return caption.replace(QStringLiteral("&&"), QStringLiteral("&"));
 }

@@ -26,6 +26,10 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 
+// The access key of the remembered-database item, before its path: the key that
+// reaches it whichever items above it are available.
+inline const QString kRememberedKey = QStringLiteral("&1 ");
+
 // The main window: browse a declaration database by kind, collect names, copy
 // their full text. Handlers keep the names of the events they answer.
 class Ekf : public QMainWindow

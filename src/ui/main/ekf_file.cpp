@@ -13,6 +13,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -26,10 +29,11 @@ constexpr int kOpenFlags = OpenFlag::HideReadOnly | OpenFlag::ExtensionDifferent
 class PrbfProgress : public ConvertProgress
 {
 public:
-    PrbfProgress(Prbf& prbf, Platform& platform, QWidget* owner)
+    PrbfProgress(Prbf& prbf, Platform& platform, QWidget* owner, QString textPath)
         : m_prbf(prbf)
         , m_platform(platform)
         , m_owner(owner)
+        , m_textPath(std::move(textPath))
     {
     }
     void started(qint64 total) override
@@ -37,15 +41,35 @@ public:
         // The new database stands; from here on the user may cancel.
         m_platform.setMousePointer(Pointer::ArrowHourglass);
         m_prbf.Init(total, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
+        m_prbf.setSource(QFileInfo(m_textPath).fileName());
+        m_prbf.setLinesRead(0);
     }
-    bool shouldStop(qint64 done) override { return m_prbf.Cancel(done); }
-    void processEvents() override { m_platform.processEvents(); }
+    // Called once per line.
+    bool shouldStop(qint64 done) override
+    {
+        ++m_lines;
+        return m_prbf.Cancel(done);
+    }
+    // A label set at every line would cost more than the line; a few times a second
+    // is as fast as anyone reads.
+    void processEvents() override
+    {
+        constexpr qint64 kShownEveryMs = 100;
+        if (!m_shownClock.isValid() || m_shownClock.elapsed() >= kShownEveryMs) {
+            m_prbf.setLinesRead(m_lines);
+            m_shownClock.start();
+        }
+        m_platform.processEvents();
+    }
     void finished() override { m_prbf.Term(); }
 
 private:
     Prbf& m_prbf;
     Platform& m_platform;
     QWidget* m_owner;
+    QString m_textPath;
+    qint64 m_lines = 0;
+    QElapsedTimer m_shownClock;
 };
 
 } // namespace
@@ -154,7 +178,7 @@ void Ekf::reportFailure(const DbError& error)
 void Ekf::showRemembered(const QString& path)
 {
     mFile[2]->setVisible(true);
-    mFile[3]->setText(QString(path).replace(u'&', QStringLiteral("&&")));
+    mFile[3]->setText(kRememberedKey + QString(path).replace(u'&', QStringLiteral("&&")));
     mFile[3]->setEnabled(true);
     mFile[3]->setVisible(true);
 }
@@ -209,30 +233,42 @@ void Ekf::convertCommand()
 void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner)
 {
     Conversion conversion(sTxtFile, sDbFile);
-    PrbfProgress progress(progressWindow(), m_platform, frmOwner);
+    PrbfProgress progress(progressWindow(), m_platform, frmOwner, sTxtFile);
     ConvertResult result;
     {
         const QScopedValueRollback<bool> converting(m_converting, true);
         result = conversion.run(progress);
     }
-    if (result.cancelled || result.skippedCount > 0 || result.textChanged)
-        reportConversion(result, sTxtFile, sDbFile);
+    reportConversion(result, sTxtFile, sDbFile);
 }
 
 void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile, const QString& sDbFile)
 {
     QStringList paragraphs;
-    if (result.cancelled)
-        paragraphs << cancelledText(result, sTxtFile, sDbFile);
+    paragraphs << (result.cancelled ? cancelledText(result, sTxtFile, sDbFile)
+                                    : storedText(result, sTxtFile, sDbFile));
     if (result.textChanged)
         paragraphs << textChangedText(sTxtFile);
-    if (result.skippedCount > 0)
-        paragraphs << skippedLinesText(result, m.sCrLf);
-    const QString prompt = paragraphs.join(m.sCrLf + m.sCrLf);
+    ListReport report;
+    if (result.skippedCount > 0) {
+        paragraphs << notStoredText(result.skippedCount);
+        report.lines.reserve(result.skipped.size() + 1);
+        for (const SkippedLine& line : result.skipped)
+            report.lines << listedLineText(line);
+        const QString more = moreSkippedText(result);
+        if (!more.isEmpty())
+            report.lines << more;
+    }
+    report.title = tr("データベース作成");
+    report.summary = paragraphs.join(m.sCrLf + m.sCrLf);
+    // Lines outside any type are the prose and helper code a declaration file may
+    // hold; an entry that was refused, or a text that changed, is worth a warning.
+    const bool warn = result.refusedCount > 0 || result.textChanged;
+    report.icon = warn ? MsgBox::Exclamation : MsgBox::Information;
+    const QFileInfo db(sDbFile);
+    report.saveName = db.dir().filePath(db.completeBaseName() + tr("_変換結果.txt"));
     m_platform.setMousePointer(Pointer::Arrow);
-    // A cancel the user asked for is news, not a fault.
-    const bool fault = result.skippedCount > 0 || result.textChanged;
-    if (fault)
+    if (warn)
         m_platform.beep();
-    m_platform.msgBox(prompt, fault ? MsgBox::Critical : MsgBox::Information, tr("データベース作成"));
+    m_platform.listReport(report);
 }
