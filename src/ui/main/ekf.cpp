@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace {
 
@@ -72,7 +73,11 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     buildOptionsMenu();
     connectEvents();
     watchKeys();
-    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+    // Where a copy says what it copied.
+    statusBar()->setObjectName(QStringLiteral("statusLine"));
+    statusBar()->setSizeGripEnabled(false);
+    setFixedSize(client->width(),
+                 client->height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     Form_Load();
 }
 
