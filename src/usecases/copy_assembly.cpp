@@ -12,6 +12,7 @@
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -274,6 +275,21 @@ CollectionCopy copyCollection(const StoreOf& storeOf, const std::vector<CopyEntr
             copy.text += t + kCrLf;
     }
     return copy;
+}
+
+CollectionCopy copyCollection(DeclStore* current, const std::vector<CopyEntry>& entries,
+                              const CopyOptions& options, CopyEnd end)
+{
+    QHash<QString, std::shared_ptr<DeclStore>> others;
+    const StoreOf storeOf = [current, &others](const QString& database) -> DeclStore* {
+        if (current && database == current->path())
+            return current;
+        std::shared_ptr<DeclStore>& other = others[database];
+        if (!other)
+            other = DeclStore::open(database);
+        return other.get();
+    };
+    return copyCollection(storeOf, entries, options, end);
 }
 
 QString assembleCopy(DeclStore* store, DeclKind kind, const QStringList& names, const CopyOptions& options,

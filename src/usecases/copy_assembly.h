@@ -85,3 +85,8 @@ QString assembleCopy(DeclStore* store, DeclKind kind, const QStringList& names, 
 // conditions are merged as mergeGroups says.
 CollectionCopy copyCollection(const StoreOf& storeOf, const std::vector<CopyEntry>& entries,
                               const CopyOptions& options, CopyEnd end);
+// The same, each entry from its own file: current when it is that one (or none when
+// current is null), any other opened for this copy alone. A file that cannot be opened
+// is a DbError, and nothing is copied.
+CollectionCopy copyCollection(DeclStore* current, const std::vector<CopyEntry>& entries,
+                              const CopyOptions& options, CopyEnd end);

@@ -7,7 +7,6 @@
 #include "name_fold.h"
 #include "platform.h"
 
-#include <QHash>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -99,18 +98,8 @@ void Ekf::lstDest_DblClick()
 
 void Ekf::copyEntries(const std::vector<CopyEntry>& entries, CopyEnd end)
 {
-    // An entry from a database opened before copies from that file; each such file is
-    // opened once per copy, and a failure to open it is reported and copies nothing.
-    QHash<QString, std::shared_ptr<DeclStore>> others;
-    const StoreOf storeOf = [this, &others](const QString& database) -> DeclStore* {
-        if (m.dbDecl && database == m.dbDecl->path())
-            return m.dbDecl.get();
-        std::shared_ptr<DeclStore>& other = others[database];
-        if (!other)
-            other = DeclStore::open(database);
-        return other.get();
-    };
-    const CollectionCopy copy = copyCollection(storeOf, entries, m_copyOptions, end);
+    // An entry collected from a database opened before copies from that file.
+    const CollectionCopy copy = copyCollection(m.dbDecl.get(), entries, m_copyOptions, end);
     if (copy.text.isEmpty())
         return;
     m_platform.setClipboardText(copy.text);
