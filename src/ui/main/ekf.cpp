@@ -26,6 +26,8 @@
 
 namespace {
 
+constexpr int kStatusLineTwips = 300;
+
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& rect)
 {
     auto* button = new QPushButton(caption, parent);
@@ -73,11 +75,12 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     buildOptionsMenu();
     connectEvents();
     watchKeys();
-    // Where a copy says what it copied.
+    // Where a copy says what it copied; a fixed height keeps the controls where they were.
     statusBar()->setObjectName(QStringLiteral("statusLine"));
     statusBar()->setSizeGripEnabled(false);
+    statusBar()->setFixedHeight(twips(kStatusLineTwips));
     setFixedSize(client->width(),
-                 client->height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+                 client->height() + menuBar()->sizeHint().height() + twips(kStatusLineTwips));
     Form_Load();
 }
 

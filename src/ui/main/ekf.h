@@ -55,9 +55,6 @@ public:
     // (as declared, Public, Private), one of them checked.
     std::array<QAction*, 5> mOpt{};
 
-    // The collected entries, in lstDest's order.
-    const std::vector<CopyEntry>& collected() const { return m_collected; }
-
     // The one-shot marker lstEk_Click leaves for the next txtInp_Change.
     const QString& txtInpTag() const { return m_txtInpTag; }
     bool converting() const { return m_converting; }
