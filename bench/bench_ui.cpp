@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "conversion.h"
 #include "copy_assembly.h"
+#include "decl_browser.h"
 #include "decl_store.h"
 #include "ekb.h"
 #include "ekf.h"
@@ -116,9 +117,9 @@ bool waitExposed(QWidget& w)
 class SilentProgress : public ConvertProgress
 {
 public:
-    void Init(qint64) override {}
-    bool Cancel(qint64) override { return false; }
-    void Term() override {}
+    void started(qint64) override {}
+    bool shouldStop(qint64) override { return false; }
+    void finished() override {}
 };
 
 int convert(const QString& text, const QString& db, const QString& base, int runs)
@@ -172,13 +173,13 @@ struct Browse
     }
     void requireQuiet(const char* step)
     {
-        if (!platform.messages.isEmpty() || !platform.unexpected.isEmpty()) {
-            for (const FakePlatform::Message& m : std::as_const(platform.messages))
+        if (!platform.messages().isEmpty() || !platform.unexpected.isEmpty()) {
+            for (const FakePlatform::Message& m : platform.messages())
                 std::fprintf(stderr, "ek-bench-ui: %s: %s: %s\n", step, qPrintable(m.title),
                              qPrintable(m.prompt));
             for (const QString& u : std::as_const(platform.unexpected))
                 std::fprintf(stderr, "ek-bench-ui: %s: %s\n", step, qPrintable(u));
-            platform.messages.clear();
+            platform.events.clear();
             platform.unexpected.clear();
             ++failures;
         }
@@ -412,7 +413,7 @@ void measureGetFull(Browse& b)
     std::vector<double> each;
     for (qsizetype i = 0; i < types.size(); ++i) {
         const Clock::time_point t = Clock::now();
-        fast[size_t(i)] = GetFull(*b.module.dbDecl, DeclKind::Type, types[i]);
+        fast[size_t(i)] = b.module.dbDecl->fullText(DeclKind::Type, types[i]);
         each.push_back(msSince(t));
     }
     double total = 0;
@@ -467,7 +468,7 @@ void measureCopy(Browse& b, int kind, const char* prefix)
         b.w->setTxtInpText(name);
         b.w->cmdAdd_Click();
     }
-    if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps != 0)
+    if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps() != 0)
         b.fail("Add did not collect the chosen names");
 
     const std::unique_ptr<DeclStore> store = DeclStore::open(b.dbPath);
@@ -569,7 +570,7 @@ void measureCopyUses(Browse& b)
         b.w->setTxtInpText(name);
         b.w->cmdAdd_Click();
     }
-    if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps != 0)
+    if (b.w->lstDest->ListCount() != chosen.size() || b.platform.beeps() != 0)
         b.fail("Add did not collect the chosen names");
     std::vector<double> with, without, ratios;
     QString plain, full;

@@ -66,19 +66,19 @@ void writeInput(const QString& path, const uint8_t* data, size_t size)
 class CheckedProgress : public ConvertProgress
 {
 public:
-    void Init(qint64 lMax) override
+    void started(qint64 total) override
     {
         FUZZ_CHECK(inits == 0 && positions.isEmpty(), QString());
         ++inits;
-        max = lMax;
+        max = total;
     }
-    bool Cancel(qint64 lNewValue) override
+    bool shouldStop(qint64 done) override
     {
         FUZZ_CHECK(inits == 1 && terms == 0, QString());
-        positions.append(lNewValue);
+        positions.append(done);
         return false;
     }
-    void Term() override { ++terms; }
+    void finished() override { ++terms; }
 
     qint64 max = -1;
     QList<qint64> positions;
@@ -591,7 +591,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         runOne(data, size);
     } catch (const DbError& e) {
         fuzzFail(__FILE__, __LINE__, "no DbError",
-                 QString::number(e.number()) + u' ' + e.path() + u' ' + e.detail());
+                 QString::number(int(e.fault())) + u' ' + e.path() + u' ' + e.detail());
     } catch (const std::exception& e) {
         fuzzFail(__FILE__, __LINE__, "no exception", QString::fromUtf8(e.what()));
     }

@@ -4,6 +4,7 @@
 #include "fuzz_check.h"
 #include "name_fold.h"
 #include "search_list.h"
+#include "string_items.h"
 
 #include <QList>
 #include <QStringList>
@@ -155,26 +156,6 @@ void checkAgainstIndex(const QStringList& names, const QList<qsizetype>& sortedO
     }
 }
 
-class CountingItems : public ListItems
-{
-public:
-    explicit CountingItems(const QStringList& names)
-        : m_names(names)
-    {
-    }
-    qint64 ListCount() const override { return m_names.size(); }
-    QStringView ListView(qint64 index) const override
-    {
-        FUZZ_CHECK(index >= 0 && index < m_names.size(), QString::number(index));
-        ++reads;
-        return m_names[index];
-    }
-    mutable qint64 reads = 0;
-
-private:
-    const QStringList& m_names;
-};
-
 int bitLength(qint64 n)
 {
     int bits = 0;
@@ -199,10 +180,11 @@ void checkSearch(const QStringList& sorted, const QString& key)
     }
     if (key.isEmpty())
         expected = -1;
-    CountingItems items(sorted);
+    StringItems items(sorted);
     const long at = SearchList(items, key);
     FUZZ_CHECK(at == expected, describe(key) + QStringLiteral(": ") + QString::number(at) +
                                    QStringLiteral(" instead of ") + QString::number(expected));
+    FUZZ_CHECK(items.readsBeyondTheEnd == 0, describe(key) + QStringLiteral(": read beyond the end"));
     // A bisection, plus the walk back over the run of matches before the hit.
     FUZZ_CHECK(items.reads <= 2 + bitLength(sorted.size()) + matches,
                describe(key) + QStringLiteral(": read ") + QString::number(items.reads));

@@ -3,11 +3,10 @@
 #include "cli.h"
 
 #include "conversion.h"
-#include "copy_assembly.h"
 #include "db_error.h"
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "error_text.h"
-#include "search_list.h"
+#include "fault_number.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -97,21 +96,21 @@ public:
         , m_options(options)
     {
     }
-    void Init(qint64 lMax) override { m_max = lMax; }
-    bool Cancel(qint64 lNewValue) override
+    void started(qint64 total) override { m_max = total; }
+    bool shouldStop(qint64 done) override
     {
         if (m_options.interrupted && m_options.interrupted->load())
             return true;
         if (!m_options.progress || m_max <= 0)
             return false;
-        const int percent = int(std::min<qint64>(100, lNewValue * 100 / m_max));
+        const int percent = int(std::min<qint64>(100, done * 100 / m_max));
         if (percent != m_percent) {
             m_percent = percent;
             m_err << '\r' << tr("変換中 %1%").arg(percent, 3) << Qt::flush;
         }
         return false;
     }
-    void Term() override
+    void finished() override
     {
         if (m_options.progress && m_percent >= 0)
             m_err << '\r' << QString(12, u' ') << '\r' << Qt::flush;
@@ -135,8 +134,8 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     try {
         result = conversion.run(progress);
     } catch (const DbError& e) {
-        err << "ek-cli: " << describeDbError(e) << tr(" (エラー %1)").arg(e.number()) << '\n';
-        if (conversion.previousKept())
+        err << "ek-cli: " << describeDbError(e) << tr(" (エラー %1)").arg(faultNumber(e.fault())) << '\n';
+        if (e.previousKept())
             err << previousKeptText(db) << '\n';
         return kFailed;
     }
@@ -151,13 +150,11 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     if (result.cancelled)
         err << cancelledText(result, text, db) << '\n';
     for (const SkippedLine& line : result.skipped)
-        err << tr("%1:%2: %3: %4")
-                   .arg(text)
-                   .arg(line.lineNumber)
-                   .arg(skipReasonText(line.reason), quotedLine(line))
+        err << QStringLiteral("%1:%2: %3").arg(text, QString::number(line.lineNumber), skippedLineText(line))
             << '\n';
-    if (result.skippedCount > result.skipped.size())
-        err << tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size()) << '\n';
+    const QString more = moreSkippedText(result);
+    if (!more.isEmpty())
+        err << more << '\n';
     if (result.skippedCount > 0)
         err << tr("%1 行を格納できませんでした。").arg(result.skippedCount) << '\n';
     if (result.textChanged)
@@ -171,8 +168,8 @@ int list(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 3, 3);
     const DeclKind kind = parseKind(args[2]);
-    const std::unique_ptr<DeclStore> store = DeclStore::open(args[1]);
-    store->forEachName(kind, [&out](std::string_view utf8) {
+    const std::unique_ptr<DeclBrowser> browser = DeclBrowser::open(args[1]);
+    browser->forEachName(kind, [&out](std::string_view utf8) {
         out << QString::fromUtf8(utf8.data(), qsizetype(utf8.size())) << '\n';
     });
     return kOk;
@@ -234,9 +231,8 @@ int show(QStringList args, QTextStream& out)
     const CopyOptions options = takeShowOptions(args);
     requireArguments(args, 4);
     const std::vector<CopyEntry> entries = showEntries(args);
-    const std::unique_ptr<DeclStore> store = DeclStore::open(args[1]);
-    const StoreOf storeOf = [&store](const QString&) { return store.get(); };
-    out << copyCollection(storeOf, entries, options, CopyEnd::BreakAfterEach).text;
+    const std::unique_ptr<DeclBrowser> browser = DeclBrowser::open(args[1]);
+    out << browser->copyCollection(entries, options, CopyEnd::BreakAfterEach).text;
     return kOk;
 }
 
@@ -244,8 +240,8 @@ int search(const QStringList& args, QTextStream& out)
 {
     requireArguments(args, 4, 4);
     const DeclKind kind = parseKind(args[2]);
-    const std::unique_ptr<DeclStore> store = DeclStore::open(args[1]);
-    const std::optional<QString> found = SearchIndex(*store, kind, args[3]);
+    const std::unique_ptr<DeclBrowser> browser = DeclBrowser::open(args[1]);
+    const std::optional<QString> found = browser->search(kind, args[3]);
     if (!found)
         return kNotFound;
     out << *found << '\n';
@@ -283,10 +279,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Optio
         return kUsage;
     } catch (const DbError& e) {
         const QString reason =
-            e.fault() == DbFault::NoTable || e.fault() == DbFault::NotATable
-                ? tr("%1 はサポート外のファイルです（宣言データベースではありません）。").arg(e.path())
-                : describeDbError(e);
-        err << "ek-cli: " << reason << tr(" (エラー %1)").arg(e.number()) << '\n';
+            isNotADeclarationDatabase(e) ? notADeclarationDatabaseText(e.path()) : describeDbError(e);
+        err << "ek-cli: " << reason << tr(" (エラー %1)").arg(faultNumber(e.fault())) << '\n';
         return kFailed;
     } catch (const std::bad_alloc&) {
         err << "ek-cli: " << errorText(kErrOutOfMemory) << '\n';

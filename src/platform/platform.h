@@ -27,10 +27,7 @@ inline constexpr int AnswerCancel = 2;
 
 // Screen mouse pointers.
 namespace Pointer {
-inline constexpr int Default = 0;
-inline constexpr int Arrow = 1;
-inline constexpr int Hourglass = 11;
-inline constexpr int ArrowHourglass = 13;
+inline constexpr int Default = 0, Arrow = 1, Hourglass = 11, ArrowHourglass = 13;
 } // namespace Pointer
 
 // Open-file-name flags that change what the dialog does.
@@ -68,7 +65,6 @@ public:
     // Clears the clipboard, then puts plain text on it.
     virtual void setClipboardText(const QString& text) = 0;
     virtual void setMousePointer(int pointer) = 0;
-    virtual int mousePointer() const = 0;
     virtual QString getSetting(const QString& app, const QString& section, const QString& key,
                                const QString& defaultValue) = 0;
     virtual void saveSetting(const QString& app, const QString& section, const QString& key,

@@ -39,6 +39,19 @@ protected:
     }
 };
 
+struct StyleIcon
+{
+    int style;
+    QMessageBox::Icon icon;
+};
+
+constexpr StyleIcon kIcons[] = {
+    {MsgBox::Critical, QMessageBox::Critical},
+    {MsgBox::Question, QMessageBox::Question},
+    {MsgBox::Exclamation, QMessageBox::Warning},
+    {MsgBox::Information, QMessageBox::Information},
+};
+
 } // namespace
 
 QtPlatform::QtPlatform(QString programTitle)
@@ -62,21 +75,9 @@ int QtPlatform::showMessage(QWidget* owner, const QString& prompt, int style, co
     MessageBox box(owner);
     box.setWindowTitle(title.isEmpty() ? m_title : title);
     box.setText(prompt);
-    switch (style & MsgBox::IconMask) {
-    case MsgBox::Critical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MsgBox::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MsgBox::Exclamation:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MsgBox::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    default:
-        break;
+    for (const StyleIcon& shown : kIcons) {
+        if ((style & MsgBox::IconMask) == shown.style)
+            box.setIcon(shown.icon);
     }
     if ((style & MsgBox::ButtonsMask) == MsgBox::OkCancel) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -134,7 +135,6 @@ void QtPlatform::setClipboardText(const QString& text)
 
 void QtPlatform::setMousePointer(int pointer)
 {
-    m_pointer = pointer;
     if (pointer == Pointer::Default) {
         while (QGuiApplication::overrideCursor())
             QGuiApplication::restoreOverrideCursor();

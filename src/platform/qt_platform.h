@@ -18,7 +18,6 @@ public:
     QString fileDialog(QWidget* owner, const FileDialogRequest& request) override;
     void setClipboardText(const QString& text) override;
     void setMousePointer(int pointer) override;
-    int mousePointer() const override { return m_pointer; }
     QString getSetting(const QString& app, const QString& section, const QString& key,
                        const QString& defaultValue) override;
     void saveSetting(const QString& app, const QString& section, const QString& key,
@@ -31,7 +30,6 @@ private:
     int showMessage(QWidget* owner, const QString& prompt, int style, const QString& title);
 
     QString m_title;
-    int m_pointer = Pointer::Default;
     QString m_lastFileName; // what the dialog "still holds" from its previous use
     QElapsedTimer m_eventClock;
 };

@@ -3,6 +3,7 @@
 #include "connection.h"
 
 #include "db_error.h"
+#include "errno_fault.h"
 #include "files.h"
 #include "read_only_vfs.h"
 
@@ -18,6 +19,27 @@ constexpr auto kStepLimit = std::chrono::seconds(5);
 // How many virtual machine instructions run between two looks at the clock.
 constexpr int kProgressInstructions = 10000;
 
+struct PrimaryFault
+{
+    int code;
+    DbFault fault;
+};
+
+constexpr PrimaryFault kPrimaryFaults[] = {
+    {SQLITE_FULL, DbFault::DiskFull},
+    {SQLITE_READONLY, DbFault::ReadOnly},
+    {SQLITE_BUSY, DbFault::Locked},
+    {SQLITE_LOCKED, DbFault::Locked},
+    {SQLITE_IOERR, DbFault::Io},
+    {SQLITE_CORRUPT, DbFault::Corrupt},
+    {SQLITE_NOTADB, DbFault::NotADatabase},
+    {SQLITE_CANTOPEN, DbFault::AccessDenied},
+    {SQLITE_PERM, DbFault::AccessDenied},
+    {SQLITE_AUTH, DbFault::AccessDenied},
+    {SQLITE_NOMEM, DbFault::OutOfMemory},
+    {SQLITE_INTERRUPT, DbFault::TooSlow},
+};
+
 // The system's own reason says more than SQLite's code: a file that cannot be
 // created may be out of inodes, out of file handles or over a size limit.
 DbFault faultFor(int rc, int systemErrno)
@@ -29,46 +51,19 @@ DbFault faultFor(int rc, int systemErrno)
     if (rc == SQLITE_TOOBIG)
         return DbFault::ValueTooLong;
     const int primary = rc & 0xff;
-    if (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR || primary == SQLITE_FULL) {
-        switch (systemErrno) {
-        case ENOSPC:
-            return primary == SQLITE_CANTOPEN ? DbFault::NoInodes : DbFault::DiskFull;
-        case EMFILE:
-        case ENFILE:
-            return DbFault::TooManyOpenFiles;
-        case EFBIG:
-            return DbFault::FileSizeLimit;
-        case ENOENT:
-            return primary == SQLITE_CANTOPEN ? DbFault::AccessDenied : DbFault::Moved;
-        default:
-            break;
-        }
+    // After a failed open the last errno may come from SQLite's look for a journal
+    // that need not exist: a missing file then says nothing.
+    const bool meaningful = !(primary == SQLITE_CANTOPEN && systemErrno == ENOENT);
+    if (meaningful && (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR || primary == SQLITE_FULL)) {
+        const FileStep step = primary == SQLITE_CANTOPEN ? FileStep::Create : FileStep::Write;
+        if (const std::optional<DbFault> fault = faultOfErrno(systemErrno, step))
+            return *fault;
     }
-    switch (primary) {
-    case SQLITE_FULL:
-        return DbFault::DiskFull;
-    case SQLITE_READONLY:
-        return DbFault::ReadOnly;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return DbFault::Locked;
-    case SQLITE_IOERR:
-        return DbFault::Io;
-    case SQLITE_CORRUPT:
-        return DbFault::Corrupt;
-    case SQLITE_NOTADB:
-        return DbFault::NotADatabase;
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return DbFault::AccessDenied;
-    case SQLITE_NOMEM:
-        return DbFault::OutOfMemory;
-    case SQLITE_INTERRUPT:
-        return DbFault::TooSlow;
-    default:
-        return DbFault::Engine;
+    for (const PrimaryFault& p : kPrimaryFaults) {
+        if (p.code == primary)
+            return p.fault;
     }
+    return DbFault::Engine;
 }
 
 QByteArray fileName(const QString& path)

@@ -3,6 +3,7 @@
 #include "files.h"
 
 #include "db_error.h"
+#include "errno_fault.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,11 +22,6 @@
 
 namespace {
 
-QString systemText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 #ifndef _WIN32
 FileStamp stampOf(const struct stat& st)
 {
@@ -42,17 +38,16 @@ FileStamp stampOf(const struct stat& st)
 [[noreturn]] void refuseOpen(const QString& path, FileRole role, int error)
 {
     const bool text = role == FileRole::Text;
-    switch (error) {
-    case ENOENT:
+    const DbFault fault = faultOfErrno(error, FileStep::Open).value_or(DbFault::AccessDenied);
+    switch (fault) {
+    case DbFault::FileNotFound:
         if (!QFileInfo(path).absoluteDir().exists())
             throw DbError(DbFault::BadPath, path);
         throw DbError(text ? DbFault::TextNotFound : DbFault::FileNotFound, path);
-    case EMFILE:
-    case ENFILE:
-        throw DbError(DbFault::TooManyOpenFiles, path, systemText(error));
-    case EISDIR:
-    case ENXIO:
-        throw DbError(DbFault::NotAFile, path);
+    case DbFault::TooManyOpenFiles:
+        throw DbError(fault, path, systemText(error));
+    case DbFault::NotAFile:
+        throw DbError(fault, path);
     default:
         throw DbError(text ? DbFault::TextAccess : DbFault::AccessDenied, path, systemText(error));
     }
@@ -269,11 +264,8 @@ void replaceFile(const QString& from, const QString& to)
 #else
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
         const int error = errno;
-        const DbFault fault = error == ENOSPC   ? DbFault::DiskFull
-                              : error == ENOENT ? DbFault::Moved
-                              : error == EROFS  ? DbFault::ReadOnly
-                                                : DbFault::AccessDenied;
-        throw DbError(fault, to, systemText(error));
+        throw DbError(faultOfErrno(error, FileStep::Write).value_or(DbFault::AccessDenied), to,
+                      systemText(error));
     }
     const int dir = ::open(QFile::encodeName(QFileInfo(to).absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -298,12 +290,14 @@ void syncFile(const QString& path)
         throw DbError(DbFault::Io, path);
 #else
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        throw DbError(errno == ENOENT ? DbFault::Moved : DbFault::Io, path, systemText(errno));
+    if (fd < 0) {
+        const int error = errno;
+        throw DbError(faultOfErrno(error, FileStep::Write).value_or(DbFault::Io), path, systemText(error));
+    }
     const bool ok = ::fsync(fd) == 0;
     const int error = errno;
     ::close(fd);
     if (!ok)
-        throw DbError(error == ENOSPC ? DbFault::DiskFull : DbFault::Io, path, systemText(error));
+        throw DbError(faultOfErrno(error, FileStep::Write).value_or(DbFault::Io), path, systemText(error));
 #endif
 }

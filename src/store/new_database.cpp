@@ -3,6 +3,7 @@
 #include "new_database.h"
 
 #include "db_error.h"
+#include "errno_fault.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -36,23 +37,6 @@ QRegularExpression hiddenPattern(const QString& targetName)
 {
     return QRegularExpression(QStringLiteral("^\\.%1\\.[0-9a-f]{16}(-journal|-wal|-shm)?$")
                                   .arg(QRegularExpression::escape(targetName)));
-}
-
-DbFault createFault(int error)
-{
-    switch (error) {
-    case ENOSPC:
-        return DbFault::NoInodes;
-    case EMFILE:
-    case ENFILE:
-        return DbFault::TooManyOpenFiles;
-    case EROFS:
-        return DbFault::ReadOnly;
-    case ENOENT:
-        return DbFault::BadPath;
-    default:
-        return DbFault::AccessDenied;
-    }
 }
 
 #ifndef _WIN32
@@ -139,7 +123,8 @@ void NewDatabase::create()
     m_lock = ::open(native(m_hidden).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, m_mode);
     if (m_lock < 0) {
         const int error = errno;
-        throw DbError(createFault(error), m_target, QString::fromLocal8Bit(std::strerror(error)));
+        throw DbError(faultOfErrno(error, FileStep::Create).value_or(DbFault::AccessDenied), m_target,
+                      systemText(error));
     }
     // The umask must not take from the old file's permissions.
     if (m_before.valid)

@@ -28,8 +28,6 @@ public:
 
     Connection& connection() { return *m_connection; }
     const QString& target() const { return m_target; }
-    // A file stood at the target when the build began.
-    bool replacesAFile() const { return m_before.valid; }
 
     // Closes the database, writes it to the disk and renames it over the target,
     // which then keeps the old file's permission bits. Refused, with the old file

@@ -21,9 +21,8 @@ inline qsizetype asciiPrefix(const char* data, qsizetype size)
 class Cp932Decoder
 {
 public:
-    // A system that cannot convert codePage is NoCodePage (51), reported for the
-    // text file at forPath.
-    explicit Cp932Decoder(const QByteArray& codePage = "CP932", const QString& forPath = {});
+    // Throws CodePageUnavailable when the system cannot convert codePage.
+    explicit Cp932Decoder(const QByteArray& codePage = "CP932");
     ~Cp932Decoder();
     Cp932Decoder(const Cp932Decoder&) = delete;
     Cp932Decoder& operator=(const Cp932Decoder&) = delete;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "cp932.h"
-#include "db_error.h"
+#include "text_error.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include <iconv.h>
 #include <unistd.h>
 
-Cp932Decoder::Cp932Decoder(const QByteArray& codePage, const QString& forPath)
+Cp932Decoder::Cp932Decoder(const QByteArray& codePage)
 {
     // glibc's "SHIFT_JIS" maps 0x5C to the yen sign and would corrupt every backslash
     // in a declaration; "CP932" is the Windows table.
@@ -19,10 +19,10 @@ Cp932Decoder::Cp932Decoder(const QByteArray& codePage, const QString& forPath)
         // is there, the handle is not, and iconv does not say which.
         const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
         if (probe < 0 && (errno == EMFILE || errno == ENFILE))
-            throw DbError(DbFault::TooManyOpenFiles, forPath, QString::fromLocal8Bit(std::strerror(errno)));
+            throw CodePageUnavailable(codePage, errno);
         if (probe >= 0)
             ::close(probe);
-        throw DbError(DbFault::NoCodePage, forPath, QString::fromLatin1(codePage));
+        throw CodePageUnavailable(codePage, 0);
     }
     m_handle = cd;
 }

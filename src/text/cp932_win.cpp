@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "cp932.h"
-#include "db_error.h"
+#include "text_error.h"
 
 #include <vector>
 #include <windows.h>
 
 // Windows has code page 932 built in; no converter state is needed.
-Cp932Decoder::Cp932Decoder(const QByteArray& codePage, const QString& forPath)
+Cp932Decoder::Cp932Decoder(const QByteArray& codePage)
     : m_handle(nullptr)
 {
     if (codePage.compare("CP932", Qt::CaseInsensitive) != 0)
-        throw DbError(DbFault::NoCodePage, forPath, QString::fromLatin1(codePage));
+        throw CodePageUnavailable(codePage, 0);
 }
 
 Cp932Decoder::~Cp932Decoder() = default;

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "decl_uses.h"
 
+#include "keywords.h"
 #include "name_fold.h"
 
 namespace {
@@ -103,6 +104,15 @@ private:
     bool m_afterNumber = false;
 };
 
+bool isLanguageWord(QStringView word)
+{
+    for (const std::string_view keyword : kLanguageWords) {
+        if (qsizetype(keyword.size()) == word.size() && hasFoldedAt(word, 0, keyword))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<UsedName> namesUsedIn(QStringView line, UseLine how)
@@ -120,6 +130,8 @@ std::vector<UsedName> namesUsedIn(QStringView line, UseLine how)
     while (words.next()) {
         const bool isFirst = first;
         first = false;
+        if (isLanguageWord(words.word()))
+            continue;
         if (how == UseLine::Constant) {
             used.push_back({DeclKind::Constant, words.word().toString()});
             continue;

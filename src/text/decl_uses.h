@@ -9,7 +9,7 @@
 #include <vector>
 
 // A word of a declaration that may name another one: a record type or a constant. Whether it does is for the
-// database to say; "Long", "String" or "To" come out here like any other word.
+// database to say; VBA's own words ("Long", "String", "To", "Or"), which cannot name one, never come out.
 struct UsedName
 {
     DeclKind kind;

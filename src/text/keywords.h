@@ -115,3 +115,12 @@ inline constexpr ConditionalForm kConditionalForms[] = {
 };
 
 inline constexpr std::string_view kConditionEnd = " THEN";
+
+// Words VBA keeps for itself, which no declaration can be named: its own types and
+// the words an array bound, a string length or a constant's value is written with.
+// Folded, as the name index compares.
+inline constexpr std::string_view kLanguageWords[] = {
+    "ANY",      "BOOLEAN", "BYTE",   "CURRENCY", "DATE",   "DOUBLE",  "INTEGER", "LONG",
+    "LONGLONG", "LONGPTR", "OBJECT", "SINGLE",   "STRING", "VARIANT", "TO",      "AND",
+    "OR",       "NOT",     "XOR",    "MOD",      "EQV",    "IMP",     "LIKE",    "IS",
+};

@@ -225,7 +225,11 @@ std::optional<ConditionalKind> conditionalAt(QStringView line)
 
 std::string_view blockEndLine(QStringView header)
 {
-    const StatementStart start = statementAt(header);
+    return blockEndLine(statementAt(header));
+}
+
+std::string_view blockEndLine(const StatementStart& start)
+{
     for (const BlockForm& block : kBlockForms) {
         if (start.form && block.header == start.form->kind)
             return block.endLine;

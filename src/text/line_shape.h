@@ -75,3 +75,5 @@ std::optional<ConditionalKind> conditionalAt(QStringView line);
 // The line that closes the block a header opens: "End Enum" after an Enum header,
 // "End Type" after any other.
 std::string_view blockEndLine(QStringView header);
+// The same for a header whose statement has been read already.
+std::string_view blockEndLine(const StatementStart& header);

@@ -33,13 +33,18 @@ QString withScope(const QString& text, CopyScope scope)
 {
     if (scope == CopyScope::AsDeclared)
         return text;
-    const QString keyword = scope == CopyScope::Public ? QStringLiteral("Public") : QStringLiteral("Private");
     const qsizetype lineEnd = text.indexOf(QLatin1String("\r\n"));
-    const QStringView line = QStringView(text).left(lineEnd < 0 ? text.size() : lineEnd);
-    const qsizetype word = firstWordLength(line);
-    if (isScopeWord(line.left(word)))
+    return withScope(text, scope, statementAt(QStringView(text).left(lineEnd < 0 ? text.size() : lineEnd)));
+}
+
+QString withScope(const QString& text, CopyScope scope, const StatementStart& start)
+{
+    if (scope == CopyScope::AsDeclared)
+        return text;
+    const QString keyword = scope == CopyScope::Public ? QStringLiteral("Public") : QStringLiteral("Private");
+    const qsizetype word = firstWordLength(text);
+    if (isScopeWord(QStringView(text).left(word)))
         return keyword + text.mid(word);
-    const StatementStart start = statementAt(line);
     if (start.form && start.scope == ScopeWord::None)
         return keyword + u' ' + text;
     return text;

@@ -12,3 +12,6 @@ enum class CopyScope { AsDeclared, Public, Private };
 // word is replaced, a line that starts with a statement that takes a scope word gets
 // the keyword in front, any other line stays as it is.
 QString withScope(const QString& text, CopyScope scope);
+// The same for a text whose first line starts with the statement given, read already.
+struct StatementStart;
+QString withScope(const QString& text, CopyScope scope, const StatementStart& start);

@@ -4,10 +4,7 @@
 
 #include "db_error.h"
 #include "decl_writer.h"
-#include "files.h"
 #include "new_database.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -22,6 +19,19 @@ void requireCp932Text(OpenedFile& text, const QString& path)
     text.file().seek(0);
 }
 
+// SQLite cannot tell these from any other failure to write or to open a file; the
+// disk can.
+DbError refined(const DbError& e, const NewDatabase& database)
+{
+    const bool writeOrOpen =
+        e.fault() == DbFault::Io || e.fault() == DbFault::DiskFull || e.fault() == DbFault::AccessDenied;
+    if (writeOrOpen && e.fault() != DbFault::AccessDenied && database.atFileSizeLimit())
+        return DbError(DbFault::FileSizeLimit, e.path(), e.detail());
+    if (writeOrOpen && database.outOfInodes())
+        return DbError(DbFault::NoInodes, e.path(), e.detail());
+    return e;
+}
+
 } // namespace
 
 Conversion::Conversion(QString textPath, QString dbPath, ConvertOptions options)
@@ -30,8 +40,8 @@ Conversion::Conversion(QString textPath, QString dbPath, ConvertOptions options)
     , m_options(std::move(options))
 {
     checkPaths(m_text, m_db);
-    OpenedFile text = openRegularFile(m_text, FileRole::Text);
-    requireCp932Text(text, m_text);
+    m_opened = openRegularFile(m_text, FileRole::Text);
+    requireCp932Text(m_opened, m_text);
 }
 
 void Conversion::checkPaths(const QString& textPath, const QString& dbPath)
@@ -47,30 +57,20 @@ void Conversion::checkPaths(const QString& textPath, const QString& dbPath)
 
 ConvertResult Conversion::run(ConvertProgress& progress)
 {
-    m_previousKept = false;
     const bool existed = FileStamp::ofPath(m_db).valid;
     try {
-        OpenedFile text = openRegularFile(m_text, FileRole::Text);
-        requireCp932Text(text, m_text);
         NewDatabase database(m_db);
         try {
             DeclWriter writer(database.connection());
-            ConvertResult result = ConvertText(text, m_text, writer, progress, m_options);
+            ConvertResult result = convertDeclarations(m_opened, m_text, writer, progress, m_options);
             writer.finish();
             database.putInPlace();
             return result;
         } catch (const DbError& e) {
-            // SQLite cannot tell these from any other failure to write or to open a file.
-            const bool writeOrOpen = e.fault() == DbFault::Io || e.fault() == DbFault::DiskFull ||
-                                     e.fault() == DbFault::AccessDenied;
-            if (writeOrOpen && e.fault() != DbFault::AccessDenied && database.atFileSizeLimit())
-                throw DbError(DbFault::FileSizeLimit, e.path(), e.detail());
-            if (writeOrOpen && database.outOfInodes())
-                throw DbError(DbFault::NoInodes, e.path(), e.detail());
-            throw;
+            throw refined(e, database);
         }
-    } catch (const DbError& e) {
-        m_previousKept = existed && e.fault() != DbFault::Replaced;
+    } catch (DbError& e) {
+        e.setPreviousKept(existed && e.fault() != DbFault::Replaced);
         throw;
     }
 }

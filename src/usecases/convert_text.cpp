@@ -6,10 +6,13 @@
 #include "cp932.h"
 #include "db_error.h"
 #include "decl_writer.h"
+#include "errno_fault.h"
 #include "files.h"
 #include "line_reader.h"
 #include "name_fold.h"
+#include "text_error.h"
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -173,15 +176,29 @@ public:
     ProgressShown(ConvertProgress& progress, qint64 max)
         : m_progress(progress)
     {
-        m_progress.Init(max);
+        m_progress.started(max);
     }
-    ~ProgressShown() { m_progress.Term(); }
+    ~ProgressShown() { m_progress.finished(); }
     ProgressShown(const ProgressShown&) = delete;
     ProgressShown& operator=(const ProgressShown&) = delete;
 
 private:
     ConvertProgress& m_progress;
 };
+
+// A converter that cannot be had is the text file's fault: the user is told which
+// file could not be read, and why.
+std::unique_ptr<Cp932Decoder> openDecoder(const QByteArray& codePage, const QString& textPath)
+{
+    try {
+        return std::make_unique<Cp932Decoder>(codePage);
+    } catch (const CodePageUnavailable& e) {
+        if (e.systemError() != 0)
+            throw DbError(faultOfErrno(e.systemError(), FileStep::Open).value_or(DbFault::NoCodePage),
+                          textPath, systemText(e.systemError()));
+        throw DbError(DbFault::NoCodePage, textPath, QString::fromLatin1(e.codePage()));
+    }
+}
 
 // The lines after a cancel, so that the report can say how far the run came.
 qint64 countRest(LineReader& reader)
@@ -195,11 +212,11 @@ qint64 countRest(LineReader& reader)
 
 } // namespace
 
-ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter& writer,
-                          ConvertProgress& progress, const ConvertOptions& options)
+ConvertResult convertDeclarations(OpenedFile& text, const QString& textPath, DeclWriter& writer,
+                                  ConvertProgress& progress, const ConvertOptions& options)
 {
     ConvertResult result;
-    Cp932Decoder decoder(options.codePage, sTxtFile);
+    const std::unique_ptr<Cp932Decoder> decoder = openDecoder(options.codePage, textPath);
     const FileStamp before = text.stamp();
     const qint64 length = before.size;
     Rows rows(writer, result);
@@ -211,7 +228,7 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
         while (reader.next(raw)) {
             ++result.lines;
             position += reader.lineLength() + 2;
-            if (progress.Cancel(position)) {
+            if (progress.shouldStop(position)) {
                 result.cancelled = true;
                 result.totalLines = result.lines + countRest(reader);
                 break;
@@ -220,7 +237,7 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
             // the first declaration.
             if (result.lines == 1 && raw.startsWith("\xEF\xBB\xBF"))
                 raw = raw.sliced(3);
-            std::string_view line = decoder.toUtf8(raw.data(), raw.size());
+            std::string_view line = decoder->toUtf8(raw.data(), raw.size());
             const size_t comment = line.find('\'');
             if (comment != std::string_view::npos)
                 line = line.substr(0, comment);
@@ -231,7 +248,7 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
             progress.processEvents();
         }
         if (reader.failed())
-            throw DbError(DbFault::TextIo, sTxtFile, text.file().errorString());
+            throw DbError(DbFault::TextIo, textPath, text.file().errorString());
         if (!result.cancelled)
             rows.endOfText();
         if (!result.cancelled)
@@ -239,6 +256,6 @@ ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter&
     }
     if (!result.cancelled)
         result.textChanged =
-            result.textChanged || text.stamp() != before || !FileStamp::ofPath(sTxtFile).sameFile(before);
+            result.textChanged || text.stamp() != before || !FileStamp::ofPath(textPath).sameFile(before);
     return result;
 }

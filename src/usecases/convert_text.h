@@ -17,13 +17,13 @@ class ConvertProgress
 {
 public:
     virtual ~ConvertProgress() = default;
-    // lMax is the text file's length in bytes.
-    virtual void Init(qint64 lMax) = 0;
+    // total is the text file's length in bytes.
+    virtual void started(qint64 total) = 0;
     // Called once per line with the bytes read so far; true means stop before the line.
-    virtual bool Cancel(qint64 lNewValue) = 0;
+    virtual bool shouldStop(qint64 done) = 0;
     // Called once per line after it was handled: the moment pending events may run.
     virtual void processEvents() {}
-    virtual void Term() = 0;
+    virtual void finished() = 0;
 };
 
 struct SkippedLine
@@ -64,9 +64,9 @@ struct ConvertOptions
     QByteArray codePage = "CP932";
 };
 
-// Reads the declaration text file sTxtFile, opened as text, and stores its lines
+// Reads the declaration text file textPath, opened as text, and stores its lines
 // through writer. Lines that cannot be stored are counted and listed in the result
 // and never stop the run. A file that cannot be read ends the run with a DbError,
 // after the progress has been ended.
-ConvertResult ConvertText(OpenedFile& text, const QString& sTxtFile, DeclWriter& writer,
-                          ConvertProgress& progress, const ConvertOptions& options = {});
+ConvertResult convertDeclarations(OpenedFile& text, const QString& textPath, DeclWriter& writer,
+                                  ConvertProgress& progress, const ConvertOptions& options = {});

@@ -19,6 +19,21 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// The header is read once, for both the scope keyword and the end line.
+QString scopedText(DeclKind kind, const StoredDecl& decl, CopyScope scope)
+{
+    const bool needsStart = kind == DeclKind::Type || scope != CopyScope::AsDeclared;
+    const StatementStart start = needsStart ? statementAt(decl.full) : StatementStart{};
+    QString text = withScope(decl.full, scope, start);
+    if (kind != DeclKind::Type)
+        return text;
+    text += kCrLf;
+    for (const QString& member : decl.members)
+        text += member + kCrLf;
+    const std::string_view end = blockEndLine(start);
+    return text + QLatin1String(end.data(), qsizetype(end.size()));
+}
+
 // The words of a declaration that may name others.
 std::vector<UsedName> usesOf(DeclKind kind, const StoredDecl& decl)
 {
@@ -61,7 +76,7 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
     if (!lines.empty()) {
         QStringList texts;
         for (const StoredDecl& decl : found)
-            texts << withScope(fullText(kind, decl), scope);
+            texts << scopedText(kind, decl, scope);
         std::vector<size_t> given;
         CopyPiece group = groupPiece(lines, found, texts, given);
         if (!given.empty() && given.front() == 0) {
@@ -73,7 +88,7 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
             return unit;
         }
     }
-    return {true, textPiece(withScope(fullText(kind, found.front()), scope)), usesOf(kind, found.front())};
+    return {true, textPiece(scopedText(kind, found.front(), scope)), usesOf(kind, found.front())};
 }
 
 // The pieces of one copy and what they hold.
@@ -243,13 +258,7 @@ Assembly assemble(const StoreOf& storeOf, const std::vector<CopyEntry>& entries,
 
 QString fullText(DeclKind kind, const StoredDecl& decl)
 {
-    if (kind != DeclKind::Type)
-        return decl.full;
-    QString text = decl.full + kCrLf;
-    for (const QString& member : decl.members)
-        text += member + kCrLf;
-    const std::string_view end = blockEndLine(decl.full);
-    return text + QLatin1String(end.data(), qsizetype(end.size()));
+    return scopedText(kind, decl, CopyScope::AsDeclared);
 }
 
 QString GetFull(DeclStore& store, DeclKind kind, const QString& sName)
@@ -268,12 +277,7 @@ CollectionCopy copyCollection(const StoreOf& storeOf, const std::vector<CopyEntr
     texts.reserve(qsizetype(assembly.pieces.size()));
     for (const CopyPiece& piece : assembly.pieces)
         texts << piece.render();
-    if (end == CopyEnd::NoFinalBreak) {
-        copy.text = texts.join(kCrLf);
-    } else {
-        for (const QString& t : std::as_const(texts))
-            copy.text += t + kCrLf;
-    }
+    copy.text = joinCopies(texts, end);
     return copy;
 }
 
@@ -300,4 +304,14 @@ QString assembleCopy(DeclStore* store, DeclKind kind, const QStringList& names, 
     for (const QString& name : names)
         entries.push_back({QString(), kind, name});
     return copyCollection([store](const QString&) { return store; }, entries, options, end).text;
+}
+
+QString joinCopies(const QStringList& texts, CopyEnd end)
+{
+    if (end == CopyEnd::NoFinalBreak)
+        return texts.join(kCrLf);
+    QString text;
+    for (const QString& t : texts)
+        text += t + kCrLf;
+    return text;
 }

@@ -90,3 +90,5 @@ CollectionCopy copyCollection(const StoreOf& storeOf, const std::vector<CopyEntr
 // is a DbError, and nothing is copied.
 CollectionCopy copyCollection(DeclStore* current, const std::vector<CopyEntry>& entries,
                               const CopyOptions& options, CopyEnd end);
+// The texts of one copy joined as end says.
+QString joinCopies(const QStringList& texts, CopyEnd end);

@@ -28,56 +28,64 @@ QString count(qint64 n)
     return QLocale(QLocale::Japanese, QLocale::Japan).toString(n);
 }
 
+struct NumberText
+{
+    int number;
+    const char* text;
+};
+
+const NumberText kRunTimeTexts[] = {
+    {kErrNotYet, "すんまへ～ん まだどすぅ(__;)"},
+    {kErrUnsupportedFile, "サポート外のファイルです"},
+    {kErrInvalidCall, "プロシージャの呼び出し、または引数が不正です。"},
+    {6, "オーバーフローしました。"},
+    {kErrOutOfMemory, "メモリが不足しています。"},
+    {9, "インデックスが有効範囲にありません。"},
+    {11, "0 で除算しました。"},
+    {13, "型が一致しません。"},
+    {52, "ファイル名または番号が不正です。"},
+    {53, "ファイルが見つかりません。"},
+    {55, "ファイルは既に開かれています。"},
+    {57, "デバイス I/O エラーです。"},
+    {58, "既に同名のファイルが存在しています。"},
+    {61, "ディスクの空き容量が不足しています。"},
+    {62, "ファイルにこれ以上データがありません。"},
+    {67, "ファイルが多すぎます。"},
+    {68, "デバイスが準備されていません。"},
+    {70, "書き込みできません。"},
+    {71, "ディスクが準備されていません。"},
+    {75, "パス名が無効です。"},
+    {76, "パスが見つかりません。"},
+};
+
+struct ReasonText
+{
+    SkipReason reason;
+    const char* text;
+};
+
+const ReasonText kSkipReasons[] = {
+    {SkipReason::NoConstDelimiter, "名前の後に「 =」がありません"},
+    {SkipReason::NoLibDelimiter, "名前の後に「 Lib 」がありません"},
+    {SkipReason::NoProcKeyword, "Declare の後に Function も Sub もありません"},
+    {SkipReason::EmptyName, "名前が空です"},
+    {SkipReason::DuplicateType, "同じ名前の型が既にあります"},
+    {SkipReason::TooLong, "行が長すぎます（64 KB 超）"},
+    {SkipReason::OutsideType, "型の外にある、定数でも関数でも型でもない行です"},
+    {SkipReason::NoOpenIf, "対応する #If がありません"},
+    {SkipReason::AfterElse, "#Else の後には置けません"},
+    {SkipReason::IfNotClosed, "#End If がありません（格納し、コピーでは #End If で閉じます）"},
+};
+
 } // namespace
 
 QString errorText(int number)
 {
-    switch (number) {
-    case kErrNotYet:
-        return tr("すんまへ～ん まだどすぅ(__;)");
-    case kErrUnsupportedFile:
-        return tr("サポート外のファイルです");
-    case kErrInvalidCall:
-        return tr("プロシージャの呼び出し、または引数が不正です。");
-    case 6:
-        return tr("オーバーフローしました。");
-    case kErrOutOfMemory:
-        return tr("メモリが不足しています。");
-    case 9:
-        return tr("インデックスが有効範囲にありません。");
-    case 11:
-        return tr("0 で除算しました。");
-    case 13:
-        return tr("型が一致しません。");
-    case 52:
-        return tr("ファイル名または番号が不正です。");
-    case 53:
-        return tr("ファイルが見つかりません。");
-    case 55:
-        return tr("ファイルは既に開かれています。");
-    case 57:
-        return tr("デバイス I/O エラーです。");
-    case 58:
-        return tr("既に同名のファイルが存在しています。");
-    case 61:
-        return tr("ディスクの空き容量が不足しています。");
-    case 62:
-        return tr("ファイルにこれ以上データがありません。");
-    case 67:
-        return tr("ファイルが多すぎます。");
-    case 68:
-        return tr("デバイスが準備されていません。");
-    case 70:
-        return tr("書き込みできません。");
-    case 71:
-        return tr("ディスクが準備されていません。");
-    case 75:
-        return tr("パス名が無効です。");
-    case 76:
-        return tr("パスが見つかりません。");
-    default:
-        return tr("アプリケーション定義またはオブジェクト定義のエラーです。");
+    for (const NumberText& known : kRunTimeTexts) {
+        if (known.number == number)
+            return tr(known.text);
     }
+    return tr("アプリケーション定義またはオブジェクト定義のエラーです。");
 }
 
 QString errorTitle(long long iErr)
@@ -179,6 +187,48 @@ QString quotedLine(const SkippedLine& line)
     return line.cut ? line.text + QStringLiteral("…") : line.text;
 }
 
+QString skippedLineText(const SkippedLine& line)
+{
+    return skipReasonText(line.reason) + QStringLiteral(": ") + quotedLine(line);
+}
+
+QString moreSkippedText(const ConvertResult& result)
+{
+    if (result.skippedCount <= result.skipped.size())
+        return QString();
+    return tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size());
+}
+
+QString skippedLinesText(const ConvertResult& result, const QString& lineBreak)
+{
+    QString lines = tr("%1 行をデータベースに格納できませんでした。").arg(result.skippedCount);
+    lines += lineBreak;
+    for (const SkippedLine& line : result.skipped)
+        lines += lineBreak + tr("%1 行目: ").arg(line.lineNumber) + skippedLineText(line);
+    const QString more = moreSkippedText(result);
+    if (!more.isEmpty())
+        lines += lineBreak + more;
+    return lines;
+}
+
+bool isNotADeclarationDatabase(const DbError& error)
+{
+    return error.fault() == DbFault::NoTable || error.fault() == DbFault::NotATable;
+}
+
+QString notADeclarationDatabaseText(const QString& path)
+{
+    return tr("%1 はサポート外のファイルです（宣言データベースではありません）。").arg(path);
+}
+
+QString describeConversionFailure(const DbError& error, const QString& lineBreak)
+{
+    QString text = describeDbError(error);
+    if (error.previousKept())
+        text += lineBreak + lineBreak + previousKeptText(error.path());
+    return text;
+}
+
 QString textChangedText(const QString& textPath)
 {
     return tr("テキストファイル %1 "
@@ -205,27 +255,9 @@ QString cancelledText(const ConvertResult& result, const QString& textPath, cons
 
 QString skipReasonText(SkipReason reason)
 {
-    switch (reason) {
-    case SkipReason::NoConstDelimiter:
-        return tr("名前の後に「 =」がありません");
-    case SkipReason::NoLibDelimiter:
-        return tr("名前の後に「 Lib 」がありません");
-    case SkipReason::NoProcKeyword:
-        return tr("Declare の後に Function も Sub もありません");
-    case SkipReason::EmptyName:
-        return tr("名前が空です");
-    case SkipReason::DuplicateType:
-        return tr("同じ名前の型が既にあります");
-    case SkipReason::TooLong:
-        return tr("行が長すぎます（64 KB 超）");
-    case SkipReason::OutsideType:
-        return tr("型の外にある、定数でも関数でも型でもない行です");
-    case SkipReason::NoOpenIf:
-        return tr("対応する #If がありません");
-    case SkipReason::AfterElse:
-        return tr("#Else の後には置けません");
-    case SkipReason::IfNotClosed:
-        return tr("#End If がありません（格納し、コピーでは #End If で閉じます）");
+    for (const ReasonText& known : kSkipReasons) {
+        if (known.reason == reason)
+            return tr(known.text);
     }
     return QString();
 }

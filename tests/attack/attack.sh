@@ -27,6 +27,9 @@ EOF
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=common.sh
 source "$HERE/common.sh"
+# The window rows list the program's windows as the end-to-end sessions do.
+# shellcheck source=../e2e/e2e_lib.sh
+source "$HERE/../e2e/e2e_lib.sh"
 # shellcheck source=window.sh
 source "$HERE/window.sh"
 # shellcheck source=rows_replace.sh

@@ -6,16 +6,17 @@
 # path holds, judging one run, and keeping the counts of a row. Sourced by attack.sh.
 
 # Words the verdicts look for in ek-cli's messages (grep -P, UTF-8).
-readonly RE_JAPANESE='[\p{Han}\p{Hiragana}\p{Katakana}]'
-readonly RE_ACCESS='アクセスが許可|使用中'
-readonly RE_KEPT='(元の|以前の|前の|既存の|今までの|これまでの|古い|変換前の).{0,300}(そのまま|残|保持|保た|維持|変更して|変わって|無事)|置き換えていません|置き換えませんでした|変更していません|変更されていません'
-readonly RE_INTERRUPTED='中断|途中|書きかけ|書き込み中|未完了|完了していな|終わっていな'
-readonly RE_READONLY='読み取り専用|書き込みが許可|書き込み禁止'
-readonly RE_INODES='ノード|inode|ファイル数|ファイルの数'
-readonly RE_FILES='ファイルが多すぎ|開いているファイル|開けるファイル|ファイル数|ファイルの数|ハンドル'
-readonly RE_MOVED='移動|移され|動かされ|名前が変|名前を変|見当たら|なくなっ|消え|削除され'
-readonly RE_CHANGED='変更|変わ'
-readonly RE_UNSUPPORTED='サポート外|普通のテーブル|テーブルではありません|宣言データベースではありません'
+readonly \
+    RE_JAPANESE='[\p{Han}\p{Hiragana}\p{Katakana}]' \
+    RE_ACCESS='アクセスが許可|使用中' \
+    RE_KEPT='(元の|以前の|前の|既存の|今までの|これまでの|古い|変換前の).{0,300}(そのまま|残|保持|保た|維持|変更して|変わって|無事)|置き換えていません|置き換えませんでした|変更していません|変更されていません' \
+    RE_INTERRUPTED='中断|途中|書きかけ|書き込み中|未完了|完了していな|終わっていな' \
+    RE_READONLY='読み取り専用|書き込みが許可|書き込み禁止' \
+    RE_INODES='ノード|inode|ファイル数|ファイルの数' \
+    RE_FILES='ファイルが多すぎ|開いているファイル|開けるファイル|ファイル数|ファイルの数|ハンドル' \
+    RE_MOVED='移動|移され|動かされ|名前が変|名前を変|見当たら|なくなっ|消え|削除され' \
+    RE_CHANGED='変更|変わ' \
+    RE_UNSUPPORTED='サポート外|普通のテーブル|テーブルではありません|宣言データベースではありません'
 
 log()
 {

@@ -36,19 +36,6 @@ win_start_x()
     die "the X server on $DISPLAY does not accept clients"
 }
 
-# Visible windows of the program, one a line: id, menu|window, title.
-win_list()
-{
-    local w info kind
-    for w in $(xdotool search --onlyvisible --pid "$EK_PID" 2>/dev/null); do
-        info=$(xwininfo -id "$w" 2>/dev/null) || continue
-        [[ $info == *'Map State: IsViewable'* ]] || continue
-        kind=window
-        [[ $info == *'Override Redirect State: yes'* ]] && kind=menu
-        printf '%s\t%s\t%s\n' "$w" "$kind" "$(xdotool getwindowname "$w" 2>/dev/null)"
-    done
-}
-
 win_has()
 {
     local want=$1 w kind name
@@ -57,7 +44,7 @@ win_has()
             WIN_FOUND=$name
             return 0
         fi
-    done < <(win_list)
+    done < <(e2e_windows)
     return 1
 }
 

@@ -196,7 +196,7 @@ void BadInputTest::unreadableTextsAreRefusedBeforeAnythingIsTouched()
         RecordingProgress progress;
         const std::optional<DbError> e = dbErrorOf([&] { Conversion(c.path, p.db).run(progress); });
         QVERIFY2(e && e->fault() == c.fault,
-                 qPrintable(c.path + (e ? u' ' + QString::number(e->number()) : "")));
+                 qPrintable(c.path + (e ? u' ' + QString::number(faultNumber(e->fault())) : "")));
         QCOMPARE(e->path(), c.path);
         QCOMPARE(progress.inits, 0);
     }
@@ -212,7 +212,7 @@ void BadInputTest::unreadableTextsAreRefusedBeforeAnythingIsTouched()
         const std::optional<DbError> e = dbErrorOf([&] { Conversion(p.text, p.db).run(progress); });
         QVERIFY(e);
         QCOMPARE(e->fault(), DbFault::TextAccess);
-        QCOMPARE(e->number(), 75);
+        QCOMPARE(faultNumber(e->fault()), 75);
     }
     QCOMPARE(readBytes(p.db), QByteArray("the old database"));
     QCOMPARE(filesIn(p.dir.path()),

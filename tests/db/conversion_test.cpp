@@ -69,12 +69,12 @@ public:
     QString db;
     QStringList seen;
     int failAtCall = 0;
-    bool Cancel(qint64 lNewValue) override
+    bool shouldStop(qint64 done) override
     {
         seen << (QFileInfo::exists(db)
                      ? sqlColumn(db, QStringLiteral("SELECT group_concat(fdName) FROM tbCnst")).value(0)
                      : QStringLiteral("-"));
-        const bool cancel = RecordingProgress::Cancel(lNewValue);
+        const bool cancel = RecordingProgress::shouldStop(done);
         if (failAtCall > 0 && positions.size() == failAtCall)
             throw DbError(DbFault::DiskFull, db);
         return cancel;
@@ -788,7 +788,7 @@ void ConversionTest::failureMidRunKeepsTheOldDatabaseAndEndsProgress()
     const std::optional<DbError> e = dbErrorOf([&] { conversion.run(progress); });
     QVERIFY(e);
     QCOMPARE(e->fault(), DbFault::DiskFull);
-    QVERIFY(conversion.previousKept());
+    QVERIFY(e->previousKept());
     QCOMPARE(progress.inits, 1);
     QCOMPARE(progress.terms, 1);
     QCOMPARE(readBytes(db), before);

@@ -4,6 +4,7 @@
 
 #include "db_error.h"
 #include "decl_kind.h"
+#include "fault_number.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,7 +27,7 @@ template <class F> std::optional<DbError> dbErrorOf(F&& f)
 template <class F> int faultNumberOf(F&& f)
 {
     const std::optional<DbError> e = dbErrorOf(std::forward<F>(f));
-    return e ? e->number() : 0;
+    return e ? faultNumber(e->fault()) : 0;
 }
 
 // Every name of a kind, in list order.

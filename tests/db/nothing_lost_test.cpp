@@ -130,7 +130,7 @@ void NothingLostTest::fullDiskAtAnyStageKeepsTheOldDatabase()
         if (e) {
             ++failed;
             QVERIFY2(e->fault() == DbFault::DiskFull, e->what());
-            QVERIFY(conversion.previousKept());
+            QVERIFY(e->previousKept());
             QCOMPARE(holds(db), QStringLiteral("OLD:300"));
         } else {
             ++succeeded;

@@ -282,7 +282,8 @@ void StoreTest::missingOrForeignTablesAreRefused()
     const std::unique_ptr<DeclStore> store = DeclStore::open(path);
     const auto faultOf = [&](DeclKind kind) {
         const std::optional<DbError> e = dbErrorOf([&] { store->contains(kind, QStringLiteral("x")); });
-        return e ? QStringLiteral("%1 %2").arg(e->number()).arg(e->detail()) : QStringLiteral("none");
+        return e ? QStringLiteral("%1 %2").arg(faultNumber(e->fault())).arg(e->detail())
+                 : QStringLiteral("none");
     };
     QCOMPARE(faultOf(DeclKind::Constant), QStringLiteral("3265 tbCnst.fdFull"));
     QCOMPARE(faultOf(DeclKind::Procedure), QStringLiteral("3078 tbProc"));
@@ -303,7 +304,7 @@ void StoreTest::filesThatAreNoDatabaseAreRefusedAndLeftAlone()
     const auto faultOf = [](const QString& path) {
         const std::optional<DbError> e =
             dbErrorOf([&] { DeclStore::open(path)->contains(DeclKind::Constant, {}); });
-        return e ? e->number() : 0;
+        return e ? faultNumber(e->fault()) : 0;
     };
     const QString missing = dir.filePath(QStringLiteral("missing.mdb"));
     QCOMPARE(faultOf(missing), 3024);

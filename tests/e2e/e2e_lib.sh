@@ -3,7 +3,7 @@
 # Copyright (c) 2026 The Ek developers
 #
 # Runs the real ek binary on a private X server and drives it with xdotool the way
-# a person at the keyboard would. Sourced by typical_use.sh and screenshots.sh.
+# a person at the keyboard would. Sourced by the session scripts beside it and by the attack rig.
 #
 # Every wait polls for something a person would see (a window coming or going, a
 # file appearing) and gives up after a bound, naming the step it was in.
@@ -109,6 +109,24 @@ e2e_poll()
     local seconds=$1 what=$2
     shift 2
     e2e_wait_for "$seconds" "$@" || e2e_fail "timed out after ${seconds}s waiting for $what"
+}
+
+# e2e_session NAME EK SAMPLE_TEXT EK_CLI: what every session script does first: its
+# three arguments, the tools it needs and its own temporary folder.
+e2e_session()
+{
+    local name=$1
+    shift
+    if (($# != 3)); then
+        printf 'usage: %s EK SAMPLE_TEXT EK_CLI\n' "$0" >&2
+        exit 2
+    fi
+    EK=$(realpath "$1")
+    SAMPLE=$(realpath "$2")
+    EK_CLI=$(realpath "$3")
+    e2e_require_tools
+    e2e_make_tmp "$name"
+    e2e_log "working in $E2E_TMP"
 }
 
 e2e_require_tools()
@@ -234,6 +252,16 @@ e2e_wait_ek_exit()
     e2e_poll "$E2E_WAIT" "ek to end" e2e_ek_ended
     EK_PID=""
     return "$(<"$E2E_TMP/ek.rc")"
+}
+
+# File > Exit from the keyboard: the program must end, and end well.
+e2e_exit_by_menu()
+{
+    local status=0
+    e2e_open_menu f
+    e2e_key x
+    e2e_wait_ek_exit || status=$?
+    ((status == 0)) || e2e_fail "ek ended with status $status"
 }
 
 # Lists the program's visible windows, one a line: id, "menu" or "window", title.

@@ -15,24 +15,14 @@
 # usage: keyboard_only.sh EK SAMPLE_TEXT EK_CLI
 set -euo pipefail
 
-if (($# != 3)); then
-    printf 'usage: %s EK SAMPLE_TEXT EK_CLI\n' "$0" >&2
-    exit 2
-fi
-EK=$(realpath "$1")
-SAMPLE=$(realpath "$2")
-EK_CLI=$(realpath "$3")
-
 # shellcheck source=e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
 
-e2e_require_tools
+e2e_session keyboard_only "$@"
 command -v sqlite3 >/dev/null 2>&1 || {
     printf 'missing tool: sqlite3 (scripts/install-deps.sh installs it)\n' >&2
     exit 1
 }
-e2e_make_tmp keyboard_only
-e2e_log "working in $E2E_TMP"
 
 e2e_step "make the inputs"
 sample_db="$E2E_TMP/work/winapi64.mdb"
@@ -162,10 +152,6 @@ e2e_expect_clipboard "$E2E_TMP/expected.txt" \
     "two functions, a type and a constant in one copy, as ek-cli show gives them"
 
 e2e_step "5 File > Exit"
-e2e_open_menu f
-e2e_key x
-status=0
-e2e_wait_ek_exit || status=$?
-((status == 0)) || e2e_fail "ek ended with status $status"
+e2e_exit_by_menu
 
 e2e_log "PASS: the keyboard alone"

@@ -11,20 +11,10 @@
 # usage: typical_use.sh EK SAMPLE_TEXT EK_CLI
 set -euo pipefail
 
-if (($# != 3)); then
-    printf 'usage: %s EK SAMPLE_TEXT EK_CLI\n' "$0" >&2
-    exit 2
-fi
-EK=$(realpath "$1")
-SAMPLE=$(realpath "$2")
-EK_CLI=$(realpath "$3")
-
 # shellcheck source=e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
 
-e2e_require_tools
-e2e_make_tmp typical_use
-e2e_log "working in $E2E_TMP"
+e2e_session typical_use "$@"
 
 text="$E2E_TMP/work/winapi.txt"
 db="$E2E_TMP/work/sample.mdb"
@@ -133,11 +123,7 @@ e2e_key Return
 e2e_wait_gone "$error_box" "the error box after Enter"
 
 e2e_step "6 File > Exit ends the program and it remembers the database"
-e2e_open_menu f
-e2e_key x
-status=0
-e2e_wait_ek_exit || status=$?
-((status == 0)) || e2e_fail "ek ended with status $status"
+e2e_exit_by_menu
 settings=$(e2e_settings_file)
 [[ -f $settings ]] || e2e_fail "no settings file $settings"
 remembered=$(awk -F= '/^\[/ { section = $0; next } section == "[DataBase]" && $1 == "Name" { print substr($0, 6) }' \

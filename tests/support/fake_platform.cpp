@@ -4,10 +4,11 @@
 
 #include <QCoreApplication>
 #include <QWidget>
+#include <algorithm>
 
 int FakePlatform::msgBox(const QString& prompt, int style, const QString& title)
 {
-    messages.append(Message{prompt, style, title, messageOwner()});
+    events.append(Event{Event::Box, Message{prompt, style, title, messageOwner()}, {}, {}, 0});
     if ((style & 0xF) == MsgBox::OkCancel) {
         if (answers.isEmpty()) {
             unexpected << QStringLiteral("unscripted question: ") + prompt;
@@ -20,7 +21,7 @@ int FakePlatform::msgBox(const QString& prompt, int style, const QString& title)
 
 QString FakePlatform::fileDialog(QWidget*, const FileDialogRequest& request)
 {
-    fileDialogs.append(request);
+    events.append(Event{Event::FileDialog, {}, request, {}, 0});
     if (fileNames.isEmpty()) {
         unexpected << QStringLiteral("unscripted file dialog: ") + request.title;
         return QString();
@@ -31,13 +32,63 @@ QString FakePlatform::fileDialog(QWidget*, const FileDialogRequest& request)
 void FakePlatform::setClipboardText(const QString& text)
 {
     clipboard = text;
-    ++clipboardWrites;
+    events.append(Event{Event::Clipboard, {}, {}, text, 0});
 }
 
 void FakePlatform::setMousePointer(int value)
 {
     pointer = value;
-    pointerHistory.append(value);
+    events.append(Event{Event::MousePointer, {}, {}, {}, value});
+}
+
+int FakePlatform::beeps() const
+{
+    return int(
+        std::count_if(events.cbegin(), events.cend(), [](const Event& e) { return e.kind == Event::Beep; }));
+}
+
+QList<FakePlatform::Message> FakePlatform::messages() const
+{
+    QList<Message> boxes;
+    for (const Event& e : events) {
+        if (e.kind == Event::Box)
+            boxes.append(e.message);
+    }
+    return boxes;
+}
+
+QList<FileDialogRequest> FakePlatform::fileDialogs() const
+{
+    QList<FileDialogRequest> dialogs;
+    for (const Event& e : events) {
+        if (e.kind == Event::FileDialog)
+            dialogs.append(e.request);
+    }
+    return dialogs;
+}
+
+int FakePlatform::clipboardWrites() const
+{
+    return int(std::count_if(events.cbegin(), events.cend(),
+                             [](const Event& e) { return e.kind == Event::Clipboard; }));
+}
+
+QList<int> FakePlatform::pointerHistory(qsizetype from) const
+{
+    QList<int> pointers;
+    for (qsizetype i = from; i < events.size(); ++i) {
+        if (events[i].kind == Event::MousePointer)
+            pointers.append(events[i].pointer);
+    }
+    return pointers;
+}
+
+QList<FakePlatform::Event::Kind> FakePlatform::kinds() const
+{
+    QList<Event::Kind> kinds;
+    for (const Event& e : events)
+        kinds.append(e.kind);
+    return kinds;
 }
 
 QString FakePlatform::settingKey(const QString& app, const QString& section, const QString& key)

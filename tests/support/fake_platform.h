@@ -25,12 +25,24 @@ public:
         QPointer<QWidget> owner;
     };
 
-    void beep() override { ++beeps; }
+    // One call the window made, in the order made: a beep, a box, a file dialog, a
+    // clipboard write or a pointer change. Beeps and boxes in one list tell which came
+    // first.
+    struct Event
+    {
+        enum Kind { Beep, Box, FileDialog, Clipboard, MousePointer };
+        Kind kind;
+        Message message;           // a Box
+        FileDialogRequest request; // a FileDialog
+        QString text;              // a Clipboard write
+        int pointer = 0;           // a MousePointer
+    };
+
+    void beep() override { events.append(Event{Event::Beep, {}, {}, {}, 0}); }
     int msgBox(const QString& prompt, int style, const QString& title) override;
     QString fileDialog(QWidget* owner, const FileDialogRequest& request) override;
     void setClipboardText(const QString& text) override;
     void setMousePointer(int pointer) override;
-    int mousePointer() const override { return pointer; }
     QString getSetting(const QString& app, const QString& section, const QString& key,
                        const QString& defaultValue) override;
     void saveSetting(const QString& app, const QString& section, const QString& key,
@@ -42,13 +54,19 @@ public:
     static QString settingKey(const QString& app, const QString& section, const QString& key);
 
     // What happened.
-    int beeps = 0;
-    QList<Message> messages;
-    QList<FileDialogRequest> fileDialogs;
+    QList<Event> events;
+    int beeps() const;
+    QList<Message> messages() const;
+    QList<FileDialogRequest> fileDialogs() const;
+    int clipboardWrites() const;
+    // The pointers set from the event at index from on.
+    QList<int> pointerHistory(qsizetype from = 0) const;
+    // The kinds of the events, in order.
+    QList<Event::Kind> kinds() const;
+
+    // What the desktop holds now.
     QString clipboard;
-    int clipboardWrites = 0;
     int pointer = Pointer::Default;
-    QList<int> pointerHistory;
     QMap<QString, QString> settings;
     int settingWrites = 0;
     int processEventsCalls = 0;

@@ -6,7 +6,8 @@
 
 #include <QStringList>
 
-// A list of names as SearchList reads a list box.
+// A list of names as SearchList reads a list box, counting the items it reads so
+// that a test can tell a bisection from a scan.
 class StringItems : public ListItems
 {
 public:
@@ -17,8 +18,15 @@ public:
     qint64 ListCount() const override { return m_names.size(); }
     QStringView ListView(qint64 index) const override
     {
-        return index >= 0 && index < m_names.size() ? QStringView(m_names.at(index)) : QStringView();
+        ++reads;
+        if (index < 0 || index >= m_names.size()) {
+            ++readsBeyondTheEnd;
+            return QStringView();
+        }
+        return m_names.at(index);
     }
+    mutable qint64 reads = 0;
+    mutable qint64 readsBeyondTheEnd = 0;
 
 private:
     const QStringList& m_names;

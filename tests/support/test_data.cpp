@@ -65,15 +65,15 @@ QString samplePath()
     return QStringLiteral(EK_SOURCE_DIR "/samples/winapi.txt");
 }
 
-void RecordingProgress::Init(qint64 lMax)
+void RecordingProgress::started(qint64 total)
 {
-    max = lMax;
+    max = total;
     ++inits;
 }
 
-bool RecordingProgress::Cancel(qint64 lNewValue)
+bool RecordingProgress::shouldStop(qint64 done)
 {
-    positions.append(lNewValue);
+    positions.append(done);
     return cancelAtCall > 0 && positions.size() >= cancelAtCall;
 }
 

@@ -25,17 +25,17 @@ QString samplePath();
 class RecordingProgress : public ConvertProgress
 {
 public:
-    void Init(qint64 lMax) override;
-    bool Cancel(qint64 lNewValue) override;
+    void started(qint64 total) override;
+    bool shouldStop(qint64 done) override;
     void processEvents() override { ++events; }
-    void Term() override { ++terms; }
+    void finished() override { ++terms; }
 
     qint64 max = -1;
     QList<qint64> positions;
     int inits = 0;
     int terms = 0;
     int events = 0;
-    // Cancel returns true from this call on (1-based); 0 never.
+    // shouldStop returns true from this call on (1-based); 0 never.
     int cancelAtCall = 0;
 };
 
@@ -46,11 +46,11 @@ class MeddlingProgress : public RecordingProgress
 public:
     std::function<void()> meddle;
     int atCall = 2;
-    bool Cancel(qint64 lNewValue) override
+    bool shouldStop(qint64 done) override
     {
         if (positions.size() + 1 == atCall && meddle)
             meddle();
-        return RecordingProgress::Cancel(lNewValue);
+        return RecordingProgress::shouldStop(done);
     }
 };
 

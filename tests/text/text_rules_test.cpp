@@ -213,18 +213,19 @@ void TextRulesTest::wordsThatMayNameDeclarations_data()
         QTest::newRow(tag) << int(how) << QString::fromUtf8(line) << used;
     };
     row("member: nested type", UseLine::Member, "    ftCreationTime As FILETIME", {"T:FILETIME"});
-    row("member: fixed-length string", UseLine::Member, "    cFileName As String * MAX_PATH",
-        {"T:String", "C:MAX_PATH"});
+    row("member: fixed-length string", UseLine::Member, "    cFileName As String * MAX_PATH", {"C:MAX_PATH"});
     row("member: array bound, As in any case, tab", UseLine::Member,
         "    Groups(ANYSIZE_ARRAY) as\tSID_AND_ATTRIBUTES", {"C:ANYSIZE_ARRAY", "T:SID_AND_ATTRIBUTES"});
-    row("member: range", UseLine::Member, "    Reserved(0 To 1) AS Byte", {"C:To", "T:Byte"});
+    row("member: range", UseLine::Member, "    Reserved(0 To 1) AS Byte", {});
+    // VBA's own words in any case: no declaration can be named so.
+    row("member: own words in any case", UseLine::Member, "    x(1 to N_MAX) As longptr", {"C:N_MAX"});
     row("declaration: two types, alias string", UseLine::Procedure,
         "Declare Function FileTimeToSystemTime Lib \"kernel32\" Alias \"FileTimeToSystemTime\" "
         "(lpFileTime As FILETIME, lpSystemTime As SYSTEMTIME) As Long",
-        {"T:FILETIME", "T:SYSTEMTIME", "T:Long"});
+        {"T:FILETIME", "T:SYSTEMTIME"});
     row("constant: hex number and two constants", UseLine::Constant,
         "Public Const PROCESS_ALL_ACCESS = (STANDARD_RIGHTS_REQUIRED Or SYNCHRONIZE Or &HFFF&)",
-        {"C:STANDARD_RIGHTS_REQUIRED", "C:Or", "C:SYNCHRONIZE", "C:Or"});
+        {"C:STANDARD_RIGHTS_REQUIRED", "C:SYNCHRONIZE"});
     row("constant: string value", UseLine::Constant,
         "Public Const SE_SHUTDOWN_NAME = \"SeShutdownPrivilege\"", {});
     row("constant: names in any script, exponent", UseLine::Constant,

@@ -55,8 +55,8 @@ void AccessKeysTest::itemsAnswerEitherAccessKey()
         QTRY_VERIFY(!w.mH->isVisible());
     }
     // Contents, twice: its notice each time.
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.messages[1].prompt, f.fake.messages[0].prompt);
+    QCOMPARE(f.fake.messages().size(), 2);
+    QCOMPARE(f.fake.messages()[1].prompt, f.fake.messages()[0].prompt);
 }
 
 QTEST_MAIN(AccessKeysTest)

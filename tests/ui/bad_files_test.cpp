@@ -49,8 +49,8 @@ void BadFilesTest::emptyFileIsUnsupported()
     writeBytes(empty, QByteArray());
     Ekf& w = f.start();
     f.open(empty);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("サポート外のファイルです"));
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].prompt, QStringLiteral("サポート外のファイルです"));
     QCOMPARE(readBytes(empty).size(), 0);
     QVERIFY(w.mFile[1]->isEnabled());
 }
@@ -69,9 +69,9 @@ void BadFilesTest::randomBytesAreNotADatabase()
     f.clickItem(*w.lstEk, 1);
     w.cmdAdd->click();
     f.open(bad);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3343"));
-    QCOMPARE(f.fake.messages[0].prompt,
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("エラー  :  3343"));
+    QCOMPARE(f.fake.messages()[0].prompt,
              QDir::toNativeSeparators(bad) + QStringLiteral(" はデータベースファイルではありません。"));
     // The first database is still open and usable.
     w.cmdCpy->click();
@@ -87,12 +87,12 @@ void BadFilesTest::truncatedDatabaseIsReported()
     QVERIFY(file.resize(file.size() / 3));
     Ekf& w = f.start();
     f.open(db);
-    QCOMPARE(f.fake.messages.size(), 1);
-    const QString title = f.fake.messages[0].title;
+    QCOMPARE(f.fake.messages().size(), 1);
+    const QString title = f.fake.messages()[0].title;
     // SQLite notices the damage either when it opens the file or when it reads the list.
     QVERIFY2(title == QStringLiteral("エラー  :  3049") || title == QStringLiteral("エラー  :  3343") ||
                  title == QStringLiteral("エラー  :  1"),
-             qPrintable(title + u' ' + f.fake.messages[0].prompt));
+             qPrintable(title + u' ' + f.fake.messages()[0].prompt));
     QVERIFY(w.isVisible());
 }
 
@@ -103,8 +103,8 @@ void BadFilesTest::tableWithWrongColumnsIsReported()
     sqlExec(db, QStringLiteral("DROP TABLE tbProc; CREATE TABLE tbProc (id INTEGER, text TEXT)"));
     Ekf& w = f.start();
     f.open(db);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3265"));
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("エラー  :  3265"));
     QVERIFY(w.mFile[1]->isEnabled());
     QCOMPARE(w.lstEk->ListCount(), 0);
 }
@@ -125,10 +125,10 @@ void BadFilesTest::databaseInTheMiddleOfAWriteIsRefusedWithoutFreezing()
     QCOMPARE(readBytes(db), before);
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3049"));
-    QVERIFY2(f.fake.messages[0].prompt.contains(QStringLiteral("変換し直してください")),
-             qPrintable(f.fake.messages[0].prompt));
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("エラー  :  3049"));
+    QVERIFY2(f.fake.messages()[0].prompt.contains(QStringLiteral("変換し直してください")),
+             qPrintable(f.fake.messages()[0].prompt));
     QVERIFY(f.module.sDbName.isEmpty());
     // Once the other program lets go, the same path opens.
     f.open(db);
@@ -142,7 +142,7 @@ void BadFilesTest::readOnlyDatabaseIsBrowsedNormally()
     QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     Ekf& w = f.start();
     f.open(db);
-    QVERIFY(f.fake.messages.isEmpty());
+    QVERIFY(f.fake.messages().isEmpty());
     f.clickItem(*w.lstEk, 0);
     w.cmdAdd->click();
     w.cmdCpy->click();
@@ -165,9 +165,9 @@ void BadFilesTest::fullDiskKeepsTheOldDatabaseAndSaysSo()
     triggerAction(w, "mFile1");
     const QByteArray before = readBytes(target);
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 3);
-    QCOMPARE(f.fake.messages[2].title, QStringLiteral("エラー  :  3026"));
-    QCOMPARE(f.fake.messages[2].prompt,
+    QCOMPARE(f.fake.messages().size(), 3);
+    QCOMPARE(f.fake.messages()[2].title, QStringLiteral("エラー  :  3026"));
+    QCOMPARE(f.fake.messages()[2].prompt,
              QStringLiteral("ディスクの空き容量が不足したため、") + QDir::toNativeSeparators(target) +
                  QStringLiteral(" に書き込めません。\r\n\r\n元の ") + QDir::toNativeSeparators(target) +
                  QStringLiteral(" は変更されずにそのまま残っています。"));
@@ -192,9 +192,9 @@ void BadFilesTest::missingTargetFolderIsReported()
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3044"));
-    QVERIFY(f.fake.messages[1].prompt.contains(QStringLiteral("フォルダーが見つかりません")));
+    QCOMPARE(f.fake.messages().size(), 2);
+    QCOMPARE(f.fake.messages()[1].title, QStringLiteral("エラー  :  3044"));
+    QVERIFY(f.fake.messages()[1].prompt.contains(QStringLiteral("フォルダーが見つかりません")));
     QVERIFY(!w.mFile[3]->isVisible());
 }
 
@@ -207,8 +207,8 @@ void BadFilesTest::textFileThatIsAFolderIsReported()
     f.fake.fileNames << f.path(QStringLiteral("decl.txt")) << target;
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 2);
-    QVERIFY(f.fake.messages[1].prompt.contains(QStringLiteral("ファイルではありません")));
+    QCOMPARE(f.fake.messages().size(), 2);
+    QVERIFY(f.fake.messages()[1].prompt.contains(QStringLiteral("ファイルではありません")));
     QVERIFY(!QFile::exists(target));
 }
 

@@ -81,7 +81,7 @@ void CollectAndCopyTest::addingAFoundNameAppendsItAndSwapsButtons()
     QVERIFY(o.w->cmdCpy->isEnabled());
     QVERIFY(!o.w->cmdDel->isEnabled());
     QCOMPARE(o.w->txtInp->text(), QStringLiteral("MAX_PATH"));
-    QCOMPARE(o.f.fake.beeps, 0);
+    QCOMPARE(o.f.fake.beeps(), 0);
 }
 
 void CollectAndCopyTest::addingAMissingNameOnlyBeeps()
@@ -91,12 +91,12 @@ void CollectAndCopyTest::addingAMissingNameOnlyBeeps()
     o.w->setTxtInpText(QStringLiteral("NO_SUCH"));
     o.w->txtInp->setFocus();
     o.w->cmdAdd->click();
-    QCOMPARE(o.f.fake.beeps, 1);
+    QCOMPARE(o.f.fake.beeps(), 1);
     QCOMPARE(o.w->lstDest->ListCount(), 0);
     QVERIFY(o.w->cmdAdd->isEnabled());
     QVERIFY(!o.w->cmdCpy->isEnabled());
     QCOMPARE(o.w->txtInp->text(), QStringLiteral("NO_SUCH"));
-    QVERIFY(o.f.fake.messages.isEmpty());
+    QVERIFY(o.f.fake.messages().isEmpty());
 }
 
 void CollectAndCopyTest::addingInAnotherCaseKeepsTheTypedText()
@@ -122,7 +122,7 @@ void CollectAndCopyTest::sameNameOfAKindIsKeptOnce()
     QCOMPARE(o.w->lstDest->currentRow(), 0);
     QVERIFY(!o.w->cmdAdd->isEnabled());
     QCOMPARE(o.w->statusBar()->currentMessage(), QStringLiteral("定数 WM_CLOSE はもう選択リストにあります"));
-    QCOMPARE(o.f.fake.beeps, 0);
+    QCOMPARE(o.f.fake.beeps(), 0);
 }
 
 void CollectAndCopyTest::doubleClickAddsOnce()
@@ -213,7 +213,7 @@ void CollectAndCopyTest::copyOfEmptyListKeepsTheClipboard()
 {
     Opened o(0);
     o.w->cmdCpy_Click();
-    QCOMPARE(o.f.fake.clipboardWrites, 0);
+    QCOMPARE(o.f.fake.clipboardWrites(), 0);
 }
 
 void CollectAndCopyTest::doubleClickOnAnEntryCopiesItAlone()
@@ -251,9 +251,9 @@ void CollectAndCopyTest::entriesCopyFromTheDatabaseTheyCameFrom()
     // The first database gone: the copy says why and leaves the clipboard as it was.
     QVERIFY(QFile::remove(o.f.path(QStringLiteral("t.mdb"))));
     o.w->cmdCpy->click();
-    QCOMPARE(o.f.fake.messages.size(), 1);
-    QVERIFY2(o.f.fake.messages[0].prompt.contains(QStringLiteral("t.mdb")),
-             qPrintable(o.f.fake.messages[0].prompt));
+    QCOMPARE(o.f.fake.messages().size(), 1);
+    QVERIFY2(o.f.fake.messages()[0].prompt.contains(QStringLiteral("t.mdb")),
+             qPrintable(o.f.fake.messages()[0].prompt));
     QCOMPARE(o.f.fake.clipboard, kDecls[1]);
     QCOMPARE(o.w->lstDest->ListCount(), 2);
 }
@@ -306,7 +306,7 @@ void CollectAndCopyTest::typeHeaderWithACommentIsAddedByItsNameInAnyCase()
         o.w->txtInp->setText(typed);
         o.w->cmdAdd->setEnabled(true);
         o.w->cmdAdd->click();
-        QCOMPARE(o.f.fake.beeps, 0);
+        QCOMPARE(o.f.fake.beeps(), 0);
         QCOMPARE(o.w->lstDest->ListCount(), 1);
         QCOMPARE(o.w->lstDest->List(0), QStringLiteral("型 BITMAPINFOHEADER"));
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "prbf.h"
 #include "test_data.h"
 #include "ui_fixture.h"
@@ -65,8 +65,8 @@ void FileMenuTest::openDialogIsConfiguredForDatabases()
     Ekf& w = f.start();
     f.fake.fileNames.enqueue(QString());
     triggerAction(w, "mFile0");
-    QCOMPARE(f.fake.fileDialogs.size(), 1);
-    const FileDialogRequest& r = f.fake.fileDialogs[0];
+    QCOMPARE(f.fake.fileDialogs().size(), 1);
+    const FileDialogRequest& r = f.fake.fileDialogs()[0];
     QVERIFY(!r.save);
     QCOMPARE(r.title, QStringLiteral("データベースファイルのオープン"));
     QCOMPARE(r.filterText, QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙ (*.mdb)"));
@@ -110,7 +110,7 @@ void FileMenuTest::openingTheCurrentPathAgainDoesNothing()
     const QString db = f.makeDatabase(procLines(QStringLiteral("P"), 3));
     Ekf& w = f.start();
     f.open(db);
-    const DeclStore* first = f.module.dbDecl.get();
+    const DeclBrowser* first = f.module.dbDecl.get();
     const int writes = f.fake.settingWrites;
     w.lstEk->setListIndex(2);
     f.open(db);
@@ -147,11 +147,11 @@ void FileMenuTest::failedOpenKeepsTheOpenDatabaseAndCanBeRetried()
     Ekf& w = f.start();
     f.open(good);
     f.open(bad);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QVERIFY(f.fake.messages[0].prompt.contains(QDir::toNativeSeparators(bad)));
-    QVERIFY(f.fake.messages[0].prompt.contains(QStringLiteral("データベースファイルではありません")));
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3343"));
-    QCOMPARE(f.fake.messages[0].style, 16);
+    QCOMPARE(f.fake.messages().size(), 1);
+    QVERIFY(f.fake.messages()[0].prompt.contains(QDir::toNativeSeparators(bad)));
+    QVERIFY(f.fake.messages()[0].prompt.contains(QStringLiteral("データベースファイルではありません")));
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("エラー  :  3343"));
+    QCOMPARE(f.fake.messages()[0].style, 16);
     QCOMPARE(f.module.sDbName, good);
     QCOMPARE(f.module.dbDecl->path(), good);
     QCOMPARE(w.lstEk->ListCount(), 3);
@@ -159,7 +159,7 @@ void FileMenuTest::failedOpenKeepsTheOpenDatabaseAndCanBeRetried()
     QCOMPARE(f.fake.pointer, Pointer::Default);
     // Choosing the same bad path again tries again.
     f.open(bad);
-    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages().size(), 2);
 }
 
 void FileMenuTest::openNeverCreatesAFile()
@@ -168,9 +168,9 @@ void FileMenuTest::openNeverCreatesAFile()
     const QString missing = f.path(QStringLiteral("typo.mdb"));
     Ekf& w = f.start();
     f.open(missing);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3024"));
-    QVERIFY(f.fake.messages[0].prompt.contains(QDir::toNativeSeparators(missing)));
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("エラー  :  3024"));
+    QVERIFY(f.fake.messages()[0].prompt.contains(QDir::toNativeSeparators(missing)));
     QVERIFY(!QFile::exists(missing));
     QVERIFY(f.module.sDbName.isEmpty());
     QVERIFY(w.mFile[1]->isEnabled());
@@ -187,7 +187,7 @@ void FileMenuTest::reopenAlwaysOpensAgainWithoutWritingSettings()
     QCOMPARE(w.lstEk->ListCount(), 3);
     QCOMPARE(f.module.sDbName, db);
     QVERIFY(!w.mFile[1]->isEnabled());
-    const DeclStore* first = f.module.dbDecl.get();
+    const DeclBrowser* first = f.module.dbDecl.get();
     triggerAction(w, "mFile3");
     QVERIFY(f.module.dbDecl.get() != first);
     QCOMPARE(w.lstEk->ListCount(), 3);
@@ -202,8 +202,8 @@ void FileMenuTest::reopenOfAVanishedFileIsReported()
     f.fake.settings.insert(kSettingKey, f.path(QStringLiteral("gone.mdb")));
     Ekf& w = f.start();
     triggerAction(w, "mFile3");
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  3024"));
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("エラー  :  3024"));
     QVERIFY(f.module.sDbName.isEmpty());
     QVERIFY(!QFile::exists(f.path(QStringLiteral("gone.mdb"))));
     QVERIFY(w.mFile[3]->isVisible());
@@ -212,12 +212,12 @@ void FileMenuTest::reopenOfAVanishedFileIsReported()
     const QString db = f.makeDatabase(procLines(QStringLiteral("P"), 3));
     f.open(db);
     QVERIFY(QFile::remove(db));
-    f.fake.pointerHistory.clear();
+    const qsizetype mark = f.fake.events.size();
     triggerAction(w, "mFile3");
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  3024"));
+    QCOMPARE(f.fake.messages().size(), 2);
+    QCOMPARE(f.fake.messages()[1].title, QStringLiteral("エラー  :  3024"));
     // Only the open showed the hourglass; no fill followed it.
-    QCOMPARE(f.fake.pointerHistory.count(Pointer::Hourglass), 1);
+    QCOMPARE(f.fake.pointerHistory(mark).count(Pointer::Hourglass), 1);
     QCOMPARE(w.lstEk->ListCount(), 3);
     QCOMPARE(f.module.sDbName, db);
 }
@@ -247,29 +247,29 @@ void FileMenuTest::convertAsksForTextThenTargetThenConfirmation()
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.fileDialogs.size(), 2);
-    const FileDialogRequest& open = f.fake.fileDialogs[0];
+    QCOMPARE(f.fake.fileDialogs().size(), 2);
+    const FileDialogRequest& open = f.fake.fileDialogs()[0];
     QVERIFY(!open.save);
     QCOMPARE(open.title, QStringLiteral("テキストファイルのオープン"));
     QCOMPARE(open.filterText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"));
     QCOMPARE(open.defaultExt, QStringLiteral(".txt"));
     QCOMPARE(open.flags, 0x0C04);
-    const FileDialogRequest& save = f.fake.fileDialogs[1];
+    const FileDialogRequest& save = f.fake.fileDialogs()[1];
     QVERIFY(save.save);
     QCOMPARE(save.title, QStringLiteral("データベースファイルの保存"));
     QCOMPARE(save.filterText, QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙ (*.mdb)"));
     QCOMPARE(save.defaultExt, QStringLiteral(".mdb"));
     QCOMPARE(save.flags, 0x0C06);
     QCOMPARE(save.initialName, f.path(QStringLiteral("Ek.MDB")));
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].prompt,
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].prompt,
              text + QStringLiteral(" から\r\n\r\n") + target + QStringLiteral(" を作成します"));
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("データベースファイルへの置換"));
-    QCOMPARE(f.fake.messages[0].style, 49);
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("データベースファイルへの置換"));
+    QCOMPARE(f.fake.messages()[0].style, 49);
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT fdName FROM tbCnst")),
              QStringList{QStringLiteral("A")});
-    QVERIFY(f.fake.pointerHistory.contains(Pointer::Hourglass));
-    QVERIFY(f.fake.pointerHistory.contains(Pointer::ArrowHourglass));
+    QVERIFY(f.fake.pointerHistory().contains(Pointer::Hourglass));
+    QVERIFY(f.fake.pointerHistory().contains(Pointer::ArrowHourglass));
     QCOMPARE(f.fake.pointer, Pointer::Default);
     EK_VERIFY_NO_UNEXPECTED(f);
 }
@@ -280,7 +280,7 @@ void FileMenuTest::convertFromAPathWithoutFolderStartsWithPlainName()
     Ekf& w = f.start();
     f.fake.fileNames << QStringLiteral("decl.txt") << QString();
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.fileDialogs[1].initialName, QStringLiteral("Ek.MDB"));
+    QCOMPARE(f.fake.fileDialogs()[1].initialName, QStringLiteral("Ek.MDB"));
 }
 
 void FileMenuTest::cancelledConfirmationCreatesNothing()
@@ -298,7 +298,7 @@ void FileMenuTest::cancelledConfirmationCreatesNothing()
     QVERIFY(!w.mFile[3]->isVisible());
     // sDbName holds the target now, so opening exactly that path does nothing.
     f.open(target);
-    QVERIFY(f.fake.messages.size() == 1);
+    QVERIFY(f.fake.messages().size() == 1);
 }
 
 void FileMenuTest::cancelledDialogsStopTheConversion()
@@ -307,11 +307,11 @@ void FileMenuTest::cancelledDialogsStopTheConversion()
     Ekf& w = f.start();
     f.fake.fileNames << QString();
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.fileDialogs.size(), 1);
+    QCOMPARE(f.fake.fileDialogs().size(), 1);
     f.fake.fileNames << f.path(QStringLiteral("decl.txt")) << QString();
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.fileDialogs.size(), 3);
-    QVERIFY(f.fake.messages.isEmpty());
+    QCOMPARE(f.fake.fileDialogs().size(), 3);
+    QVERIFY(f.fake.messages().isEmpty());
     QVERIFY(f.module.sDbName.isEmpty());
 }
 
@@ -366,14 +366,14 @@ void FileMenuTest::cancelledConversionKeepsTheRowsBeforeAndGoesOn()
     QVERIFY(w.mFile[3]->isVisible());
     QVERIFY(!w.converting());
     // The cancel was noticed at the fifth line, which was read but not converted.
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.messages[1].prompt,
+    QCOMPARE(f.fake.messages().size(), 2);
+    QCOMPARE(f.fake.messages()[1].prompt,
              QStringLiteral("変換を中断しました。テキストファイル %1 の全 10 行のうち 4 行を変換し、"
                             "定数 0、関数 4、型 0 をデータベース %2 に格納しました。")
                  .arg(text, target));
-    QCOMPARE(f.fake.messages[1].style, MsgBox::Information);
-    QCOMPARE(f.fake.messages[1].title, QStringLiteral("データベース作成"));
-    QCOMPARE(f.fake.beeps, 0);
+    QCOMPARE(f.fake.messages()[1].style, MsgBox::Information);
+    QCOMPARE(f.fake.messages()[1].title, QStringLiteral("データベース作成"));
+    QCOMPARE(f.fake.beeps(), 0);
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 
@@ -395,14 +395,14 @@ void FileMenuTest::cancelIsToldAboveTheLinesNotStored()
             w.progressWindow().cmdCancel->click();
     };
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.messages[1].prompt,
+    QCOMPARE(f.fake.messages().size(), 2);
+    QCOMPARE(f.fake.messages()[1].prompt,
              QStringLiteral("変換を中断しました。テキストファイル %1 の全 1,504 行のうち 1,004 行を変換し、"
                             "定数 1,001、関数 0、型 1 をデータベース %2 に格納しました。\r\n\r\n"
                             "1 行をデータベースに格納できませんでした。\r\n\r\n"
                             "1 行目: 名前の後に「 =」がありません: Public Const NOEQUALS 5")
                  .arg(text, target));
-    QCOMPARE(f.fake.messages[1].style, MsgBox::Critical);
+    QCOMPARE(f.fake.messages()[1].style, MsgBox::Critical);
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbCnst")),
              QStringList{QStringLiteral("1001")});
 }
@@ -417,9 +417,9 @@ void FileMenuTest::convertingTheTextFileOntoItselfIsRefused()
     f.fake.fileNames << text << text;
     triggerAction(w, "mFile1");
     QCOMPARE(readBytes(text), before);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QVERIFY(f.fake.messages[0].prompt.contains(QDir::toNativeSeparators(text)));
-    QCOMPARE(f.fake.messages[0].style, 16);
+    QCOMPARE(f.fake.messages().size(), 1);
+    QVERIFY(f.fake.messages()[0].prompt.contains(QDir::toNativeSeparators(text)));
+    QCOMPARE(f.fake.messages()[0].style, 16);
     QVERIFY(!w.mFile[3]->isVisible());
     EK_VERIFY_NO_UNEXPECTED(f);
 }
@@ -435,7 +435,7 @@ void FileMenuTest::convertingOntoAFileThatFailedToListReplacesIt()
     writeCp932(text, procLines(QStringLiteral("P"), 3));
     Ekf& w = f.start();
     f.open(target);
-    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages().size(), 1);
     QVERIFY(w.mFile[1]->isEnabled());
     // A file that cannot be listed is not kept open.
     QVERIFY(!f.module.dbDecl);
@@ -448,7 +448,7 @@ void FileMenuTest::convertingOntoAFileThatFailedToListReplacesIt()
     // Reopening lists the new content; nothing points at the replaced file any more.
     triggerAction(w, "mFile3");
     QCOMPARE(w.lstEk->ListCount(), 3);
-    QCOMPARE(f.fake.messages.size(), 2); // the unsupported file, then the confirmation
+    QCOMPARE(f.fake.messages().size(), 2); // the unsupported file, then the confirmation
 }
 
 void FileMenuTest::unreadableTextFileIsReportedBeforeAnythingIsDeleted()
@@ -460,9 +460,9 @@ void FileMenuTest::unreadableTextFileIsReportedBeforeAnythingIsDeleted()
     f.fake.fileNames << missingText << target;
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.messages[1].title, QStringLiteral("エラー  :  53"));
-    QVERIFY(f.fake.messages[1].prompt.contains(QDir::toNativeSeparators(missingText)));
+    QCOMPARE(f.fake.messages().size(), 2);
+    QCOMPARE(f.fake.messages()[1].title, QStringLiteral("エラー  :  53"));
+    QVERIFY(f.fake.messages()[1].prompt.contains(QDir::toNativeSeparators(missingText)));
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbProc")),
              QStringList{QStringLiteral("2")});
     QVERIFY(f.module.sDbName.isEmpty());
@@ -475,8 +475,8 @@ void FileMenuTest::unreadableTextFileIsReportedBeforeAnythingIsDeleted()
     f.fake.fileNames << text << f.path(QStringLiteral("folder.mdb"));
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 4);
-    QCOMPARE(f.fake.messages[3].title, QStringLiteral("エラー  :  3051"));
+    QCOMPARE(f.fake.messages().size(), 4);
+    QCOMPARE(f.fake.messages()[3].title, QStringLiteral("エラー  :  3051"));
     QVERIFY(QFileInfo(f.path(QStringLiteral("folder.mdb"))).isDir());
 }
 
@@ -495,9 +495,9 @@ void FileMenuTest::linesNotStoredAreReportedOnce()
     f.fake.fileNames << text << target;
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
-    QCOMPARE(f.fake.messages.size(), 2);
-    const QString prompt = f.fake.messages[1].prompt;
-    QCOMPARE(f.fake.messages[1].style, 16);
+    QCOMPARE(f.fake.messages().size(), 2);
+    const QString prompt = f.fake.messages()[1].prompt;
+    QCOMPARE(f.fake.messages()[1].style, 16);
     QVERIFY(prompt.startsWith(QStringLiteral("26 行をデータベースに格納できませんでした。")));
     QVERIFY(prompt.contains(QStringLiteral("1 行目: 名前の後に「 =」がありません: Public Const NOEQUALS 5")));
     QVERIFY(prompt.contains(QStringLiteral("4 行目: 同じ名前の型が既にあります: Type RECT")));
@@ -523,17 +523,17 @@ void FileMenuTest::fileMenuCommandsAreRefusedWhileConverting()
     f.fake.onProcessEvents = [&](int call) {
         if (call != 2)
             return;
-        const int before = f.fake.beeps;
+        const int before = f.fake.beeps();
         triggerAction(w, "mFile0");
         triggerAction(w, "mFile1");
         triggerAction(w, "mFile3");
-        beepsDuringRun = f.fake.beeps - before;
+        beepsDuringRun = f.fake.beeps() - before;
         // Browsing still works meanwhile.
         f.chooseKind(0);
     };
     triggerAction(w, "mFile1");
     QCOMPARE(beepsDuringRun, 3);
-    QCOMPARE(f.fake.fileDialogs.size(), 2);
+    QCOMPARE(f.fake.fileDialogs().size(), 2);
     QVERIFY(!f.module.dbDecl);
     QCOMPARE(f.module.iKind, 0);
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbProc")),
@@ -595,8 +595,8 @@ void FileMenuTest::otherIndicesDoNothing()
     Ekf& w = f.start();
     for (int i : {-1, 2, 4, 5, 7})
         w.mFile_Click(i);
-    QVERIFY(f.fake.fileDialogs.isEmpty());
-    QVERIFY(f.fake.messages.isEmpty());
+    QVERIFY(f.fake.fileDialogs().isEmpty());
+    QVERIFY(f.fake.messages().isEmpty());
     QVERIFY(w.isVisible());
 }
 

@@ -41,14 +41,14 @@ void HelpAndAboutTest::contentsBeepsAndShowsTheNotice()
     UiFixture f;
     Ekf& w = f.start();
     triggerAction(w, "mHelp0");
-    QCOMPARE(f.fake.beeps, 1);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("工事中☆　しばらくお待ちください(__;)"));
-    QCOMPARE(f.fake.messages[0].style, 16);
-    QVERIFY(f.fake.messages[0].title.isEmpty());
+    QCOMPARE(f.fake.beeps(), 1);
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].prompt, QStringLiteral("工事中☆　しばらくお待ちください(__;)"));
+    QCOMPARE(f.fake.messages()[0].style, 16);
+    QVERIFY(f.fake.messages()[0].title.isEmpty());
     w.mHelp_Click(1);
-    QCOMPARE(f.fake.messages.size(), 2);
-    QCOMPARE(f.fake.beeps, 2);
+    QCOMPARE(f.fake.messages().size(), 2);
+    QCOMPARE(f.fake.beeps(), 2);
 }
 
 void HelpAndAboutTest::f1RunsContentsFromAnyControl()
@@ -59,8 +59,8 @@ void HelpAndAboutTest::f1RunsContentsFromAnyControl()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.txtInp->setFocus();
     QTest::keyClick(w.txtInp, Qt::Key_F1);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.beeps, 1);
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.beeps(), 1);
     QVERIFY(w.txtInp->text().isEmpty());
 }
 
@@ -70,8 +70,8 @@ void HelpAndAboutTest::otherIndicesDoNothing()
     Ekf& w = f.start();
     for (int i : {-5, -1, 2, 4, 9})
         w.mHelp_Click(i);
-    QVERIFY(f.fake.messages.isEmpty());
-    QCOMPARE(f.fake.beeps, 0);
+    QVERIFY(f.fake.messages().isEmpty());
+    QCOMPARE(f.fake.beeps(), 0);
     QVERIFY(!w.aboutWindow());
 }
 

@@ -52,7 +52,7 @@ void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
     UiFixture f;
     Ekf& w = openFunctions(f);
     QTest::keyClick(w.txtInp, Qt::Key_Return);
-    QCOMPARE(f.fake.beeps, 0);
+    QCOMPARE(f.fake.beeps(), 0);
     QCOMPARE(w.lstDest->ListCount(), 0);
 
     // Typed, never clicked: Add is disabled, Return adds all the same, in the case typed.
@@ -68,13 +68,13 @@ void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
     QTest::keyClick(w.txtInp, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(w.lstDest->ListCount(), 1);
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("関数 getmessage はもう選択リストにあります"));
-    QCOMPARE(f.fake.beeps, 0);
+    QCOMPARE(f.fake.beeps(), 0);
 
     // A prefix is not a name: one beep, nothing added.
     w.txtInp->selectAll();
     QTest::keyClicks(w.txtInp, QStringLiteral("GetMess"));
     QTest::keyClick(w.txtInp, Qt::Key_Return);
-    QCOMPARE(f.fake.beeps, 1);
+    QCOMPARE(f.fake.beeps(), 1);
     QCOMPARE(w.lstDest->ListCount(), 1);
     QCOMPARE(w.txtInp->text(), QStringLiteral("GetMess"));
 
@@ -88,7 +88,7 @@ void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
     QCOMPARE(w.txtInp->text(), QStringLiteral("GetMessageTime"));
     QVERIFY(!w.cmdAdd->isEnabled());
     QVERIFY(w.lstEk->hasFocus());
-    QVERIFY(f.fake.messages.isEmpty());
+    QVERIFY(f.fake.messages().isEmpty());
 }
 
 void KeyboardOnlyTest::altKeysNeverTypeAndBeepWhenTheyNameNothing()
@@ -104,7 +104,7 @@ void KeyboardOnlyTest::altKeysNeverTypeAndBeepWhenTheyNameNothing()
     QTest::keyClick(w.txtInp, Qt::Key_Z, Qt::AltModifier | Qt::ShiftModifier);
     QTest::keyClick(w.txtInp, Qt::Key_1, Qt::AltModifier);
     QCOMPARE(w.txtInp->text(), QStringLiteral("Get"));
-    QCOMPARE(f.fake.beeps, 5);
+    QCOMPARE(f.fake.beeps(), 5);
     // Alt and an arrow types nothing and moves no list, without a sound.
     for (QWidget* control : std::initializer_list<QWidget*>{w.txtInp, w.lstEk}) {
         control->setFocus();
@@ -116,7 +116,7 @@ void KeyboardOnlyTest::altKeysNeverTypeAndBeepWhenTheyNameNothing()
     QCOMPARE(w.cboKind->currentIndex(), 1);
     QCOMPARE(w.lstEk->TopIndex(), top);
     QCOMPARE(w.lstEk->ListIndex(), -1);
-    QCOMPARE(f.fake.beeps, 5);
+    QCOMPARE(f.fake.beeps(), 5);
     QCOMPARE(w.txtInp->text(), QStringLiteral("Get"));
 
     // A key that names an enabled control still works, and does not beep.
@@ -129,8 +129,8 @@ void KeyboardOnlyTest::altKeysNeverTypeAndBeepWhenTheyNameNothing()
     QTest::keyClick(w.lstEk, Qt::Key_A, Qt::AltModifier);
     QTRY_COMPARE(w.lstDest->ListCount(), 1);
     QTest::keyClick(w.lstEk, Qt::Key_C, Qt::AltModifier | Qt::ShiftModifier);
-    QTRY_COMPARE(f.fake.clipboardWrites, 1);
-    QCOMPARE(f.fake.beeps, 5);
+    QTRY_COMPARE(f.fake.clipboardWrites(), 1);
+    QCOMPARE(f.fake.beeps(), 5);
 }
 
 void KeyboardOnlyTest::theFirstMatchIsWhereTheListGoesOnFrom()
@@ -194,9 +194,9 @@ void KeyboardOnlyTest::escCancelsTheProgressWindow()
     triggerAction(w, "mFile1");
     QCOMPARE(sqlColumn(target, QStringLiteral("SELECT count(*) FROM tbCnst")),
              QStringList{QStringLiteral("3")});
-    QCOMPARE(f.fake.messages.size(), 2);
-    QVERIFY2(f.fake.messages[1].prompt.startsWith(QStringLiteral("変換を中断しました。")),
-             qPrintable(f.fake.messages[1].prompt));
+    QCOMPARE(f.fake.messages().size(), 2);
+    QVERIFY2(f.fake.messages()[1].prompt.startsWith(QStringLiteral("変換を中断しました。")),
+             qPrintable(f.fake.messages()[1].prompt));
 
     // With nothing of it focused, the window itself takes Esc.
     Prbf& p = w.progressWindow();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "test_data.h"
 #include "ui_fixture.h"
 
@@ -98,7 +98,7 @@ void KindChangeTest::choosingAnotherKindKeepsTheCollectionAndRefills()
     w.cmdAdd_Click();
     w.setTxtInpText(QStringLiteral("Sleep"));
     w.cmdAdd_Click();
-    QCOMPARE(f.fake.beeps, 1);
+    QCOMPARE(f.fake.beeps(), 1);
 
     f.chooseKind(2);
     QCOMPARE(w.lstEk->ListCount(), 1);
@@ -152,7 +152,7 @@ void KindChangeTest::choosingTheSameKindChangesNothing()
     f.open(db);
     f.clickItem(*w.lstEk, 0);
     w.cmdAdd->click();
-    const DeclStore* before = f.module.dbDecl.get();
+    const DeclBrowser* before = f.module.dbDecl.get();
     f.chooseKind(1);
     QCOMPARE(w.lstDest->ListCount(), 1);
     QCOMPARE(w.txtInp->text(), QStringLiteral("GetTickCount"));
@@ -179,7 +179,7 @@ void KindChangeTest::emptyKindListsNothingAndCountsAsOpen()
     Ekf& w = f.start();
     f.open(db);
     QCOMPARE(w.lstEk->ListCount(), 0);
-    QVERIFY(f.fake.messages.isEmpty());
+    QVERIFY(f.fake.messages().isEmpty());
     QVERIFY(!w.mFile[1]->isEnabled());
     QCOMPARE(f.fake.pointer, Pointer::Default);
     // Because the database counts as open, another kind is listed at once.
@@ -187,7 +187,7 @@ void KindChangeTest::emptyKindListsNothingAndCountsAsOpen()
     QCOMPARE(w.lstEk->List(0), QStringLiteral("ONLY"));
     f.chooseKind(2);
     QCOMPARE(w.lstEk->ListCount(), 0);
-    QVERIFY(f.fake.messages.isEmpty());
+    QVERIFY(f.fake.messages().isEmpty());
 }
 
 void KindChangeTest::databaseWithoutTheTableIsUnsupported()
@@ -197,11 +197,11 @@ void KindChangeTest::databaseWithoutTheTableIsUnsupported()
     sqlExec(db, QStringLiteral("DROP TABLE tbProc"));
     Ekf& w = f.start();
     f.open(db);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("サポート外のファイルです"));
-    QCOMPARE(f.fake.messages[0].title, QStringLiteral("エラー  :  1"));
-    QCOMPARE(f.fake.messages[0].style, 16);
-    QCOMPARE(f.fake.beeps, 1);
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].prompt, QStringLiteral("サポート外のファイルです"));
+    QCOMPARE(f.fake.messages()[0].title, QStringLiteral("エラー  :  1"));
+    QCOMPARE(f.fake.messages()[0].style, 16);
+    QCOMPARE(f.fake.beeps(), 1);
     QCOMPARE(f.fake.pointer, Pointer::Arrow);
     QVERIFY(w.mFile[1]->isEnabled());
     QCOMPARE(w.lstEk->ListCount(), 0);
@@ -221,21 +221,21 @@ void KindChangeTest::failedFillKeepsTheListAndClosesTwiceQuietly()
     f.open(db);
     QCOMPARE(w.lstEk->ListCount(), 2);
     f.chooseKind(2);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].prompt, QStringLiteral("サポート外のファイルです"));
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].prompt, QStringLiteral("サポート外のファイルです"));
     QCOMPARE(w.lstEk->ListCount(), 2);
     // The names shown are not types: Add finds none of them, Copy gives empty lines.
     f.clickItem(*w.lstEk, 0);
     w.cmdAdd->click();
-    QCOMPARE(f.fake.beeps, 2);
+    QCOMPARE(f.fake.beeps(), 2);
     QCOMPARE(w.lstDest->ListCount(), 0);
     f.chooseKind(0);
-    QCOMPARE(f.fake.messages.size(), 1);
+    QCOMPARE(f.fake.messages().size(), 1);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("MAX_PATH"));
     f.chooseKind(2);
-    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages().size(), 2);
     QVERIFY(w.close());
-    QCOMPARE(f.fake.messages.size(), 2);
+    QCOMPARE(f.fake.messages().size(), 2);
 }
 
 void KindChangeTest::fillShowsTheHourglassAndRestoresThePointer()
@@ -243,10 +243,10 @@ void KindChangeTest::fillShowsTheHourglassAndRestoresThePointer()
     UiFixture f;
     const QString db = f.makeDatabase(kMixed);
     f.start();
-    f.fake.pointerHistory.clear();
+    const qsizetype mark = f.fake.events.size();
     f.open(db);
-    QVERIFY(f.fake.pointerHistory.contains(Pointer::Hourglass));
-    QCOMPARE(f.fake.pointerHistory.last(), Pointer::Default);
+    QVERIFY(f.fake.pointerHistory(mark).contains(Pointer::Hourglass));
+    QCOMPARE(f.fake.pointerHistory(mark).last(), Pointer::Default);
 }
 
 QTEST_MAIN(KindChangeTest)

@@ -28,8 +28,8 @@ void MessageBoxPlacementTest::errorAfterAFileDialogStandsOverTheMainWindow()
     writeBytes(bad, QByteArray(4096, 'x'));
     Ekf& w = f.start();
     f.open(bad);
-    QCOMPARE(f.fake.messages.size(), 1);
-    QCOMPARE(f.fake.messages[0].owner, &w);
+    QCOMPARE(f.fake.messages().size(), 1);
+    QCOMPARE(f.fake.messages()[0].owner, &w);
 }
 
 void MessageBoxPlacementTest::boxesWhileConvertingStandOverTheProgressWindow()
@@ -47,10 +47,10 @@ void MessageBoxPlacementTest::boxesWhileConvertingStandOverTheProgressWindow()
     };
     triggerAction(w, "mFile1");
     // The confirmation, the notice asked for during the run, the lines not stored after it.
-    QCOMPARE(f.fake.messages.size(), 3);
-    QCOMPARE(f.fake.messages[0].owner, &w);
-    QCOMPARE(f.fake.messages[1].owner, &w.progressWindow());
-    QCOMPARE(f.fake.messages[2].owner, &w);
+    QCOMPARE(f.fake.messages().size(), 3);
+    QCOMPARE(f.fake.messages()[0].owner, &w);
+    QCOMPARE(f.fake.messages()[1].owner, &w.progressWindow());
+    QCOMPARE(f.fake.messages()[2].owner, &w);
 }
 
 void MessageBoxPlacementTest::realBoxIsCentredOverItsOwnerWhenNoWindowIsActive()

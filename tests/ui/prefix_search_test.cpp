@@ -11,26 +11,6 @@
 #include <QPushButton>
 #include <algorithm>
 
-// Counts the items a search reads, to show it bisects instead of scanning.
-class CountingItems : public ListItems
-{
-public:
-    explicit CountingItems(const QStringList& names)
-        : m_names(names)
-    {
-    }
-    qint64 ListCount() const override { return m_names.size(); }
-    QStringView ListView(qint64 index) const override
-    {
-        ++reads;
-        return index < m_names.size() ? QStringView(m_names.at(index)) : QStringView();
-    }
-    mutable int reads = 0;
-
-private:
-    QStringList m_names;
-};
-
 // Fifty constants C00..C49, listed under 定数, plus any extra lines.
 Ekf& openConstants(UiFixture& f, const QStringList& extra = {})
 {
@@ -133,7 +113,7 @@ void PrefixSearchTest::readsOnlyAboutLog2Items()
     QStringList names;
     for (int i = 0; i < 100000; ++i)
         names << QStringLiteral("N%1").arg(i, 6, 10, QLatin1Char('0'));
-    CountingItems items(names);
+    StringItems items(names);
     QCOMPARE(SearchList(items, QStringLiteral("n054321")), 54321L);
     QVERIFY2(items.reads < 40, qPrintable(QString::number(items.reads)));
 }
@@ -145,7 +125,7 @@ void PrefixSearchTest::readsOnlyAboutLog2ItemsWhenManyNamesShareTheKey()
         names << QStringLiteral("GetWindow%1").arg(i, 6, 10, QLatin1Char('0'));
     names << QStringLiteral("SendMessage");
     for (const QString& key : {QStringLiteral("g"), QStringLiteral("GetWindow0")}) {
-        CountingItems items(names);
+        StringItems items(names);
         QCOMPARE(SearchList(items, key), 1L);
         QVERIFY2(items.reads < 40, qPrintable(key + u' ' + QString::number(items.reads)));
     }

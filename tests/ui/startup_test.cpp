@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "fonts.h"
 #include "twips.h"
 #include "ui_fixture.h"

@@ -3,6 +3,7 @@
 #include "err_dsp.h"
 
 #include "db_error.h"
+#include "fault_number.h"
 #include "platform.h"
 
 #include <climits>
@@ -22,5 +23,5 @@ void ErrDsp(Platform& platform, long long iErr, const QString& sPrompt)
 
 void reportDbError(Platform& platform, const DbError& e)
 {
-    ErrDsp(platform, e.number(), describeDbError(e));
+    ErrDsp(platform, faultNumber(e.fault()), describeDbError(e));
 }

@@ -2,7 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "ekb.h"
 
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekf.h"
 #include "fonts.h"
 

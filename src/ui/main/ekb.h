@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-class DeclStore;
+class DeclBrowser;
 class Platform;
 class Ekf;
 
@@ -15,7 +15,7 @@ struct Ekb
     int iKind = 0;
     QString sDbName;
     // The open database. A file that fails to open or to list never takes its place.
-    std::unique_ptr<DeclStore> dbDecl;
+    std::unique_ptr<DeclBrowser> dbDecl;
     QString sCrLf;
     QString helpFile;
 

@@ -5,7 +5,7 @@
 #include "access_keys.h"
 #include "convert_text.h"
 #include "db_error.h"
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekb.h"
 #include "err_dsp.h"
 #include "fonts.h"

@@ -17,8 +17,6 @@ struct Ekb;
 struct SettingKey;
 struct ConvertResult;
 class DbError;
-class DeclStore;
-struct ConvertOptions;
 class Platform;
 class Prbf;
 class VersionF;
@@ -92,8 +90,6 @@ public:
     void setCboKindListIndex(int index);
     // The path of the remembered-database item, without the mnemonic escapes.
     QString rememberedCaption() const;
-    // Storage limits for conversions; a test simulates a full disk with them.
-    void setConvertOptions(const ConvertOptions& options);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,7 +132,6 @@ private:
     AltKeys m_altKeys;
     std::unique_ptr<Prbf> m_prbf;
     std::unique_ptr<VersionF> m_versionF;
-    std::unique_ptr<ConvertOptions> m_convertOptions;
     CopyOptions m_copyOptions;
     // What lstDest shows, item by item: every kind, each from the database it was added from.
     std::vector<CopyEntry> m_collected;
@@ -148,8 +143,6 @@ private:
     // there. A failed fill leaves names in the list that no table of the kind backs.
     bool m_listed = false;
     bool m_converting = false;
-    // The last conversion failed and left the file at its path as it was.
-    bool m_previousKept = false;
     bool m_closeAfterConversion = false;
     bool m_unloaded = false;
 };

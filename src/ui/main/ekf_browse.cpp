@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "db_error.h"
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "err_dsp.h"
+#include "error_text.h"
+#include "fault_number.h"
 #include "platform.h"
 #include "search_list.h"
 
@@ -22,10 +24,7 @@ bool Ekf::FillList()
 {
     m_platform.setMousePointer(Pointer::Hourglass);
     try {
-        QStringList names;
-        m.dbDecl->forEachName(currentKind(), [&names](std::string_view utf8) {
-            names << QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-        });
+        const QStringList names = m.dbDecl->names(currentKind());
         lstEk->Clear();
         for (const QString& name : std::as_const(names))
             lstEk->AddItem(name);
@@ -35,7 +34,7 @@ bool Ekf::FillList()
         m_platform.setMousePointer(Pointer::Default);
         return true;
     } catch (const DbError& e) {
-        ErrDsp(m_platform, e.number() == faultNumber(DbFault::NoTable) ? kErrUnsupportedFile : e.number());
+        ErrDsp(m_platform, isNotADeclarationDatabase(e) ? kErrUnsupportedFile : faultNumber(e.fault()));
         return false;
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "copy_words.h"
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "name_fold.h"
@@ -99,7 +99,9 @@ void Ekf::lstDest_DblClick()
 void Ekf::copyEntries(const std::vector<CopyEntry>& entries, CopyEnd end)
 {
     // An entry collected from a database opened before copies from that file.
-    const CollectionCopy copy = copyCollection(m.dbDecl.get(), entries, m_copyOptions, end);
+    if (!m.dbDecl)
+        return;
+    const CollectionCopy copy = m.dbDecl->copyCollection(entries, m_copyOptions, end);
     if (copy.text.isEmpty())
         return;
     m_platform.setClipboardText(copy.text);

@@ -2,12 +2,12 @@
 // Copyright (c) 2026 The Ek developers
 #include "conversion.h"
 #include "db_error.h"
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "err_dsp.h"
 #include "error_text.h"
-#include "files.h"
+#include "fault_number.h"
 #include "platform.h"
 #include "prbf.h"
 
@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -31,15 +32,15 @@ public:
         , m_owner(owner)
     {
     }
-    void Init(qint64 lMax) override
+    void started(qint64 total) override
     {
         // The new database stands; from here on the user may cancel.
         m_platform.setMousePointer(Pointer::ArrowHourglass);
-        m_prbf.Init(lMax, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
+        m_prbf.Init(total, QCoreApplication::translate("Ekf", "データベース作成"), m_owner);
     }
-    bool Cancel(qint64 lNewValue) override { return m_prbf.Cancel(lNewValue); }
+    bool shouldStop(qint64 done) override { return m_prbf.Cancel(done); }
     void processEvents() override { m_platform.processEvents(); }
-    void Term() override { m_prbf.Term(); }
+    void finished() override { m_prbf.Term(); }
 
 private:
     Prbf& m_prbf;
@@ -126,15 +127,15 @@ bool Ekf::openAndList(const QString& path)
     const QString previous = m.sDbName;
     m.sDbName = path;
     m_platform.setMousePointer(Pointer::Hourglass);
-    std::unique_ptr<DeclStore> opened;
+    std::unique_ptr<DeclBrowser> opened;
     try {
-        opened = DeclStore::open(path);
+        opened = DeclBrowser::open(path);
     } catch (const DbError& e) {
         m.sDbName = previous;
         reportFailure(e);
         return false;
     }
-    std::unique_ptr<DeclStore> before = std::exchange(m.dbDecl, std::move(opened));
+    std::unique_ptr<DeclBrowser> before = std::exchange(m.dbDecl, std::move(opened));
     const bool listedBefore = m_listed;
     if (!FillList()) {
         m.dbDecl = std::move(before);
@@ -189,16 +190,11 @@ void Ekf::convertCommand()
         return;
     repaint();
     m_platform.setMousePointer(Pointer::Hourglass);
-    m_previousKept = false;
     try {
         ConvertText(text, m.sDbName, this);
     } catch (const DbError& e) {
         m.sDbName = previous;
-        // The user must know that the database that stood there is still whole.
-        QString prompt = describeDbError(e);
-        if (m_previousKept)
-            prompt += m.sCrLf + m.sCrLf + previousKeptText(e.path());
-        ErrDsp(m_platform, e.number(), prompt);
+        ErrDsp(m_platform, faultNumber(e.fault()), describeConversionFailure(e, m.sCrLf));
         m_platform.setMousePointer(Pointer::Default);
         if (m_closeAfterConversion)
             close();
@@ -212,25 +208,15 @@ void Ekf::convertCommand()
 
 void Ekf::ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner)
 {
-    Conversion conversion(sTxtFile, sDbFile, m_convertOptions ? *m_convertOptions : ConvertOptions());
+    Conversion conversion(sTxtFile, sDbFile);
     PrbfProgress progress(progressWindow(), m_platform, frmOwner);
-    m_converting = true;
     ConvertResult result;
-    try {
+    {
+        const QScopedValueRollback<bool> converting(m_converting, true);
         result = conversion.run(progress);
-    } catch (...) {
-        m_previousKept = conversion.previousKept();
-        m_converting = false;
-        throw;
     }
-    m_converting = false;
     if (result.cancelled || result.skippedCount > 0 || result.textChanged)
         reportConversion(result, sTxtFile, sDbFile);
-}
-
-void Ekf::setConvertOptions(const ConvertOptions& options)
-{
-    m_convertOptions = std::make_unique<ConvertOptions>(options);
 }
 
 void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile, const QString& sDbFile)
@@ -240,18 +226,8 @@ void Ekf::reportConversion(const ConvertResult& result, const QString& sTxtFile,
         paragraphs << cancelledText(result, sTxtFile, sDbFile);
     if (result.textChanged)
         paragraphs << textChangedText(sTxtFile);
-    if (result.skippedCount > 0) {
-        QString lines = tr("%1 行をデータベースに格納できませんでした。").arg(result.skippedCount);
-        lines += m.sCrLf;
-        for (const SkippedLine& line : result.skipped) {
-            lines +=
-                m.sCrLf +
-                tr("%1 行目: %2: %3").arg(line.lineNumber).arg(skipReasonText(line.reason), quotedLine(line));
-        }
-        if (result.skippedCount > result.skipped.size())
-            lines += m.sCrLf + tr("（ほか %1 行）").arg(result.skippedCount - result.skipped.size());
-        paragraphs << lines;
-    }
+    if (result.skippedCount > 0)
+        paragraphs << skippedLinesText(result, m.sCrLf);
     const QString prompt = paragraphs.join(m.sCrLf + m.sCrLf);
     m_platform.setMousePointer(Pointer::Arrow);
     // A cancel the user asked for is news, not a fault.
