@@ -468,10 +468,34 @@ void measureGetFull(Browse& b)
     put("getfull_base_ms", scans / double(kScans));
 }
 
+// The names as the collection keeps them: a name listed twice (two declarations of it) once.
+QStringList onceEach(const QStringList& names)
+{
+    QSet<QString> seen;
+    QStringList once;
+    for (const QString& name : names) {
+        const QString key = foldName(name);
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            once << name;
+        }
+    }
+    return once;
+}
+
+// The collection keeps every kind: each measure starts from an empty one, as Delete leaves it.
+void emptyCollection(Ekf& w)
+{
+    for (int i = 0; i < int(w.lstDest->ListCount()); ++i)
+        w.lstDest->setSelected(i, true);
+    w.cmdDel_Click();
+}
+
 void measureCopy(Browse& b, int kind, const char* prefix)
 {
-    b.w->setCboKindListIndex(kind); // empties lstDest and lists the kind, as a user's choice does
-    const QStringList chosen = pickDistinct(listed(*b.w->lstEk), 1000, 11);
+    emptyCollection(*b.w);
+    b.w->setCboKindListIndex(kind); // lists the kind, as a user's choice does
+    const QStringList chosen = onceEach(pickDistinct(listed(*b.w->lstEk), 1000, 11));
     for (const QString& name : chosen) {
         b.w->setTxtInpText(name);
         b.w->cmdAdd_Click();
@@ -571,8 +595,9 @@ QStringList headLines(const QString& text)
 // size users have, against the same Copy with the option off.
 void measureCopyUses(Browse& b)
 {
+    emptyCollection(*b.w);
     b.w->setCboKindListIndex(declKindIndex(DeclKind::Procedure));
-    const QStringList chosen = pickDistinct(listed(*b.w->lstEk), 1000, 13);
+    const QStringList chosen = onceEach(pickDistinct(listed(*b.w->lstEk), 1000, 13));
     for (const QString& name : chosen) {
         b.w->setTxtInpText(name);
         b.w->cmdAdd_Click();

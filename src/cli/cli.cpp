@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <optional>
+#include <vector>
 
 namespace Cli {
 namespace {
@@ -25,9 +27,11 @@ const char* const kUsageText = R"(使い方:
       DBFILE にあるファイルは置き換えられます。
   ek-cli list DBFILE KIND
       KIND の名前をすべて、名前の順に 1 行ずつ出力します。
-  ek-cli show [--with-deps] [--scope public|private] DBFILE KIND NAME...
+  ek-cli show [--with-deps] [--scope public|private] DBFILE KIND NAME... [KIND NAME...]...
       NAME の宣言全文を、コピーと同じ形 (各全文の後に CR LF) で出力します。
-      見つからない名前は空の行になります。オプションは DBFILE の前に置きます。
+      種類の違う名前も 1 度に指定でき、同じ宣言は 1 度だけ、条件の同じ
+      #If の組は 1 つにまとめて出力します。見つからない名前は空の行に
+      なります。オプションは DBFILE の前に置きます。
       --with-deps      各宣言の前に、それが使用する型と定数を出力します
                        (同じ宣言は 1 度だけ)。
       --scope public|private
@@ -58,7 +62,7 @@ public:
     QString text;
 };
 
-DeclKind parseKind(const QString& text)
+std::optional<DeclKind> kindNamed(const QString& text)
 {
     const QString k = text.toLower();
     if (k == QLatin1String("const") || k == QLatin1String("0") || text == tr("定数"))
@@ -67,6 +71,13 @@ DeclKind parseKind(const QString& text)
         return DeclKind::Procedure;
     if (k == QLatin1String("type") || k == QLatin1String("2") || text == tr("型"))
         return DeclKind::Type;
+    return std::nullopt;
+}
+
+DeclKind parseKind(const QString& text)
+{
+    if (const std::optional<DeclKind> kind = kindNamed(text))
+        return *kind;
     throw UsageError(
         tr("種類 %1 は指定できません。const、func、type のどれかを指定してください。").arg(text));
 }
@@ -186,13 +197,36 @@ CopyOptions takeShowOptions(QStringList& args)
     return options;
 }
 
+// KIND NAME... once or more: a kind word among the names switches the kind of the names
+// after it. No declaration can be named by a kind word: they are keywords or numbers.
+std::vector<CopyEntry> showEntries(const QStringList& args)
+{
+    std::vector<CopyEntry> entries;
+    DeclKind kind = parseKind(args[2]);
+    bool named = false;
+    for (qsizetype i = 3; i < args.size(); ++i) {
+        if (const std::optional<DeclKind> next = kindNamed(args[i])) {
+            if (!named)
+                throw UsageError(tr("種類 %1 の後に名前がありません。").arg(args[i - 1]));
+            kind = *next;
+            named = false;
+            continue;
+        }
+        entries.push_back({args[1], kind, args[i]});
+        named = true;
+    }
+    if (!named)
+        throw UsageError(tr("種類 %1 の後に名前がありません。").arg(args.last()));
+    return entries;
+}
+
 int show(QStringList args, QTextStream& out)
 {
     const CopyOptions options = takeShowOptions(args);
     requireArguments(args, 4);
-    const DeclKind kind = parseKind(args[2]);
+    const std::vector<CopyEntry> entries = showEntries(args);
     const std::unique_ptr<DeclBrowser> browser = DeclBrowser::open(args[1]);
-    out << browser->copy(kind, args.mid(3), options, CopyEnd::BreakAfterEach);
+    out << browser->copyCollection(entries, options, CopyEnd::BreakAfterEach).text;
     return kOk;
 }
 

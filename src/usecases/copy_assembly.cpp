@@ -9,7 +9,10 @@
 #include "name_fold.h"
 
 #include <QHash>
+#include <QSet>
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -51,9 +54,16 @@ std::vector<UsedName> usesOf(DeclKind kind, const StoredDecl& decl)
 struct Unit
 {
     bool found = false;
-    QString text;
+    CopyPiece piece;
     std::vector<UsedName> uses;
 };
+
+CopyPiece textPiece(QString text)
+{
+    CopyPiece piece;
+    piece.text = std::move(text);
+    return piece;
+}
 
 // The first declaration of the name decides: alone when it stands in no group, else
 // the outermost group around it, with every declaration of the name in that group.
@@ -68,9 +78,9 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
         for (const StoredDecl& decl : found)
             texts << scopedText(kind, decl, scope);
         std::vector<size_t> given;
-        const QString text = groupText(lines, found, texts, given);
+        CopyPiece group = groupPiece(lines, found, texts, given);
         if (!given.empty() && given.front() == 0) {
-            Unit unit{true, text, {}};
+            Unit unit{true, std::move(group), {}};
             for (size_t i : given) {
                 for (UsedName& used : usesOf(kind, found[i]))
                     unit.uses.push_back(std::move(used));
@@ -78,26 +88,49 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
             return unit;
         }
     }
-    return {true, scopedText(kind, found.front(), scope), usesOf(kind, found.front())};
+    return {true, textPiece(scopedText(kind, found.front(), scope)), usesOf(kind, found.front())};
 }
+
+// The pieces of one copy and what they hold.
+struct Assembly
+{
+    std::vector<CopyPiece> pieces;
+    CopySummary summary;
+
+    void give(DeclKind kind, CopyPiece piece)
+    {
+        ++summary.declarations;
+        auto it = std::find_if(summary.perKind.begin(), summary.perKind.end(),
+                               [kind](const auto& counted) { return counted.first == kind; });
+        if (it == summary.perKind.end())
+            summary.perKind.emplace_back(kind, 1);
+        else
+            ++it->second;
+        pieces.push_back(std::move(piece));
+    }
+    void giveMissing()
+    {
+        ++summary.missing;
+        pieces.emplace_back();
+    }
+};
 
 // One copy with the used declarations: every name is looked up once, and a
 // declaration is given once, after what it uses.
 class UseWalk
 {
 public:
-    UseWalk(DeclStore& store, CopyScope scope, QStringList& out)
-        : m_store(store)
-        , m_scope(scope)
+    UseWalk(CopyScope scope, Assembly& out)
+        : m_scope(scope)
         , m_out(out)
     {
     }
 
-    void giveEntry(DeclKind kind, const QString& name)
+    void giveEntry(DeclStore* store, DeclKind kind, const QString& name)
     {
-        const int entry = find(kind, name);
+        const int entry = find(store, kind, name);
         if (!m_decls[entry].unit.found) {
-            m_out << QString();
+            m_out.giveMissing();
             return;
         }
         if (m_decls[entry].state != Decl::New)
@@ -117,7 +150,8 @@ public:
             const size_t next = stack.back().next++;
             if (next < m_decls[at].uses.size()) {
                 const UsedName used = m_decls[at].uses[next];
-                const int d = find(used.kind, used.name);
+                // What a declaration uses is looked up where it was found.
+                const int d = find(m_decls[at].store, used.kind, used.name);
                 // Open covers the declaration itself and every one on the way to
                 // it, so a cycle ends where it closes.
                 if (m_decls[d].unit.found && m_decls[d].state == Decl::New) {
@@ -129,7 +163,7 @@ public:
             Decl& done = m_decls[at];
             done.state = Decl::Given;
             done.uses = {};
-            m_out << std::move(done.unit.text);
+            m_out.give(done.kind, std::move(done.unit.piece));
             stack.pop_back();
         }
     }
@@ -139,6 +173,8 @@ private:
     {
         enum State { New, Open, Given };
         Unit unit;
+        DeclStore* store = nullptr;
+        DeclKind kind = DeclKind::Procedure;
         State state = New;
         std::vector<UsedName> uses;
     };
@@ -149,9 +185,9 @@ private:
         m_decls[d].uses = std::move(m_decls[d].unit.uses);
     }
 
-    // A declaration is its kind and its name under the fold: every spelling finds
-    // the same one.
-    int find(DeclKind kind, const QString& name)
+    // A declaration is its kind and its name under the fold: every spelling, in any
+    // database, finds the same one, so a module never gets a name twice.
+    int find(DeclStore* store, DeclKind kind, const QString& name)
     {
         const QString key = foldName(name);
         QHash<QString, int>& known = m_known[size_t(declKindIndex(kind))];
@@ -159,35 +195,63 @@ private:
         if (it != known.cend())
             return it.value();
         Decl d;
-        d.unit = unitOf(m_store, kind, name, m_scope);
+        if (store)
+            d.unit = unitOf(*store, kind, name, m_scope);
+        d.store = store;
+        d.kind = kind;
         m_decls.push_back(std::move(d));
         const int at = int(m_decls.size() - 1);
         known.insert(key, at);
         return at;
     }
 
-    DeclStore& m_store;
     CopyScope m_scope;
-    QStringList& m_out;
+    Assembly& m_out;
     std::array<QHash<QString, int>, 3> m_known;
     std::vector<Decl> m_decls;
 };
 
-QStringList copyTexts(DeclStore* store, DeclKind kind, const QStringList& names, const CopyOptions& options)
+// The entries without a second one of the same kind and folded name.
+std::vector<const CopyEntry*> onceEach(const std::vector<CopyEntry>& entries)
 {
-    QStringList texts;
-    texts.reserve(names.size());
-    if (!store)
-        return QStringList(names.size(), QString());
-    if (options.withUses) {
-        UseWalk walk(*store, options.scope, texts);
-        for (const QString& name : names)
-            walk.giveEntry(kind, name);
-        return texts;
+    std::array<QSet<QString>, 3> seen;
+    std::vector<const CopyEntry*> once;
+    once.reserve(entries.size());
+    for (const CopyEntry& entry : entries) {
+        QSet<QString>& ofKind = seen[size_t(declKindIndex(entry.kind))];
+        const QString key = foldName(entry.name);
+        if (ofKind.contains(key))
+            continue;
+        ofKind.insert(key);
+        once.push_back(&entry);
     }
-    for (const QString& name : names)
-        texts << unitOf(*store, kind, name, options.scope).text;
-    return texts;
+    return once;
+}
+
+Assembly assemble(const StoreOf& storeOf, const std::vector<CopyEntry>& entries, const CopyOptions& options)
+{
+    Assembly out;
+    const std::vector<const CopyEntry*> once = onceEach(entries);
+    out.pieces.reserve(once.size());
+    if (options.withUses) {
+        UseWalk walk(options.scope, out);
+        for (const CopyEntry* entry : once)
+            walk.giveEntry(storeOf(entry->database), entry->kind, entry->name);
+    } else {
+        for (const CopyEntry* entry : once) {
+            DeclStore* store = storeOf(entry->database);
+            Unit unit = store ? unitOf(*store, entry->kind, entry->name, options.scope) : Unit{};
+            if (unit.found)
+                out.give(entry->kind, std::move(unit.piece));
+            else
+                out.giveMissing();
+        }
+    }
+    if (options.mergeGroups)
+        mergeGroups(out.pieces);
+    for (const CopyPiece& piece : out.pieces)
+        out.summary.groups += piece.isGroup() ? 1 : 0;
+    return out;
 }
 
 } // namespace
@@ -203,15 +267,43 @@ QString GetFull(DeclStore& store, DeclKind kind, const QString& sName)
     return found.empty() ? QString() : fullText(kind, found.front());
 }
 
+CollectionCopy copyCollection(const StoreOf& storeOf, const std::vector<CopyEntry>& entries,
+                              const CopyOptions& options, CopyEnd end)
+{
+    Assembly assembly = assemble(storeOf, entries, options);
+    CollectionCopy copy;
+    copy.summary = std::move(assembly.summary);
+    QStringList texts;
+    texts.reserve(qsizetype(assembly.pieces.size()));
+    for (const CopyPiece& piece : assembly.pieces)
+        texts << piece.render();
+    copy.text = joinCopies(texts, end);
+    return copy;
+}
+
+CollectionCopy copyCollection(DeclStore* current, const std::vector<CopyEntry>& entries,
+                              const CopyOptions& options, CopyEnd end)
+{
+    QHash<QString, std::shared_ptr<DeclStore>> others;
+    const StoreOf storeOf = [current, &others](const QString& database) -> DeclStore* {
+        if (current && database == current->path())
+            return current;
+        std::shared_ptr<DeclStore>& other = others[database];
+        if (!other)
+            other = DeclStore::open(database);
+        return other.get();
+    };
+    return copyCollection(storeOf, entries, options, end);
+}
+
 QString assembleCopy(DeclStore* store, DeclKind kind, const QStringList& names, const CopyOptions& options,
                      CopyEnd end)
 {
-    return joinCopies(copyTexts(store, kind, names, options), end);
-}
-
-QString emptyCopy(qsizetype count, CopyEnd end)
-{
-    return joinCopies(QStringList(count, QString()), end);
+    std::vector<CopyEntry> entries;
+    entries.reserve(size_t(names.size()));
+    for (const QString& name : names)
+        entries.push_back({QString(), kind, name});
+    return copyCollection([store](const QString&) { return store; }, entries, options, end).text;
 }
 
 QString joinCopies(const QStringList& texts, CopyEnd end)

@@ -56,6 +56,12 @@ QString DeclBrowser::copy(DeclKind kind, const QStringList& names, const CopyOpt
     return assembleCopy(m_store.get(), kind, names, options, end);
 }
 
+CollectionCopy DeclBrowser::copyCollection(const std::vector<CopyEntry>& entries, const CopyOptions& options,
+                                           CopyEnd end)
+{
+    return ::copyCollection(m_store.get(), entries, options, end);
+}
+
 std::optional<QString> DeclBrowser::search(DeclKind kind, const QString& prefix)
 {
     return SearchIndex(*m_store, kind, prefix);

@@ -40,6 +40,10 @@ public:
 
     // What Copy gives for these names of one kind with these options.
     QString copy(DeclKind kind, const QStringList& names, const CopyOptions& options, CopyEnd end);
+    // One section for a collection of any kinds, each entry from the database it was
+    // collected from: this one, or another file opened for this copy alone.
+    CollectionCopy copyCollection(const std::vector<CopyEntry>& entries, const CopyOptions& options,
+                                  CopyEnd end);
     // The full text of the first declaration of that name, alone and as stored; an
     // empty text when it is not stored.
     QString fullText(DeclKind kind, const QString& name);

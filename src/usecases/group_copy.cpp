@@ -4,6 +4,7 @@
 
 #include "decl_store.h"
 #include "line_shape.h"
+#include "name_fold.h"
 
 #include <QHash>
 #include <QSet>
@@ -12,6 +13,7 @@
 namespace {
 
 const QString kEndIf = QStringLiteral("#End If");
+const QString kCrLf = QStringLiteral("\r\n");
 
 // How many of the lines belong to the group the first one opens.
 size_t outermostLength(const std::vector<std::optional<ConditionalKind>>& kinds)
@@ -28,11 +30,91 @@ size_t outermostLength(const std::vector<std::optional<ConditionalKind>>& kinds)
     return kinds.size();
 }
 
+// A branch line as a host reads it: letters outside string literals in either case,
+// runs of blanks as one, none at either end, no comment.
+QString headingKey(const QString& line)
+{
+    QString key;
+    key.reserve(line.size());
+    bool inString = false;
+    bool blank = false;
+    for (const QChar c : line) {
+        if (c == u'"')
+            inString = !inString;
+        if (!inString && c == u'\'')
+            break;
+        if (!inString && (c == u' ' || c == u'\t')) {
+            blank = true;
+            continue;
+        }
+        if (blank && !key.isEmpty())
+            key += u' ';
+        blank = false;
+        key += inString ? c : QChar(foldChar(c.unicode()));
+    }
+    return key;
+}
+
+// Two groups one after the other select the same branch under every setting when their
+// branch lines read the same as far as both go. When one has fewer, its branches must end
+// without #Else: where none of them is taken it gives nothing, and the other goes on to its
+// further branches alone.
+bool joinable(const CopyPiece& a, const CopyPiece& b)
+{
+    const CopyPiece& shorter = a.branches.size() <= b.branches.size() ? a : b;
+    for (size_t i = 0; i < shorter.branches.size(); ++i) {
+        if (headingKey(a.branches[i].line) != headingKey(b.branches[i].line))
+            return false;
+    }
+    return a.branches.size() == b.branches.size() ||
+           conditionalAt(shorter.branches.back().line) != ConditionalKind::Else;
+}
+
+// A declaration line that starts with # is a directive a member line carried in.
+bool carriesDirective(const CopyPiece& piece)
+{
+    if (!piece.isGroup()) {
+        for (const QStringView line : QStringView(piece.text).split(kCrLf)) {
+            if (line.trimmed().startsWith(u'#'))
+                return true;
+        }
+        return false;
+    }
+    for (const CopyPiece::Branch& branch : piece.branches) {
+        for (const CopyPiece& inner : branch.pieces) {
+            if (carriesDirective(inner))
+                return true;
+        }
+    }
+    return false;
+}
+
+void renderInto(const CopyPiece& piece, QStringList& out)
+{
+    if (!piece.isGroup()) {
+        out << piece.text;
+        return;
+    }
+    for (const CopyPiece::Branch& branch : piece.branches) {
+        out << branch.line;
+        for (const CopyPiece& inner : branch.pieces)
+            renderInto(inner, out);
+    }
+    out << (piece.endLine.isEmpty() ? kEndIf : piece.endLine);
+}
+
 } // namespace
 
+QString CopyPiece::render() const
+{
+    QStringList out;
+    renderInto(*this, out);
+    return out.join(kCrLf);
+}
+
 // Groups may nest as deep as the file is long: both walks keep their own stack.
-QString groupText(const std::vector<StoredConditional>& lines, const std::vector<StoredDecl>& decls,
-                  const QStringList& texts, std::vector<size_t>& given)
+CopyPiece groupPiece(const std::vector<StoredConditional>& lines, const std::vector<StoredDecl>& decls,
+                     const QStringList& texts, std::vector<size_t>& given)
 {
     QHash<qint64, std::vector<size_t>> following;
     for (size_t i = 0; i < decls.size(); ++i)
@@ -42,25 +124,27 @@ QString groupText(const std::vector<StoredConditional>& lines, const std::vector
     for (const StoredConditional& line : lines)
         kinds.push_back(conditionalAt(line.full));
     const size_t count = outermostLength(kinds);
+    CopyPiece top;
     if (count == 0)
-        return QString();
+        return top;
 
     // The groups that hold a declaration, however deep.
     QSet<qint64> holding;
-    std::vector<qint64> open;
+    std::vector<qint64> openIds;
     for (size_t i = 0; i < count; ++i) {
         if (kinds[i] == ConditionalKind::If)
-            open.push_back(lines[i].id);
+            openIds.push_back(lines[i].id);
         else if (kinds[i] == ConditionalKind::EndIf)
-            open.pop_back();
-        if (!open.empty() && following.contains(lines[i].id)) {
-            for (qint64 group : open)
+            openIds.pop_back();
+        if (!openIds.empty() && following.contains(lines[i].id)) {
+            for (qint64 group : openIds)
                 holding.insert(group);
         }
     }
 
-    QStringList out;
-    open.clear();
+    // Each open group is the last piece of the current branch of the one around it,
+    // and only branches of groups already closed grow behind it: the pointers hold.
+    std::vector<CopyPiece*> open;
     size_t skipping = 0; // the depth inside a group given without its lines
     for (size_t i = 0; i < count; ++i) {
         const StoredConditional& line = lines[i];
@@ -77,12 +161,18 @@ QString groupText(const std::vector<StoredConditional>& lines, const std::vector
                 skipping = 1;
                 continue;
             }
-            open.push_back(line.id);
-            out << line.full;
+            CopyPiece* group = &top;
+            if (!open.empty()) {
+                open.back()->branches.back().pieces.emplace_back();
+                group = &open.back()->branches.back().pieces.back();
+            }
+            group->branches.push_back({line.full, {}});
+            open.push_back(group);
+        } else if (kinds[i] == ConditionalKind::EndIf) {
+            open.back()->endLine = line.full;
+            open.pop_back();
         } else if (kinds[i]) {
-            out << line.full;
-            if (*kinds[i] == ConditionalKind::EndIf)
-                open.pop_back();
+            open.back()->branches.push_back({line.full, {}});
         }
         if (open.empty())
             continue;
@@ -90,11 +180,45 @@ QString groupText(const std::vector<StoredConditional>& lines, const std::vector
         if (here == following.cend())
             continue;
         for (size_t d : *here) {
-            out << texts[qsizetype(d)];
+            CopyPiece decl;
+            decl.text = texts[qsizetype(d)];
+            open.back()->branches.back().pieces.push_back(std::move(decl));
             given.push_back(d);
         }
     }
-    for (size_t i = 0; i < open.size(); ++i)
-        out << kEndIf;
-    return out.join(QStringLiteral("\r\n"));
+    return top;
+}
+
+void mergeGroups(std::vector<CopyPiece>& pieces)
+{
+    std::vector<CopyPiece> out;
+    std::vector<bool> merged;
+    out.reserve(pieces.size());
+    for (CopyPiece& piece : pieces) {
+        if (piece.isGroup() && !out.empty() && out.back().isGroup() && joinable(out.back(), piece) &&
+            !carriesDirective(out.back()) && !carriesDirective(piece)) {
+            CopyPiece& into = out.back();
+            for (size_t i = into.branches.size(); i < piece.branches.size(); ++i)
+                into.branches.push_back({piece.branches[i].line, {}});
+            for (size_t i = 0; i < piece.branches.size(); ++i) {
+                for (CopyPiece& inner : piece.branches[i].pieces)
+                    into.branches[i].pieces.push_back(std::move(inner));
+            }
+            merged.back() = true;
+            continue;
+        }
+        out.push_back(std::move(piece));
+        merged.push_back(false);
+    }
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (!out[i].isGroup())
+            continue;
+        for (CopyPiece::Branch& branch : out[i].branches)
+            mergeGroups(branch.pieces);
+        // With the last branch empty, a host that would take it compiles nothing from the
+        // group either way; an empty #If branch would change which branch the next takes.
+        while (merged[i] && out[i].branches.size() > 1 && out[i].branches.back().pieces.empty())
+            out[i].branches.pop_back();
+    }
+    pieces = std::move(out);
 }

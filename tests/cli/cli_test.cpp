@@ -111,6 +111,12 @@ void CliTest::badArgumentsAreUsageErrors_data()
                                              QStringLiteral("enum")};
     QTest::newRow("show without names")
         << QStringList{QStringLiteral("show"), QStringLiteral("a.mdb"), QStringLiteral("type")};
+    QTest::newRow("show with a kind and no name after it")
+        << QStringList{QStringLiteral("show"), QStringLiteral("a.mdb"), QStringLiteral("func"),
+                       QStringLiteral("GetMessage"), QStringLiteral("type")};
+    QTest::newRow("show with two kinds in a row")
+        << QStringList{QStringLiteral("show"), QStringLiteral("a.mdb"), QStringLiteral("func"),
+                       QStringLiteral("const"), QStringLiteral("HGDI_ERROR")};
     QTest::newRow("show with an unknown option")
         << QStringList{QStringLiteral("show"), QStringLiteral("--deps"), QStringLiteral("a.mdb"),
                        QStringLiteral("type"), QStringLiteral("RECT")};
@@ -296,6 +302,27 @@ void CliTest::showWithOptionsPrintsWhatCopyWouldCopyWithThem()
                           "Private Declare PtrSafe Function GetMessage Lib \"user32\" Alias "
                           "\"GetMessageA\" (lpMsg As MSG, ByVal hWnd As LongPtr, ByVal wMsgFilterMin "
                           "As Long, ByVal wMsgFilterMax As Long) As Long"}));
+
+    // Several kinds in one call: one section, the two groups of the same condition as one, a
+    // name given twice once.
+    const QStringList mixed =
+        u8(cli({QStringLiteral("show"), QStringLiteral("--with-deps"), QStringLiteral("--scope"),
+                QStringLiteral("private"), db64, QStringLiteral("func"), QStringLiteral("GetWindowLongPtr"),
+                QStringLiteral("type"), QStringLiteral("MEMORY_BASIC_INFORMATION"), QStringLiteral("const"),
+                QStringLiteral("HGDI_ERROR"), QStringLiteral("1"), QStringLiteral("GetMessage"),
+                QStringLiteral("getmessage")})
+               .out)
+            .split(QStringLiteral("\r\n"))
+            .filter(QRegularExpression(QStringLiteral("^(#|Private )")));
+    QStringList heads;
+    for (const QString& line : mixed)
+        heads << line.section(QStringLiteral(" Lib "), 0, 0);
+    QCOMPARE(heads, QStringList({"#If Win64 Then", "Private Declare PtrSafe Function GetWindowLongPtr",
+                                 "Private Type MEMORY_BASIC_INFORMATION", "#Else",
+                                 "Private Declare PtrSafe Function GetWindowLongPtr",
+                                 "Private Type MEMORY_BASIC_INFORMATION", "#End If",
+                                 "Private Const HGDI_ERROR As LongPtr = -1 ", "Private Type POINTAPI",
+                                 "Private Type MSG ", "Private Declare PtrSafe Function GetMessage"}));
 }
 
 void CliTest::the64BitSampleReportsItsHelperAndCopiesVariantsAsAGroup()

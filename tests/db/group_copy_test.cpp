@@ -124,36 +124,22 @@ void GroupCopyTest::entriesInGroupsCopyAsTheirGroup_data()
     QTest::newRow("a first declaration outside any group stands alone")
         << QStringList({"Const K = 1", "#If A Then", "Const K = 2", "#End If"}) << constants
         << QStringList{"k"} << false << asDeclared << QStringList{"Const K = 1"};
-    QTest::newRow("uses of every variant come first, each once, a grouped one as its group")
+    // The used group and the group of the type have the same conditions: one group.
+    QTest::newRow("uses of every variant come first, each once, a grouped one in its group")
         << kTypesAndUses << procedures << QStringList({"VirtualQuery", "VIRTUALQUERY"}) << true << asDeclared
-        << QStringList({"Type FILETIME",
-                        "    dwLowDateTime As Long",
-                        "End Type",
-                        "#If Win64 Then",
-                        "Const MAX_LEN = 16",
-                        "#Else",
-                        "Const MAX_LEN = 8",
-                        "#End If",
-                        "#If Win64 Then",
-                        "Type MEMORY_BASIC_INFORMATION",
-                        "    BaseAddress As LongPtr",
-                        "    ftSeen As FILETIME",
-                        "End Type",
-                        "#Else",
-                        "Type MEMORY_BASIC_INFORMATION",
-                        "    BaseAddress As LongPtr",
-                        "    szName As String * MAX_LEN",
-                        "End Type",
-                        "#End If",
-                        kTypesAndUses.last()});
+        << QStringList({"Type FILETIME", "    dwLowDateTime As Long", "End Type", "#If Win64 Then",
+                        "Const MAX_LEN = 16", "Type MEMORY_BASIC_INFORMATION", "    BaseAddress As LongPtr",
+                        "    ftSeen As FILETIME", "End Type", "#Else", "Const MAX_LEN = 8",
+                        "Type MEMORY_BASIC_INFORMATION", "    BaseAddress As LongPtr",
+                        "    szName As String * MAX_LEN", "End Type", "#End If", kTypesAndUses.last()});
     QTest::newRow("the scope goes on every declaration, never on a conditional line")
         << kTypesAndUses << types << QStringList{"MEMORY_BASIC_INFORMATION"} << true << priv
         << QStringList({"Private Type FILETIME", "    dwLowDateTime As Long", "End Type", "#If Win64 Then",
-                        "Private Const MAX_LEN = 16", "#Else", "Private Const MAX_LEN = 8", "#End If",
-                        "#If Win64 Then", "Private Type MEMORY_BASIC_INFORMATION",
+                        "Private Const MAX_LEN = 16", "Private Type MEMORY_BASIC_INFORMATION",
                         "    BaseAddress As LongPtr", "    ftSeen As FILETIME", "End Type", "#Else",
-                        "Private Type MEMORY_BASIC_INFORMATION", "    BaseAddress As LongPtr",
-                        "    szName As String * MAX_LEN", "End Type", "#End If"});
+                        "Private Const MAX_LEN = 8", "Private Type MEMORY_BASIC_INFORMATION",
+                        "    BaseAddress As LongPtr", "    szName As String * MAX_LEN", "End Type",
+                        "#End If"});
     QTest::newRow("the scope without the uses")
         << kVariants << procedures << QStringList{"GetWindowLongPtr"} << false << priv
         << QStringList({"#If Win64 Then", QStringLiteral("Private ") + kGetWindowLongPtrA, "#Else ",

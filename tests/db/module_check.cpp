@@ -38,6 +38,70 @@ public:
         return m_problems;
     }
 
+    QStringList conditionTexts() const
+    {
+        QStringList out;
+        for (const QString& line : m_lines) {
+            QString condition;
+            const Cond c = condOf(line, &condition);
+            if ((c == Cond::If || c == Cond::ElseIf) && !out.contains(condition))
+                out << condition;
+        }
+        return out;
+    }
+
+    // Calls f with the index of every line other than a conditional one that the path
+    // compiles, until f returns false.
+    template <class F> void walkPath(const QSet<QString>& truths, F f) const
+    {
+        struct Frame
+        {
+            bool outerActive;
+            bool taken;
+            bool active;
+        };
+        std::vector<Frame> frames;
+        const auto active = [&frames] { return frames.empty() || frames.back().active; };
+        for (qsizetype i = 0; i < m_lines.size(); ++i) {
+            QString condition;
+            const Cond c = condOf(m_lines[i], &condition);
+            const bool value = truths.contains(condition);
+            switch (c) {
+            case Cond::If:
+                frames.push_back({active(), value, active() && value});
+                continue;
+            case Cond::ElseIf:
+                frames.back().active = frames.back().outerActive && !frames.back().taken && value;
+                frames.back().taken = frames.back().taken || value;
+                continue;
+            case Cond::Else:
+                frames.back().active = frames.back().outerActive && !frames.back().taken;
+                frames.back().taken = true;
+                continue;
+            case Cond::EndIf:
+                frames.pop_back();
+                continue;
+            case Cond::None:
+            case Cond::Unknown:
+                break;
+            }
+            if (active() && !f(i))
+                return;
+        }
+    }
+
+    QStringList compiled(const QSet<QString>& truths)
+    {
+        QStringList out;
+        if (!balanced())
+            return m_problems;
+        walkPath(truths, [&](qsizetype i) {
+            out << m_lines[i];
+            return true;
+        });
+        return out;
+    }
+
 private:
     enum class Cond { None, If, ElseIf, Else, EndIf, Unknown };
 
@@ -54,7 +118,7 @@ private:
         const QRegularExpressionMatch m = ifLine.match(line);
         if (m.hasMatch()) {
             if (condition)
-                *condition = m.captured(2).toUpper();
+                *condition = m.captured(2).simplified().toUpper();
             return m.captured(1).size() == 2 ? Cond::If : Cond::ElseIf;
         }
         if (elseLine.match(line).hasMatch())
@@ -87,58 +151,14 @@ private:
         return true;
     }
 
-    QStringList conditionTexts() const
-    {
-        QStringList out;
-        for (const QString& line : m_lines) {
-            QString condition;
-            const Cond c = condOf(line, &condition);
-            if ((c == Cond::If || c == Cond::ElseIf) && !out.contains(condition))
-                out << condition;
-        }
-        return out;
-    }
-
     void checkPath(const QSet<QString>& truths)
     {
-        struct Frame
-        {
-            bool outerActive;
-            bool taken;
-            bool active;
-        };
-        std::vector<Frame> frames;
-        const auto active = [&frames] { return frames.empty() || frames.back().active; };
         m_defined.clear();
         m_names.clear();
         m_block.clear();
-        for (qsizetype i = 0; i < m_lines.size(); ++i) {
-            QString condition;
-            const Cond c = condOf(m_lines[i], &condition);
-            const bool value = truths.contains(condition);
-            switch (c) {
-            case Cond::If:
-                frames.push_back({active(), value, active() && value});
-                continue;
-            case Cond::ElseIf:
-                frames.back().active = frames.back().outerActive && !frames.back().taken && value;
-                frames.back().taken = frames.back().taken || value;
-                continue;
-            case Cond::Else:
-                frames.back().active = frames.back().outerActive && !frames.back().taken;
-                frames.back().taken = true;
-                continue;
-            case Cond::EndIf:
-                frames.pop_back();
-                continue;
-            case Cond::None:
-            case Cond::Unknown:
-                break;
-            }
-            if (active() && !statement(i))
-                return;
-        }
-        if (!m_block.isEmpty())
+        bool whole = true;
+        walkPath(truths, [&](qsizetype i) { return whole = statement(i); });
+        if (whole && !m_block.isEmpty())
             fail(m_lines.size(), QStringLiteral("a block never closed"));
     }
 
@@ -228,4 +248,14 @@ private:
 QStringList moduleProblems(const QString& text)
 {
     return ModuleCheck(text).problems();
+}
+
+QStringList conditionsIn(const QString& text)
+{
+    return ModuleCheck(text).conditionTexts();
+}
+
+QStringList compiledLines(const QString& text, const QSet<QString>& truths)
+{
+    return ModuleCheck(text).compiled(truths);
 }

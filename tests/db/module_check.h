@@ -12,3 +12,10 @@
 // (each condition's text taken as one unknown, true or false) no record type used
 // before it is defined and no name declared twice. Empty when it is accepted.
 QStringList moduleProblems(const QString& text);
+
+// The conditions of the #If and #ElseIf lines, each once, upper-cased: the unknowns of
+// moduleProblems.
+QStringList conditionsIn(const QString& text);
+// The lines other than conditional ones that a host compiles when the conditions in truths
+// (upper-cased) hold and no others; the problems when the conditional lines do not balance.
+QStringList compiledLines(const QString& text, const QSet<QString>& truths);

@@ -90,6 +90,7 @@ void SampleCopiesTest::everySampleEntryCopiesAsAModuleAcceptsIt()
     const std::unique_ptr<DeclStore> store = DeclStore::open(db);
     const CopyOptions options{true, CopyScope(scope)};
     int entries = 0;
+    std::vector<CopyEntry> everything;
     for (DeclKind kind : kDeclKinds) {
         const QStringList names = listNames(*store, kind);
         QVERIFY(!names.isEmpty());
@@ -99,12 +100,18 @@ void SampleCopiesTest::everySampleEntryCopiesAsAModuleAcceptsIt()
             const QStringList problems = moduleProblems(alone);
             QVERIFY2(problems.isEmpty(), qPrintable(name + u'\n' + problems.join(u'\n') + u'\n' + alone));
             ++entries;
+            everything.push_back({db, kind, name});
         }
         const QString all = assembleCopy(store.get(), kind, names, options, CopyEnd::BreakAfterEach);
         const QStringList problems = moduleProblems(all);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n') + u'\n' + all));
     }
     QVERIFY(entries > 60);
+    // Every name of every kind in one collection, types first: one section a module takes.
+    std::reverse(everything.begin(), everything.end());
+    const QString all = copyCollection(store.get(), everything, options, CopyEnd::BreakAfterEach).text;
+    const QStringList problems = moduleProblems(all);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n') + u'\n' + all));
 }
 
 QTEST_GUILESS_MAIN(SampleCopiesTest)

@@ -408,10 +408,11 @@ e2e_window_came_and_went_after()
 }
 
 # Where the main window's controls lie, in pixels of its client area, which starts
-# below the menu bar: the input box at (8, 40), 18 high; the upper list at (8, 64),
-# 123 high with a one pixel frame, showing whole rows of 12 pixels (the program's
-# 9 point gothic at 96 dpi, VL Gothic standing in).
+# below the menu bar and ends above the status line, 20 high: the input box at (8, 40),
+# 18 high; the upper list at (8, 64), 123 high with a one pixel frame, showing whole
+# rows of 12 pixels (the program's 9 point gothic at 96 dpi, VL Gothic standing in).
 readonly E2E_CLIENT_HEIGHT=310
+readonly E2E_STATUS_HEIGHT=20
 readonly E2E_ROW_HEIGHT=12
 readonly E2E_LIST_PAGE=$(((123 - 2) / E2E_ROW_HEIGHT))
 
@@ -420,7 +421,7 @@ e2e_client_origin()
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$EK_MAIN")"
     E2E_CLIENT_X=$X
-    E2E_CLIENT_Y=$((Y + HEIGHT - E2E_CLIENT_HEIGHT))
+    E2E_CLIENT_Y=$((Y + HEIGHT - E2E_STATUS_HEIGHT - E2E_CLIENT_HEIGHT))
 }
 
 e2e_click()

@@ -7,8 +7,10 @@
 # read the end message (a message box copies its text with Ctrl+C) against what the
 # database holds; open the 64-bit sample through File > Open, choose 関数, type a name
 # with Alt keys pressed on the way (they must type nothing), collect it with Return,
-# take a second one from the list with Tab and Space, and copy both with Alt+C: the X
-# clipboard must hold what ek-cli show gives.
+# take a second one from the list with Tab and Space, then change the kind (the collection
+# stays), take a type with Return in the list and a constant with Return in the input box,
+# and copy all four at once with Alt+C: the X clipboard must hold what ek-cli show gives
+# for the same names of the three kinds.
 #
 # usage: keyboard_only.sh EK SAMPLE_TEXT EK_CLI
 set -euo pipefail
@@ -155,7 +157,7 @@ e2e_focus "$EK_MAIN"
 e2e_key alt+k Down
 e2e_key alt+k Up
 
-e2e_step "4 type a name, Alt keys on the way, Return; a prefix, Tab, Space, Alt+A; then Alt+C"
+e2e_step "4 type a name, Alt keys on the way, Return; a prefix, Tab, Space, Alt+A; a type and a constant; Alt+C"
 # Add and Copy are disabled, Delete too, Z names nothing: none of them may type.
 e2e_type Get
 e2e_key alt+a alt+d alt+c alt+z alt+shift+z
@@ -164,10 +166,19 @@ e2e_key Return
 e2e_key ctrl+a
 e2e_type peekm
 e2e_key Tab space alt+a
+# To 型 and then 定数: each choice keeps what was collected and puts the focus in the input box.
+e2e_key alt+k Down
+e2e_type memory_b
+e2e_key Tab Return
+e2e_key alt+k Up
+e2e_key alt+k Up
+e2e_type hgdi_error
+e2e_key Return
 e2e_key alt+c
-"$EK_CLI" show "$sample_db" func GetMessage PeekMessage >"$E2E_TMP/expected.txt" ||
-    e2e_fail "ek-cli show failed on $sample_db"
-e2e_expect_clipboard "$E2E_TMP/expected.txt" "GetMessage and PeekMessage, as ek-cli show gives them"
+"$EK_CLI" show "$sample_db" func GetMessage PeekMessage type MEMORY_BASIC_INFORMATION const HGDI_ERROR \
+    >"$E2E_TMP/expected.txt" || e2e_fail "ek-cli show failed on $sample_db"
+e2e_expect_clipboard "$E2E_TMP/expected.txt" \
+    "two functions, a type and a constant in one copy, as ek-cli show gives them"
 
 e2e_step "5 File > Exit"
 e2e_exit_by_menu

@@ -5,8 +5,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -51,7 +53,7 @@ private slots:
     void addingAFoundNameAppendsItAndSwapsButtons();
     void addingAMissingNameOnlyBeeps();
     void addingInAnotherCaseKeepsTheTypedText();
-    void sameNameCanBeAddedTwice();
+    void sameNameOfAKindIsKeptOnce();
     void doubleClickAddsOnce();
     void deleteRemovesTheSelectedEntries();
     void deleteWithNothingSelectedChangesNothing();
@@ -60,7 +62,7 @@ private slots:
     void copyOfATypeWithoutMembersEndsAtOnce();
     void copyOfEmptyListKeepsTheClipboard();
     void doubleClickOnAnEntryCopiesItAlone();
-    void entryMissingFromAnotherDatabaseCopiesAsAnEmptyLine();
+    void entriesCopyFromTheDatabaseTheyCameFrom();
     void typicalUseOnTheBundledSample();
     void bothCopiesOfAnEntryInAGroupGiveTheGroup();
     void typeHeaderWithACommentIsAddedByItsNameInAnyCase();
@@ -74,7 +76,7 @@ void CollectAndCopyTest::addingAFoundNameAppendsItAndSwapsButtons()
     QVERIFY(o.w->cmdAdd->isEnabled());
     o.w->cmdAdd->click();
     QCOMPARE(o.w->lstDest->ListCount(), 1);
-    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("MAX_PATH"));
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("定 MAX_PATH"));
     QVERIFY(!o.w->cmdAdd->isEnabled());
     QVERIFY(o.w->cmdCpy->isEnabled());
     QVERIFY(!o.w->cmdDel->isEnabled());
@@ -103,19 +105,24 @@ void CollectAndCopyTest::addingInAnotherCaseKeepsTheTypedText()
     o.f.clickItem(*o.w->lstEk, 0);
     o.w->setTxtInpText(QStringLiteral("wm_close"));
     o.w->cmdAdd->click();
-    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("wm_close"));
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("定 wm_close"));
     o.w->cmdCpy->click();
     QCOMPARE(o.f.fake.clipboard, QStringLiteral("Public Const WM_CLOSE = &H10 ") + kCrLf);
 }
 
-void CollectAndCopyTest::sameNameCanBeAddedTwice()
+void CollectAndCopyTest::sameNameOfAKindIsKeptOnce()
 {
     Opened o(0);
     o.add(2);
+    o.add(0);
     QVERIFY(!o.w->cmdAdd->isEnabled());
-    o.add(2);
+    o.w->setTxtInpText(QStringLiteral("wm_close"));
+    o.w->cmdAdd_Click();
     QCOMPARE(o.w->lstDest->ListCount(), 2);
-    QCOMPARE(o.w->lstDest->List(1), QStringLiteral("WM_CLOSE"));
+    QCOMPARE(o.w->lstDest->currentRow(), 0);
+    QVERIFY(!o.w->cmdAdd->isEnabled());
+    QCOMPARE(o.w->statusBar()->currentMessage(), QStringLiteral("定数 WM_CLOSE はもう選択リストにあります"));
+    QCOMPARE(o.f.fake.beeps(), 0);
 }
 
 void CollectAndCopyTest::doubleClickAddsOnce()
@@ -123,7 +130,7 @@ void CollectAndCopyTest::doubleClickAddsOnce()
     Opened o(0);
     o.f.doubleClickItem(*o.w->lstEk, 2);
     QCOMPARE(o.w->lstDest->ListCount(), 1);
-    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("WM_CLOSE"));
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("定 WM_CLOSE"));
     QVERIFY(!o.w->cmdAdd->isEnabled());
     QVERIFY(o.w->cmdCpy->isEnabled());
     // One Click came with the double-click, and its marker was consumed.
@@ -135,15 +142,18 @@ void CollectAndCopyTest::deleteRemovesTheSelectedEntries()
     Opened o(0);
     o.add(0);
     o.add(2);
-    o.add(0);
+    o.f.chooseKind(2);
+    o.add(1);
     o.f.clickItem(*o.w->lstDest, 0);
     QVERIFY(o.w->cmdDel->isEnabled());
     o.f.clickItem(*o.w->lstDest, 2);
     QCOMPARE(o.w->lstDest->SelCount(), 2);
     o.w->cmdDel->click();
     QCOMPARE(o.w->lstDest->ListCount(), 1);
-    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("WM_CLOSE"));
+    QCOMPARE(o.w->lstDest->List(0), QStringLiteral("定 WM_CLOSE"));
     QVERIFY(!o.w->cmdDel->isEnabled());
+    o.w->cmdCpy->click();
+    QCOMPARE(o.f.fake.clipboard, QStringLiteral("Public Const WM_CLOSE = &H10 ") + kCrLf);
     QVERIFY(o.w->cmdCpy->isEnabled());
     o.f.clickItem(*o.w->lstDest, 0);
     o.w->cmdDel->click();
@@ -221,20 +231,31 @@ void CollectAndCopyTest::doubleClickOnAnEntryCopiesItAlone()
     QVERIFY(o.w->cmdDel->isEnabled());
 }
 
-void CollectAndCopyTest::entryMissingFromAnotherDatabaseCopiesAsAnEmptyLine()
+void CollectAndCopyTest::entriesCopyFromTheDatabaseTheyCameFrom()
 {
     Opened o(0);
-    o.add(0); // MAX_PATH
-    o.add(2); // WM_CLOSE
-    const QString other =
-        o.f.makeDatabase({QStringLiteral("Public Const WM_CLOSE = 16")}, QStringLiteral("other.mdb"));
+    o.add(0); // MAX_PATH = 260
+    const QString other = o.f.makeDatabase(
+        {QStringLiteral("Public Const WM_CLOSE = 16"), QStringLiteral("Public Const MAX_PATH = 1024")},
+        QStringLiteral("other.mdb"));
     o.f.open(other);
+    QCOMPARE(o.w->lstDest->ListCount(), 1);
+    o.add(1); // WM_CLOSE = 16
+    o.add(0); // MAX_PATH again: the one collected first stays
     QCOMPARE(o.w->lstDest->ListCount(), 2);
     o.w->cmdCpy->click();
-    QCOMPARE(o.f.fake.clipboard, kCrLf + QStringLiteral("Public Const WM_CLOSE = 16") + kCrLf);
-    // A double-click on the missing entry leaves the clipboard as it was.
+    QCOMPARE(o.f.fake.clipboard, kDecls[1] + kCrLf + QStringLiteral("Public Const WM_CLOSE = 16") + kCrLf);
     o.f.doubleClickItem(*o.w->lstDest, 0);
-    QCOMPARE(o.f.fake.clipboard, kCrLf + QStringLiteral("Public Const WM_CLOSE = 16") + kCrLf);
+    QCOMPARE(o.f.fake.clipboard, kDecls[1]);
+
+    // The first database gone: the copy says why and leaves the clipboard as it was.
+    QVERIFY(QFile::remove(o.f.path(QStringLiteral("t.mdb"))));
+    o.w->cmdCpy->click();
+    QCOMPARE(o.f.fake.messages().size(), 1);
+    QVERIFY2(o.f.fake.messages()[0].prompt.contains(QStringLiteral("t.mdb")),
+             qPrintable(o.f.fake.messages()[0].prompt));
+    QCOMPARE(o.f.fake.clipboard, kDecls[1]);
+    QCOMPARE(o.w->lstDest->ListCount(), 2);
 }
 
 void CollectAndCopyTest::typicalUseOnTheBundledSample()
@@ -286,11 +307,12 @@ void CollectAndCopyTest::typeHeaderWithACommentIsAddedByItsNameInAnyCase()
         o.w->cmdAdd->setEnabled(true);
         o.w->cmdAdd->click();
         QCOMPARE(o.f.fake.beeps(), 0);
-        QCOMPARE(o.w->lstDest->List(o.w->lstDest->ListCount() - 1), typed);
+        QCOMPARE(o.w->lstDest->ListCount(), 1);
+        QCOMPARE(o.w->lstDest->List(0), QStringLiteral("型 BITMAPINFOHEADER"));
     }
     o.w->cmdCpy->click();
     const QString block = QStringLiteral("Type BITMAPINFOHEADER \r\n    biSize As Long\r\nEnd Type\r\n");
-    QCOMPARE(o.f.fake.clipboard, block + block);
+    QCOMPARE(o.f.fake.clipboard, block);
     EK_VERIFY_NO_UNEXPECTED(o.f);
 }
 

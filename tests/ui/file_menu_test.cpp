@@ -133,7 +133,7 @@ void FileMenuTest::secondDatabaseReplacesTheFirstAndKeepsTheSelection()
     QCOMPARE(w.lstEk->ListCount(), 5);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("B000"));
     QCOMPARE(w.lstDest->ListCount(), 1);
-    QCOMPARE(w.lstDest->List(0), QStringLiteral("A001"));
+    QCOMPARE(w.lstDest->List(0), QStringLiteral("関 A001"));
     QCOMPARE(f.fake.settings.value(kSettingKey), b);
     QCOMPARE(w.rememberedCaption(), b);
 }

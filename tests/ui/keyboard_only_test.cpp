@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -60,12 +61,14 @@ void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
     QVERIFY(!w.cmdAdd->isEnabled());
     QTest::keyClick(w.txtInp, Qt::Key_Return);
     QCOMPARE(w.lstDest->ListCount(), 1);
-    QCOMPARE(w.lstDest->List(0), QStringLiteral("getmessage"));
+    QCOMPARE(w.lstDest->List(0), QStringLiteral("関 getmessage"));
     QVERIFY(!w.cmdAdd->isEnabled());
     QVERIFY(w.cmdCpy->isEnabled());
     QCOMPARE(w.txtInp->text(), QStringLiteral("getmessage"));
+    // The same name again is kept once, and said to be there.
     QTest::keyClick(w.txtInp, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(w.lstDest->ListCount(), 2);
+    QCOMPARE(w.lstDest->ListCount(), 1);
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("関数 getmessage はもう選択リストにあります"));
     QCOMPARE(f.fake.beeps(), 0);
 
     // A prefix is not a name: one beep, nothing added.
@@ -73,8 +76,19 @@ void KeyboardOnlyTest::returnInTheInputBoxAddsOrBeeps()
     QTest::keyClicks(w.txtInp, QStringLiteral("GetMess"));
     QTest::keyClick(w.txtInp, Qt::Key_Return);
     QCOMPARE(f.fake.beeps(), 1);
-    QCOMPARE(w.lstDest->ListCount(), 2);
+    QCOMPARE(w.lstDest->ListCount(), 1);
     QCOMPARE(w.txtInp->text(), QStringLiteral("GetMess"));
+
+    // Return in the available list collects the row with the focus mark, as Add does.
+    QTest::keyClick(w.txtInp, Qt::Key_Tab);
+    QVERIFY(w.lstEk->hasFocus());
+    QTest::keyClick(w.lstEk, Qt::Key_Down);
+    QTest::keyClick(w.lstEk, Qt::Key_Return);
+    QCOMPARE(w.lstDest->ListCount(), 2);
+    QCOMPARE(w.lstDest->List(1), QStringLiteral("関 GetMessageTime"));
+    QCOMPARE(w.txtInp->text(), QStringLiteral("GetMessageTime"));
+    QVERIFY(!w.cmdAdd->isEnabled());
+    QVERIFY(w.lstEk->hasFocus());
     QVERIFY(f.fake.messages().isEmpty());
 }
 

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -21,6 +22,14 @@ const QStringList kMixed{
     QStringLiteral("End Type"),
 };
 
+QStringList listItems(const ListBox& list)
+{
+    QStringList items;
+    for (qint64 i = 0; i < list.ListCount(); ++i)
+        items << list.List(i);
+    return items;
+}
+
 } // namespace
 
 class KindChangeTest : public QObject
@@ -28,7 +37,7 @@ class KindChangeTest : public QObject
     Q_OBJECT
 private slots:
     void openingListsTheCurrentKindInNameOrder();
-    void choosingAnotherKindEmptiesTheSelectionAndRefills();
+    void choosingAnotherKindKeepsTheCollectionAndRefills();
     void refilledListShowsItsFirstName();
     void choosingTheSameKindChangesNothing();
     void kindChosenBeforeOpeningIsListedOnOpen();
@@ -52,7 +61,7 @@ void KindChangeTest::openingListsTheCurrentKindInNameOrder()
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 
-void KindChangeTest::choosingAnotherKindEmptiesTheSelectionAndRefills()
+void KindChangeTest::choosingAnotherKindKeepsTheCollectionAndRefills()
 {
     UiFixture f;
     const QString db = f.makeDatabase(kMixed);
@@ -62,7 +71,10 @@ void KindChangeTest::choosingAnotherKindEmptiesTheSelectionAndRefills()
         f.clickItem(*w.lstEk, row);
         w.cmdAdd->click();
     }
-    QCOMPARE(w.lstDest->ListCount(), 3);
+    // The second GetTickCount is the first one shown again.
+    QCOMPARE(listItems(*w.lstDest), QStringList({"関 GetTickCount", "関 Sleep"}));
+    QCOMPARE(w.lstDest->currentRow(), 0);
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("関数 GetTickCount はもう選択リストにあります"));
     w.lstDest->setSelected(1, true);
     QVERIFY(w.cmdDel->isEnabled());
     f.clickItem(*w.lstEk, 1);
@@ -71,19 +83,19 @@ void KindChangeTest::choosingAnotherKindEmptiesTheSelectionAndRefills()
 
     f.chooseKind(0);
     QCOMPARE(f.module.iKind, 0);
-    QCOMPARE(w.lstDest->ListCount(), 0);
-    QVERIFY(!w.cmdDel->isEnabled());
-    QVERIFY(!w.cmdCpy->isEnabled());
+    QCOMPARE(listItems(*w.lstDest), QStringList({"関 GetTickCount", "関 Sleep"}));
+    QVERIFY(w.lstDest->Selected(1));
+    QVERIFY(w.cmdDel->isEnabled());
+    QVERIFY(w.cmdCpy->isEnabled());
     QVERIFY(w.cmdAdd->isEnabled()); // left as it was
     QVERIFY(w.txtInp->text().isEmpty());
     QCOMPARE(QApplication::focusWidget(), w.txtInp);
     QCOMPARE(w.lstEk->ListCount(), 2);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("MAX_PATH"));
     QCOMPARE(w.lstEk->List(1), QStringLiteral("WM_CLOSE"));
-    // Add now looks names up among the constants.
+    // Add now looks names up among the constants, and a constant may share a function's name.
     w.setTxtInpText(QStringLiteral("max_path"));
     w.cmdAdd_Click();
-    QCOMPARE(w.lstDest->ListCount(), 1);
     w.setTxtInpText(QStringLiteral("Sleep"));
     w.cmdAdd_Click();
     QCOMPARE(f.fake.beeps(), 1);
@@ -91,6 +103,22 @@ void KindChangeTest::choosingAnotherKindEmptiesTheSelectionAndRefills()
     f.chooseKind(2);
     QCOMPARE(w.lstEk->ListCount(), 1);
     QCOMPARE(w.lstEk->List(0), QStringLiteral("RECT"));
+    f.clickItem(*w.lstEk, 0);
+    w.cmdAdd->click();
+    QCOMPARE(listItems(*w.lstDest), QStringList({"関 GetTickCount", "関 Sleep", "定 max_path", "型 RECT"}));
+
+    // Each entry copies as its own kind, in the order collected.
+    w.cmdCpy->click();
+    QCOMPARE(f.fake.clipboard, kMixed[2] + "\r\n" + kMixed[3] + "\r\n" + kMixed[1] + "\r\n" + kMixed[4] +
+                                   "\r\n" + kMixed[5] + "\r\nEnd Type\r\n");
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("4 件 (関数 2、定数 1、型 1) をコピーしました"));
+    // Deleting works on any kind.
+    w.cmdDel->click();
+    QCOMPARE(listItems(*w.lstDest), QStringList({"関 GetTickCount", "定 max_path", "型 RECT"}));
+    w.lstDest->setListIndex(1);
+    w.lstDest_DblClick();
+    QCOMPARE(f.fake.clipboard, kMixed[1]);
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("1 件 (定数 1) をコピーしました"));
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 

@@ -23,8 +23,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace {
+
+constexpr int kStatusLineTwips = 300;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& rect)
 {
@@ -79,7 +82,12 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     }
     connectEvents();
     watchKeys();
-    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+    // Where a copy says what it copied; a fixed height keeps the controls where they were.
+    statusBar()->setObjectName(QStringLiteral("statusLine"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->setFixedHeight(twips(kStatusLineTwips));
+    setFixedSize(client->width(),
+                 client->height() + menuBar()->sizeHint().height() + twips(kStatusLineTwips));
     Form_Load();
 }
 

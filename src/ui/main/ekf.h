@@ -8,6 +8,7 @@
 #include "list_box.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <array>
 #include <functional>
 #include <memory>
@@ -103,8 +104,10 @@ private:
     void buildMenus();
     void buildOptionsMenu();
     void loadOptions();
-    // What a copy of these entries gives with the chosen options.
-    QString copyText(const QStringList& names, CopyEnd end);
+    // Copies these entries with the chosen options and says what it copied.
+    void copyEntries(const std::vector<CopyEntry>& entries, CopyEnd end);
+    // The position of a collected entry of that kind and name under the fold; -1: none.
+    int collectedAt(DeclKind kind, const QString& name) const;
     DeclKind currentKind() const;
     void connectEvents();
     // The input box's own keys, which the window sees before the box does.
@@ -134,6 +137,10 @@ private:
     std::unique_ptr<Prbf> m_prbf;
     std::unique_ptr<VersionF> m_versionF;
     CopyOptions m_copyOptions;
+    // What lstDest shows, item by item: every kind, each from the database it was added from.
+    std::vector<CopyEntry> m_collected;
+    // Their kinds and folded names, to find one again at once in a long collection.
+    QSet<QString> m_collectedKeys;
     QString m_txtInpTag;
     bool bInit = false;
     // lstEk holds the names of the current kind of dbDecl: Add and Copy look them up

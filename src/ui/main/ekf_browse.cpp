@@ -48,13 +48,8 @@ void Ekf::cboKind_Click()
     }
     if (cboKind->currentIndex() == m.iKind)
         return;
+    // The collection keeps every kind: each entry knows its own.
     m.iKind = cboKind->currentIndex();
-    if (lstDest->ListCount() > 0) {
-        for (int i = int(lstDest->ListCount()) - 1; i >= 0; --i)
-            lstDest->RemoveItem(i);
-        cmdDel->setEnabled(false);
-        cmdCpy->setEnabled(false);
-    }
     setTxtInpText(QString());
     txtInp->setFocus();
     if (!mFile[1]->isEnabled()) {

@@ -1,24 +1,59 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "copy_words.h"
 #include "decl_browser.h"
 #include "ekb.h"
 #include "ekf.h"
+#include "name_fold.h"
 #include "platform.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+QString collectedKey(DeclKind kind, const QString& name)
+{
+    return QString::number(declKindIndex(kind)) + u' ' + foldName(name);
+}
+
+} // namespace
 
 void Ekf::cmdAdd_Click()
 {
     const QString name = txtInp->text();
-    if (!m_listed || !m.dbDecl->contains(currentKind(), name)) {
+    const DeclKind kind = currentKind();
+    if (!m_listed || !m.dbDecl->contains(kind, name)) {
         m_platform.beep();
         return;
     }
-    lstDest->AddItem(txtInp->text());
-    lstDest->Refresh();
+    // A second entry would copy nothing more: the one there is shown instead.
+    const int already = collectedAt(kind, name);
+    if (already >= 0) {
+        lstDest->setCurrentRow(already);
+        lstDest->ensureVisible(already);
+        statusBar()->showMessage(alreadyCollectedText(kind, m_collected[size_t(already)].name));
+    } else {
+        m_collected.push_back({m.dbDecl->path(), kind, name});
+        m_collectedKeys.insert(collectedKey(kind, name));
+        lstDest->AddItem(kindMark(kind) + u' ' + txtInp->text());
+        lstDest->Refresh();
+    }
     cmdAdd->setEnabled(false);
     cmdCpy->setEnabled(true);
+}
+
+int Ekf::collectedAt(DeclKind kind, const QString& name) const
+{
+    const QString key = collectedKey(kind, name);
+    if (!m_collectedKeys.contains(key))
+        return -1;
+    for (size_t i = 0; i < m_collected.size(); ++i) {
+        if (collectedKey(m_collected[i].kind, m_collected[i].name) == key)
+            return int(i);
+    }
+    return -1;
 }
 
 void Ekf::lstEk_DblClick()
@@ -31,8 +66,11 @@ void Ekf::cmdDel_Click()
     if (lstDest->SelCount() == 0)
         return;
     for (int i = int(lstDest->ListCount()) - 1; i >= 0; --i) {
-        if (lstDest->Selected(i))
+        if (lstDest->Selected(i)) {
             lstDest->RemoveItem(i);
+            m_collectedKeys.remove(collectedKey(m_collected[size_t(i)].kind, m_collected[size_t(i)].name));
+            m_collected.erase(m_collected.begin() + i);
+        }
     }
     cmdDel->setEnabled(false);
     if (lstDest->ListCount() == 0)
@@ -47,27 +85,25 @@ void Ekf::lstDest_Click()
 
 void Ekf::cmdCpy_Click()
 {
-    QStringList names;
-    for (qint64 i = 0; i < lstDest->ListCount(); ++i)
-        names << lstDest->List(i);
-    const QString text = copyText(names, CopyEnd::BreakAfterEach);
-    if (text.isEmpty())
-        return;
-    m_platform.setClipboardText(text);
+    copyEntries(m_collected, CopyEnd::BreakAfterEach);
 }
 
 void Ekf::lstDest_DblClick()
 {
-    const QString text = copyText({lstDest->List(lstDest->ListIndex())}, CopyEnd::NoFinalBreak);
-    if (text.isEmpty())
+    const int at = lstDest->ListIndex();
+    if (at < 0 || size_t(at) >= m_collected.size())
         return;
-    m_platform.setClipboardText(text);
+    copyEntries({m_collected[size_t(at)]}, CopyEnd::NoFinalBreak);
 }
 
-QString Ekf::copyText(const QStringList& names, CopyEnd end)
+void Ekf::copyEntries(const std::vector<CopyEntry>& entries, CopyEnd end)
 {
-    // Without a listed table every entry is missing.
-    if (!m_listed)
-        return emptyCopy(names.size(), end);
-    return m.dbDecl->copy(currentKind(), names, m_copyOptions, end);
+    // An entry collected from a database opened before copies from that file.
+    if (!m.dbDecl)
+        return;
+    const CollectionCopy copy = m.dbDecl->copyCollection(entries, m_copyOptions, end);
+    if (copy.text.isEmpty())
+        return;
+    m_platform.setClipboardText(copy.text);
+    statusBar()->showMessage(copiedText(copy.summary));
 }

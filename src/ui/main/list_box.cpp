@@ -348,6 +348,17 @@ void ListBox::keyPressEvent(QKeyEvent* event)
             emit Click();
         }
         return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Return acts on the row with the focus mark as a double-click on it does.
+        if (m_multi || count == 0) {
+            event->ignore();
+            return;
+        }
+        moveTo(caret, false);
+        emit Click();
+        emit DblClick();
+        return;
     default:
         if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !event->text().isEmpty() &&
             event->text().at(0).isPrint() && count > 0) {

@@ -10,7 +10,8 @@
 
 // A list box as the handlers use it: items by position, TopIndex, Click and DblClick. Click is raised
 // by the user's click or keyboard move, and in the multi-selection list by every change of its
-// selection; Refresh shows pending items.
+// selection; Return in the single-selection list raises Click and DblClick for the row with the focus
+// mark. Refresh shows pending items.
 //
 // Rows are painted straight from the item strings, all one height, so scrolling, searching and
 // painting cost the same with a thousand names or a million. Only whole rows are shown; the part of
