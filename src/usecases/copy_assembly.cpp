@@ -7,6 +7,7 @@
 #include "group_copy.h"
 #include "line_shape.h"
 #include "name_fold.h"
+#include "type_layout_lookup.h"
 
 #include <QHash>
 #include <array>
@@ -40,10 +41,27 @@ struct Unit
     std::vector<UsedName> uses;
 };
 
+// A comment after End Type or #End If, so the paste still compiles.
+QString withSizeNote(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options,
+                     QString text)
+{
+    if (kind != DeclKind::Type || !options.sizeNote)
+        return text;
+    const std::optional<LayoutReport> report = typeLayoutOf(store, name);
+    if (!report)
+        return text;
+    for (const HostLayouts& host : report->hosts) {
+        if (host.vba.problem && host.vba.problem->kind == LayoutProblemKind::IsEnum)
+            return text;
+    }
+    return text + kCrLf + options.sizeNote(*report);
+}
+
 // The first declaration of the name decides: alone when it stands in no group, else
 // the outermost group around it, with every declaration of the name in that group.
-Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scope)
+Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options)
 {
+    const CopyScope scope = options.scope;
     const std::vector<StoredDecl> found = store.find(kind, name);
     if (found.empty())
         return {};
@@ -55,7 +73,7 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
         std::vector<size_t> given;
         const QString text = groupText(lines, found, texts, given);
         if (!given.empty() && given.front() == 0) {
-            Unit unit{true, text, {}};
+            Unit unit{true, withSizeNote(store, kind, name, options, text), {}};
             for (size_t i : given) {
                 for (UsedName& used : usesOf(kind, found[i]))
                     unit.uses.push_back(std::move(used));
@@ -63,7 +81,8 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
             return unit;
         }
     }
-    return {true, withScope(fullText(kind, found.front()), scope), usesOf(kind, found.front())};
+    return {true, withSizeNote(store, kind, name, options, withScope(fullText(kind, found.front()), scope)),
+            usesOf(kind, found.front())};
 }
 
 // One copy with the used declarations: every name is looked up once, and a
@@ -71,9 +90,9 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scop
 class UseWalk
 {
 public:
-    UseWalk(DeclStore& store, CopyScope scope, QStringList& out)
+    UseWalk(DeclStore& store, const CopyOptions& options, QStringList& out)
         : m_store(store)
-        , m_scope(scope)
+        , m_options(options)
         , m_out(out)
     {
     }
@@ -144,7 +163,7 @@ private:
         if (it != known.cend())
             return it.value();
         Decl d;
-        d.unit = unitOf(m_store, kind, name, m_scope);
+        d.unit = unitOf(m_store, kind, name, m_options);
         m_decls.push_back(std::move(d));
         const int at = int(m_decls.size() - 1);
         known.insert(key, at);
@@ -152,7 +171,7 @@ private:
     }
 
     DeclStore& m_store;
-    CopyScope m_scope;
+    const CopyOptions& m_options;
     QStringList& m_out;
     std::array<QHash<QString, int>, 3> m_known;
     std::vector<Decl> m_decls;
@@ -168,13 +187,13 @@ QStringList copyTexts(DeclStore* store, DeclKind kind, const QStringList& names,
         return texts;
     }
     if (options.withUses) {
-        UseWalk walk(*store, options.scope, texts);
+        UseWalk walk(*store, options, texts);
         for (const QString& name : names)
             walk.giveEntry(kind, name);
         return texts;
     }
     for (const QString& name : names)
-        texts << unitOf(*store, kind, name, options.scope).text;
+        texts << unitOf(*store, kind, name, options).text;
     return texts;
 }
 
