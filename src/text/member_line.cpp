@@ -4,31 +4,9 @@
 
 #include "line_shape.h"
 #include "name_fold.h"
+#include "vba_chars.h"
 
 namespace {
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-bool isWordChar(QChar c)
-{
-    return c == u'_' || c.isLetterOrNumber();
-}
-
-// Everything after an apostrophe outside double quotes is a comment.
-QStringView withoutComment(QStringView line)
-{
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line[i] == u'"')
-            quoted = !quoted;
-        else if (line[i] == u'\'' && !quoted)
-            return line.left(i);
-    }
-    return line;
-}
 
 QString typeOfTypeChar(QChar c)
 {
@@ -78,7 +56,7 @@ std::vector<ArrayBound> boundsOf(QStringView inside)
             start = i + 1;
             to = -1;
         } else if (depth == 0 && to < 0 && hasFoldedAt(inside, i, "TO") && i > start &&
-                   isBlank(inside[i - 1]) && i + 2 < inside.size() && isBlank(inside[i + 2])) {
+                   isVbaBlank(inside[i - 1]) && i + 2 < inside.size() && isVbaBlank(inside[i + 2])) {
             to = i;
         }
     }
@@ -90,7 +68,7 @@ bool isTypeName(QStringView s)
     if (s.isEmpty() || s.front() == u'.' || s.back() == u'.')
         return false;
     for (QChar c : s) {
-        if (!isWordChar(c) && c != u'.')
+        if (!isVbaWordChar(c) && c != u'.')
             return false;
     }
     return !s.front().isDigit();
@@ -121,14 +99,14 @@ MemberLine readMemberLine(QStringView raw)
     }
     line.kind = MemberLine::Kind::Member;
     qsizetype pos = 0;
-    while (pos < text.size() && isWordChar(text[pos]))
+    while (pos < text.size() && isVbaWordChar(text[pos]))
         ++pos;
     if (pos == 0 || text.front().isDigit())
         return unreadable(line);
     line.name = text.left(pos).toString();
     if (pos < text.size() && !typeOfTypeChar(text[pos]).isEmpty())
         line.typeName = typeOfTypeChar(text[pos++]);
-    while (pos < text.size() && isBlank(text[pos]))
+    while (pos < text.size() && isVbaBlank(text[pos]))
         ++pos;
     if (pos < text.size() && text[pos] == u'(') {
         int depth = 0;
@@ -151,7 +129,7 @@ MemberLine readMemberLine(QStringView raw)
     const QStringView rest = text.mid(pos).trimmed();
     if (rest.isEmpty())
         return line;
-    if (!line.typeName.isEmpty() || !hasFoldedAt(rest, 0, "AS") || rest.size() < 3 || !isBlank(rest[2]))
+    if (!line.typeName.isEmpty() || !hasFoldedAt(rest, 0, "AS") || rest.size() < 3 || !isVbaBlank(rest[2]))
         return unreadable(line);
     QStringView type = rest.mid(3).trimmed();
     const qsizetype star = type.indexOf(u'*');

@@ -3,20 +3,11 @@
 #include "vba_expression.h"
 
 #include "name_fold.h"
+#include "vba_chars.h"
 
 #include <QtNumeric>
 
 namespace {
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-bool isWordChar(QChar c)
-{
-    return c == u'_' || c.isLetterOrNumber();
-}
 
 bool isTypeChar(QChar c)
 {
@@ -67,7 +58,7 @@ public:
 private:
     void skipBlanks()
     {
-        while (m_pos < m_text.size() && isBlank(m_text[m_pos]))
+        while (m_pos < m_text.size() && isVbaBlank(m_text[m_pos]))
             ++m_pos;
     }
 
@@ -103,7 +94,7 @@ private:
     {
         skipBlanks();
         const qsizetype end = m_pos + qsizetype(word.size());
-        if (!hasFoldedAt(m_text, m_pos, word) || (end < m_text.size() && isWordChar(m_text[end])))
+        if (!hasFoldedAt(m_text, m_pos, word) || (end < m_text.size() && isVbaWordChar(m_text[end])))
             return false;
         m_pos = end;
         return true;
@@ -311,7 +302,7 @@ private:
             ++m_pos;
         }
         // A fraction or an exponent is no integer.
-        if (m_pos < m_text.size() && (m_text[m_pos] == u'.' || isWordChar(m_text[m_pos])))
+        if (m_pos < m_text.size() && (m_text[m_pos] == u'.' || isVbaWordChar(m_text[m_pos])))
             return Value();
         takeTypeChar();
         return v;
@@ -327,7 +318,7 @@ private:
     Value name()
     {
         const qsizetype start = m_pos;
-        while (m_pos < m_text.size() && isWordChar(m_text[m_pos]))
+        while (m_pos < m_text.size() && isVbaWordChar(m_text[m_pos]))
             ++m_pos;
         const QStringView word = m_text.mid(start, m_pos - start);
         takeTypeChar();
@@ -372,10 +363,7 @@ std::optional<bool> conditionHolds(QStringView condition, Host host)
 
 QStringView conditionOf(QStringView line)
 {
-    const qsizetype comment = line.indexOf(u'\'');
-    if (comment >= 0)
-        line = line.left(comment);
-    line = line.trimmed();
+    line = withoutComment(line).trimmed();
     const qsizetype firstBlank = line.indexOf(u' ');
     if (firstBlank < 0)
         return {};

@@ -5,6 +5,7 @@
 #include "decl_store.h"
 #include "line_shape.h"
 #include "name_fold.h"
+#include "vba_chars.h"
 
 namespace {
 
@@ -16,15 +17,7 @@ QStringView valueOf(QStringView line)
     const qsizetype equals = line.indexOf(u" =");
     if (equals < 0)
         return {};
-    QStringView value = line.mid(equals + 2);
-    bool quoted = false;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'"')
-            quoted = !quoted;
-        else if (value[i] == u'\'' && !quoted)
-            return value.left(i).trimmed();
-    }
-    return value.trimmed();
+    return withoutComment(line.mid(equals + 2)).trimmed();
 }
 
 // The branch a group of these lines takes on the host: its first line whose
