@@ -12,6 +12,9 @@
 namespace {
 
 constexpr qint64 kMaxSize = 0x7FFFFFFF;
+// Nested types are laid out by recursion; a chain in a database made to be deep
+// must not exhaust the stack.
+constexpr qsizetype kMaxNesting = 64;
 
 qint64 alignUp(qint64 v, qint64 a)
 {
@@ -268,6 +271,10 @@ private:
         const QString key = foldName(name);
         if (m_open.contains(key)) {
             problem = LayoutProblem{LayoutProblemKind::Recursive, {}, {}, name};
+            return std::nullopt;
+        }
+        if (m_open.size() >= kMaxNesting) {
+            problem = LayoutProblem{LayoutProblemKind::TooDeep, {}, {}, name};
             return std::nullopt;
         }
         auto done = m_done.constFind(key);

@@ -49,6 +49,7 @@ enum class LayoutProblemKind {
     Unreadable,     // word: a line of the body that is no member
     BadCondition,   // word: an #If inside the body that cannot be read
     Recursive,      // word: a type that holds itself
+    TooDeep,        // word: the type nested deeper than any declaration needs
     TooLarge,       // more than 2 GB
 };
 

@@ -14,6 +14,8 @@ bool isTypeChar(QChar c)
     return c == u'&' || c == u'%' || c == u'^' || c == u'!' || c == u'#' || c == u'@' || c == u'$';
 }
 
+constexpr int kMaxDepth = 256;
+
 int digitValue(char16_t c)
 {
     c = foldChar(c);
@@ -128,10 +130,15 @@ private:
         return v;
     }
 
+    // Each prefix and parenthesis nests a call: a line of thousands of them is refused
+    // rather than allowed to exhaust the stack.
+    bool deeper() { return ++m_depth <= kMaxDepth; }
+
     Value negation()
     {
         if (takeWord("NOT")) {
-            const Value v = negation();
+            const Value v = deeper() ? negation() : Value();
+            --m_depth;
             return v ? Value(~*v) : Value();
         }
         return comparison();
@@ -221,12 +228,14 @@ private:
 
     Value unary()
     {
-        if (takeChar(u'-')) {
-            const Value v = unary();
+        const bool minus = takeChar(u'-');
+        if (minus || takeChar(u'+')) {
+            const Value v = deeper() ? unary() : Value();
+            --m_depth;
+            if (!minus)
+                return v;
             return v && *v != std::numeric_limits<qint64>::min() ? Value(-*v) : Value();
         }
-        if (takeChar(u'+'))
-            return unary();
         return power();
     }
 
@@ -255,8 +264,9 @@ private:
         const QChar c = m_text[m_pos];
         if (c == u'(') {
             ++m_pos;
-            const Value v = logical();
-            return takeChar(u')') ? v : Value();
+            const Value v = deeper() ? logical() : Value();
+            --m_depth;
+            return v && takeChar(u')') ? v : Value();
         }
         if (c == u'&')
             return radixLiteral();
@@ -335,6 +345,7 @@ private:
     QStringView m_text;
     const NameValue& m_name;
     qsizetype m_pos = 0;
+    int m_depth = 0;
     QString m_unresolved;
 };
 

@@ -190,6 +190,9 @@ QString layoutProblemText(const LayoutProblem& p)
     case LayoutProblemKind::Recursive:
         reason = tr("%1 が自分自身を含んでいます").arg(p.word);
         break;
+    case LayoutProblemKind::TooDeep:
+        reason = tr("%1 で型の入れ子が深すぎます (64 段まで)").arg(p.word);
+        break;
     case LayoutProblemKind::TooLarge:
         reason = tr("2 GB を超えます");
         break;

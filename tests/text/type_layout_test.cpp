@@ -260,6 +260,7 @@ private slots:
     void handWorkedOffsetsAreTheCompilers();
     void typesThatCannotBeLaidOutSayWhy_data();
     void typesThatCannotBeLaidOutSayWhy();
+    void deepNestingIsRefusedWithoutExhaustingTheStack();
     void boundsAndConditionsEvaluateAsVbaDoes_data();
     void boundsAndConditionsEvaluateAsVbaDoes();
 };
@@ -420,6 +421,25 @@ void TypeLayoutTest::typesThatCannotBeLaidOutSayWhy()
     QCOMPARE(layOutType(u"KIND", Host::Bits64, LayoutRules::Vba, r).problem->kind, LayoutProblemKind::IsEnum);
     QCOMPARE(layOutType(u"ABSENT", Host::Bits64, LayoutRules::Vba, r).problem->kind,
              LayoutProblemKind::NotOnHost);
+}
+
+void TypeLayoutTest::deepNestingIsRefusedWithoutExhaustingTheStack()
+{
+    TableResolver r;
+    const int chain = 100000;
+    for (int i = 0; i < chain; ++i) {
+        const QStringList body{QStringLiteral("x As T%1").arg(i + 1)};
+        r.types.insert(QStringLiteral("T%1").arg(i), {TypeBody{body, false}, TypeBody{body, false}});
+    }
+    r.types.insert(QStringLiteral("T%1").arg(chain),
+                   {TypeBody{{"b As Byte"}, false}, TypeBody{{"b As Byte"}, false}});
+    QCOMPARE(layOutType(u"T0", Host::Bits64, LayoutRules::Vba, r).problem->kind, LayoutProblemKind::TooDeep);
+    QCOMPARE(layOutType(QStringLiteral("T%1").arg(chain - 10), Host::Bits64, LayoutRules::Vba, r).size, 1);
+
+    const QString parens = QString(100000, u'(') + u'1' + QString(100000, u')');
+    QVERIFY(!evaluateExpression(parens, nullptr).value);
+    QVERIFY(!evaluateExpression(QString(100000, u'-') + u'1', nullptr).value);
+    QCOMPARE(*evaluateExpression(QStringLiteral("((-(-1)))"), nullptr).value, 1);
 }
 
 void TypeLayoutTest::boundsAndConditionsEvaluateAsVbaDoes_data()
