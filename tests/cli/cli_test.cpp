@@ -373,7 +373,13 @@ void CliTest::layoutPrintsBothHostsAndWarnsWhereCDisagrees()
          QStringLiteral("    n As Long"), QStringLiteral("    d As Double"),
          QStringLiteral("    s(LAST) As Integer"), QStringLiteral("    name As String ' a BSTR"),
          QStringLiteral("End Type"), QStringLiteral("Type BROKEN"),
-         QStringLiteral("    a(1 To MISSING) As Byte"), QStringLiteral("End Type")});
+         QStringLiteral("    a(1 To MISSING) As Byte"), QStringLiteral("End Type"),
+         // After the #End If of a group inside, a type stands in the branch around that group.
+         QStringLiteral("#If VBA7 Then"), QStringLiteral("#If Win64 Then"), QStringLiteral("Const WIDE = 2"),
+         QStringLiteral("#Else"), QStringLiteral("Const WIDE = 1"), QStringLiteral("#End If"),
+         QStringLiteral("Type INNER_DONE"), QStringLiteral("    w(WIDE) As Byte"), QStringLiteral("End Type"),
+         QStringLiteral("#Else"), QStringLiteral("Type INNER_DONE"), QStringLiteral("    w As Long"),
+         QStringLiteral("End Type"), QStringLiteral("#End If")});
     QCOMPARE(converted.skippedCount, 0);
     const QString db = dir.filePath(QStringLiteral("t.mdb"));
 
@@ -414,6 +420,11 @@ void CliTest::layoutPrintsBothHostsAndWarnsWhereCDisagrees()
                                                "は整数の定数としてデータベースにありません\n")),
              r.out.constData());
     QVERIFY(!u8(r.out).contains(QStringLiteral("位置")));
+
+    r = cli({QStringLiteral("layout"), db, QStringLiteral("INNER_DONE")});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(u8(r.out).contains(QStringLiteral("\n32 ビット: LenB 2 / 64 ビット: LenB 3\n")),
+             r.out.constData());
 
     r = cli({QStringLiteral("layout"), db, QStringLiteral("NOWHERE")});
     QCOMPARE(r.status, Cli::kNotFound);
