@@ -7,7 +7,6 @@
 #include "group_copy.h"
 #include "line_shape.h"
 #include "name_fold.h"
-#include "type_layout_lookup.h"
 
 #include <QHash>
 #include <array>
@@ -41,27 +40,10 @@ struct Unit
     std::vector<UsedName> uses;
 };
 
-// A comment after End Type or #End If, so the paste still compiles.
-QString withSizeNote(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options,
-                     QString text)
-{
-    if (kind != DeclKind::Type || !options.sizeNote)
-        return text;
-    const std::optional<LayoutReport> report = typeLayoutOf(store, name);
-    if (!report)
-        return text;
-    for (const HostLayouts& host : report->hosts) {
-        if (host.vba.problem && host.vba.problem->kind == LayoutProblemKind::IsEnum)
-            return text;
-    }
-    return text + kCrLf + options.sizeNote(*report);
-}
-
 // The first declaration of the name decides: alone when it stands in no group, else
 // the outermost group around it, with every declaration of the name in that group.
-Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options)
+Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scope)
 {
-    const CopyScope scope = options.scope;
     const std::vector<StoredDecl> found = store.find(kind, name);
     if (found.empty())
         return {};
@@ -73,7 +55,7 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, const CopyOpti
         std::vector<size_t> given;
         const QString text = groupText(lines, found, texts, given);
         if (!given.empty() && given.front() == 0) {
-            Unit unit{true, withSizeNote(store, kind, name, options, text), {}};
+            Unit unit{true, text, {}};
             for (size_t i : given) {
                 for (UsedName& used : usesOf(kind, found[i]))
                     unit.uses.push_back(std::move(used));
@@ -81,8 +63,7 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, const CopyOpti
             return unit;
         }
     }
-    return {true, withSizeNote(store, kind, name, options, withScope(fullText(kind, found.front()), scope)),
-            usesOf(kind, found.front())};
+    return {true, withScope(fullText(kind, found.front()), scope), usesOf(kind, found.front())};
 }
 
 // One copy with the used declarations: every name is looked up once, and a
@@ -90,9 +71,9 @@ Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, const CopyOpti
 class UseWalk
 {
 public:
-    UseWalk(DeclStore& store, const CopyOptions& options, QStringList& out)
+    UseWalk(DeclStore& store, CopyScope scope, QStringList& out)
         : m_store(store)
-        , m_options(options)
+        , m_scope(scope)
         , m_out(out)
     {
     }
@@ -163,7 +144,7 @@ private:
         if (it != known.cend())
             return it.value();
         Decl d;
-        d.unit = unitOf(m_store, kind, name, m_options);
+        d.unit = unitOf(m_store, kind, name, m_scope);
         m_decls.push_back(std::move(d));
         const int at = int(m_decls.size() - 1);
         known.insert(key, at);
@@ -171,7 +152,7 @@ private:
     }
 
     DeclStore& m_store;
-    const CopyOptions& m_options;
+    CopyScope m_scope;
     QStringList& m_out;
     std::array<QHash<QString, int>, 3> m_known;
     std::vector<Decl> m_decls;
@@ -187,13 +168,13 @@ QStringList copyTexts(DeclStore* store, DeclKind kind, const QStringList& names,
         return texts;
     }
     if (options.withUses) {
-        UseWalk walk(*store, options, texts);
+        UseWalk walk(*store, options.scope, texts);
         for (const QString& name : names)
             walk.giveEntry(kind, name);
         return texts;
     }
     for (const QString& name : names)
-        texts << unitOf(*store, kind, name, options).text;
+        texts << unitOf(*store, kind, name, options.scope).text;
     return texts;
 }
 

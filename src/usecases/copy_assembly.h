@@ -7,10 +7,8 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class DeclStore;
-struct LayoutReport;
 struct StoredDecl;
 
 struct CopyOptions
@@ -19,9 +17,6 @@ struct CopyOptions
     // first, and no declaration is given twice in one copy.
     bool withUses = false;
     CopyScope scope = CopyScope::AsDeclared;
-    // The comment line that follows every record type copied (a group holding one:
-    // after its #End If), from the type's layout; none when empty. Enums get none.
-    std::function<QString(const LayoutReport&)> sizeNote = nullptr;
 };
 
 // How the texts of one copy are joined: Copy and ek-cli end every text with CR LF,

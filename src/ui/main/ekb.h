@@ -42,9 +42,6 @@ inline const SettingKey kRememberedDatabase{QStringLiteral("Ek"), QStringLiteral
 inline const SettingKey kCopyWithUses{QStringLiteral("Ek"), QStringLiteral("Options"),
                                       QStringLiteral("WithUses")};
 inline const SettingKey kCopyScope{QStringLiteral("Ek"), QStringLiteral("Options"), QStringLiteral("Scope")};
-// "1": a copied record type is followed by its LenB on both hosts, as a comment.
-inline const SettingKey kCopySizeNote{QStringLiteral("Ek"), QStringLiteral("Options"),
-                                      QStringLiteral("SizeNote")};
 
 // What the process needs before any window: names, icon, Qt's own texts in
 // Japanese and the font substitutes. Call once, after the QApplication exists.
