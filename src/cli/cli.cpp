@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "cli.h"
 
+#include "cli_layout.h"
 #include "conversion.h"
 #include "db_error.h"
 #include "decl_browser.h"
@@ -38,6 +39,9 @@ const char* const kUsageText = R"(使い方:
                        出力する各宣言の先頭行に Public か Private を付けます。
   ek-cli search DBFILE KIND PREFIX
       PREFIX で始まる最初の名前を出力します。
+  ek-cli layout DBFILE TYPENAME [--c]
+      型の各メンバーの位置・大きさ・前の詰めを 32 ビットと 64 ビットで出力します。
+      --c              C (Windows、8 バイト境界) の位置と警告も出力します。
   ek-cli --help | --version
 
 KIND: const (0, 定数)、func (1, 関数)、type (2, 型)
@@ -47,6 +51,7 @@ KIND: const (0, 定数)、func (1, 関数)、type (2, 型)
   0  成功
   1  convert: 格納できなかった行がある (行番号は標準エラーに出力)
      search: 見つからない
+     layout: 型がない、警告がある (--c なしではレイアウトできないホストがある)
   2  引数が正しくない
   3  ファイルまたはデータベースのエラー
   4  convert: Ctrl+C で中断した (それまでの行は格納済み)
@@ -267,6 +272,13 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Optio
             return show(args, out);
         if (command == QLatin1String("search"))
             return search(args, out);
+        if (command == QLatin1String("layout")) {
+            QString usage;
+            const int status = layout(args, out, err, usage);
+            if (!usage.isEmpty())
+                throw UsageError(usage);
+            return status;
+        }
         throw UsageError(tr("コマンド %1 はありません。").arg(command));
     } catch (const UsageError& e) {
         err << "ek-cli: " << e.text << '\n' << tr("使い方は ek-cli --help で表示されます。") << '\n';

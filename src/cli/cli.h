@@ -12,7 +12,8 @@ namespace Cli {
 // Exit statuses, as documented by --help and the README.
 inline constexpr int kOk = 0;
 inline constexpr int kSomeLinesNotStored = 1; // convert
-inline constexpr int kNotFound = 1;           // search
+inline constexpr int kNotFound = 1;           // search, layout
+inline constexpr int kLayoutWarnings = 1;     // layout
 inline constexpr int kUsage = 2;
 inline constexpr int kFailed = 3;
 inline constexpr int kInterrupted = 4; // convert stopped by Ctrl+C

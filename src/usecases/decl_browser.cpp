@@ -4,6 +4,7 @@
 
 #include "decl_store.h"
 #include "search_list.h"
+#include "type_layout_lookup.h"
 
 std::unique_ptr<DeclBrowser> DeclBrowser::open(const QString& path)
 {
@@ -44,6 +45,11 @@ bool DeclBrowser::contains(DeclKind kind, QStringView name)
 std::vector<StoredDecl> DeclBrowser::find(DeclKind kind, QStringView name)
 {
     return m_store->find(kind, name);
+}
+
+std::optional<LayoutReport> DeclBrowser::layout(QStringView typeName)
+{
+    return typeLayoutOf(*m_store, typeName);
 }
 
 QString DeclBrowser::fullText(DeclKind kind, const QString& name)

@@ -5,6 +5,7 @@
 #include "copy_assembly.h"
 #include "decl_kind.h"
 #include "stored_decl.h"
+#include "type_layout.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,8 @@ public:
     QString fullText(DeclKind kind, const QString& name);
     // Every declaration of that name, in list order; none when it is not stored.
     std::vector<StoredDecl> find(DeclKind kind, QStringView name);
+    // A record type's layout on both hosts; none when no type has that name.
+    std::optional<LayoutReport> layout(QStringView typeName);
 
 private:
     Q_DISABLE_COPY(DeclBrowser)

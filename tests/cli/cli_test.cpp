@@ -59,6 +59,7 @@ private slots:
     void the64BitSampleReportsItsHelperAndCopiesVariantsAsAGroup();
     void searchFindsTheFirstMatchOrFails();
     void filesThatAreNotDeclarationDatabasesAreRefused();
+    void layoutPrintsBothHostsAndWarnsWhereCDisagrees();
 
 private:
     QString sample64();
@@ -390,6 +391,82 @@ void CliTest::searchFindsTheFirstMatchOrFails()
     r = cli({QStringLiteral("search"), m_db, QStringLiteral("type"), QStringLiteral("zzz")});
     QCOMPARE(r.status, Cli::kNotFound);
     QVERIFY(r.out.isEmpty());
+}
+
+// The bound is a constant defined through one that each host declares in its own
+// branch; the Double after a Long is where VBA on 32-bit and C part.
+void CliTest::layoutPrintsBothHostsAndWarnsWhereCDisagrees()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const ConvertResult converted = convertLines(
+        dir.path(),
+        {QStringLiteral("#If Win64 Then"), QStringLiteral("Const SLOTS = 3"), QStringLiteral("#Else"),
+         QStringLiteral("Const SLOTS = 1"), QStringLiteral("#End If"),
+         QStringLiteral("Const LAST = SLOTS - 1 ' the last index"), QStringLiteral("Type SLOTTED"),
+         QStringLiteral("    n As Long"), QStringLiteral("    d As Double"),
+         QStringLiteral("    s(LAST) As Integer"), QStringLiteral("    name As String ' a BSTR"),
+         QStringLiteral("End Type"), QStringLiteral("Type BROKEN"),
+         QStringLiteral("    a(1 To MISSING) As Byte"), QStringLiteral("End Type"),
+         // After the #End If of a group inside, a type stands in the branch around that group.
+         QStringLiteral("#If VBA7 Then"), QStringLiteral("#If Win64 Then"), QStringLiteral("Const WIDE = 2"),
+         QStringLiteral("#Else"), QStringLiteral("Const WIDE = 1"), QStringLiteral("#End If"),
+         QStringLiteral("Type INNER_DONE"), QStringLiteral("    w(WIDE) As Byte"), QStringLiteral("End Type"),
+         QStringLiteral("#Else"), QStringLiteral("Type INNER_DONE"), QStringLiteral("    w As Long"),
+         QStringLiteral("End Type"), QStringLiteral("#End If")});
+    QCOMPARE(converted.skippedCount, 0);
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+
+    const QString table = QStringLiteral("   位置 大きさ   詰め   位置 大きさ   詰め   メンバー\n"
+                                         "      0      4      -      0      4      -   n As Long\n"
+                                         "      4      8      -      8      8      4   d As Double\n"
+                                         "     12      2      -     16      6      -   s(LAST) As Integer\n"
+                                         "     16      4      2     24      8      2   name As String\n"
+                                         "                    -                    -   (末尾の詰め)\n");
+    Run r = cli({QStringLiteral("layout"), db, QStringLiteral("slotted")});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(u8(r.out), QStringLiteral("型 slotted\n"
+                                       "32 ビット: LenB 20 / 64 ビット: LenB 32\n"
+                                       "Len: 32 ビット 18 / 64 ビット 26\n"
+                                       "            32 ビット            64 ビット\n") +
+                            table);
+
+    r = cli({QStringLiteral("layout"), db, QStringLiteral("SLOTTED"), QStringLiteral("--c")});
+    QCOMPARE(r.status, Cli::kLayoutWarnings);
+    const QString out = u8(r.out);
+    QVERIFY2(out.contains(QStringLiteral("C (8 バイト境界) sizeof: 32 ビット 24 / 64 ビット 32\n")),
+             qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("警告:\n"
+                                         "  32 ビット: d の位置が VBA では 4、C では 8 です\n"
+                                         "  32 ビット: s の位置が VBA では 12、C では 16 です\n"
+                                         "  32 ビット: name の位置が VBA では 16、C では 20 です\n"
+                                         "  32 ビット: 大きさが VBA では 20 バイト、C では 24 バイトです\n"
+                                         "  name は String です。")),
+             qPrintable(out));
+    QVERIFY2(out.contains(
+                 QStringLiteral("      4      8      -      8      8      4      8      8   d As Double\n")),
+             qPrintable(out));
+
+    // No layout is a warning with or without the C columns; the reason names the constant.
+    r = cli({QStringLiteral("layout"), db, QStringLiteral("BROKEN")});
+    QCOMPARE(r.status, Cli::kLayoutWarnings);
+    QVERIFY2(u8(r.out).contains(QStringLiteral("32 ビット: レイアウトなし: BROKEN のメンバー a: MISSING "
+                                               "は整数の定数としてデータベースにありません\n")),
+             r.out.constData());
+    QVERIFY(!u8(r.out).contains(QStringLiteral("位置")));
+
+    r = cli({QStringLiteral("layout"), db, QStringLiteral("INNER_DONE")});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(u8(r.out).contains(QStringLiteral("\n32 ビット: LenB 2 / 64 ビット: LenB 3\n")),
+             r.out.constData());
+
+    r = cli({QStringLiteral("layout"), db, QStringLiteral("NOWHERE")});
+    QCOMPARE(r.status, Cli::kNotFound);
+    QCOMPARE(u8(r.err), QStringLiteral("ek-cli: 型 NOWHERE はデータベースにありません。\n"));
+    QCOMPARE(cli({QStringLiteral("layout"), db}).status, Cli::kUsage);
+    QCOMPARE(
+        cli({QStringLiteral("layout"), dir.filePath(QStringLiteral("none.mdb")), QStringLiteral("X")}).status,
+        Cli::kFailed);
 }
 
 void CliTest::filesThatAreNotDeclarationDatabasesAreRefused()
