@@ -66,7 +66,7 @@ void FileMenuTest::openDialogIsConfiguredForDatabases()
     f.fake.fileNames.enqueue(QString());
     triggerAction(w, "mFile0");
     QCOMPARE(f.fake.fileDialogs().size(), 1);
-    const FileDialogRequest& r = f.fake.fileDialogs()[0];
+    const FileDialogRequest r = f.fake.fileDialogs()[0];
     QVERIFY(!r.save);
     QCOMPARE(r.title, QStringLiteral("データベースファイルのオープン"));
     QCOMPARE(r.filterText, QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙ (*.mdb)"));
@@ -248,13 +248,13 @@ void FileMenuTest::convertAsksForTextThenTargetThenConfirmation()
     f.fake.answers << MsgBox::AnswerOk;
     triggerAction(w, "mFile1");
     QCOMPARE(f.fake.fileDialogs().size(), 2);
-    const FileDialogRequest& open = f.fake.fileDialogs()[0];
+    const FileDialogRequest open = f.fake.fileDialogs()[0];
     QVERIFY(!open.save);
     QCOMPARE(open.title, QStringLiteral("テキストファイルのオープン"));
     QCOMPARE(open.filterText, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"));
     QCOMPARE(open.defaultExt, QStringLiteral(".txt"));
     QCOMPARE(open.flags, 0x0C04);
-    const FileDialogRequest& save = f.fake.fileDialogs()[1];
+    const FileDialogRequest save = f.fake.fileDialogs()[1];
     QVERIFY(save.save);
     QCOMPARE(save.title, QStringLiteral("データベースファイルの保存"));
     QCOMPARE(save.filterText, QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽﾌｧｲﾙ (*.mdb)"));
