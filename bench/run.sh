@@ -23,7 +23,7 @@ fi
 echo "Building the benchmarks in $build ..." >&2
 cmake -S "$repo" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DEK_BENCH=ON -DEK_TESTS=OFF >/dev/null
 cmake --build "$build" --parallel 2 --target ek-cli ek-bench-gen ek-bench-insert ek-bench-time ek-bench-ui \
-    ek-bench-start >/dev/null
+    ek-bench-start ek-bench-filter >/dev/null
 
 mkdir -p "$data/config" "$data/runtime"
 chmod 700 "$data/runtime"
@@ -140,6 +140,16 @@ if ! "$bin/ek-bench-ui" keys keys-small.db keys-large.db | sed 's/^/ui_/' >>resu
     echo "keys_invalid=1" >>results.txt
     notes+=("4b, 5b: the main window did not list or find the names as its baselines do (see above).")
 fi
+
+step "5c. keys typed into the filter box against keys typed into txtInp, 1,600 and 1,000,000 names listed"
+"$bin/ek-bench-gen" names 1600 names-sample.txt
+"$cli" convert names-sample.txt filter-sample.db >/dev/null || echo "filter_invalid=1" >>results.txt
+for size in sample:filter-sample.db large:keys-large.db; do
+    if ! "$bin/ek-bench-filter" "${size#*:}" "filter_${size%%:*}" >>results.txt; then
+        echo "filter_invalid=1" >>results.txt
+        notes+=("5c: the filter box did not narrow the list to the names that hold the typed part (see above).")
+    fi
+done
 # 160 MB on disk otherwise; both are made again in seconds.
 rm -f names-large.txt keys-large.db keys-large.db-journal
 
@@ -225,6 +235,12 @@ awk -F= -v runs="$runs" '
         row("5b", "a key typed into txtInp with " commas(v["ui_keys_names"]) " names listed: key events, search, scroll, repaint; mean over " commas(v["ui_keys_count"]) " keys",
             us(v["ui_keys_us"]), us(v["ui_keys_base_us"]) " the same with " commas(v["ui_keys_base_names"]) " names listed",
             x(v["ui_keys_ratio"]), "< 1 ms", v["ui_keys_us"] < 1000, v["keys_invalid"] || missing("ui_keys_us"))
+        row("5c", "a key typed into the filter box with " commas(v["filter_sample_names"]) " names listed: the whole kind narrowed to the names holding the typed part, repaint; mean",
+            ms(v["filter_sample_filter_key_ms"]), ms(v["filter_sample_search_key_ms"]) " a key typed into txtInp, same window",
+            x(v["filter_sample_filter_ratio"]), "< 30 ms", v["filter_sample_filter_worst_ms"] < 30, v["filter_invalid"] || missing("filter_sample_filter_key_ms"))
+        row("5d", "the same with " commas(v["filter_large_names"]) " names listed; mean (slowest " ms(v["filter_large_filter_worst_ms"]) ")",
+            ms(v["filter_large_filter_key_ms"]), ms(v["filter_large_search_key_ms"]) " a key typed into txtInp, same window",
+            x(v["filter_large_filter_ratio"]), "< 200 ms", v["filter_large_filter_worst_ms"] < 200, v["filter_invalid"] || missing("filter_large_filter_key_ms"))
         row(6, "`GetFull` of a record type, " commas(v["ui_getfull_members"]) " member rows, mean of 500",
             ms(v["ui_getfull_ms"]), ms(v["ui_getfull_base_ms"]) " criterion scan over the whole member table",
             x(div(v["ui_getfull_ms"], v["ui_getfull_base_ms"])), "< 1 ms", v["ui_getfull_ms"] < 1, v["ui_invalid"] || missing("ui_getfull_ms"))
@@ -261,6 +277,9 @@ awk -F= -v runs="$runs" '
         printf "A key typed with %s names listed: median %s, slowest %s; with %s names: slowest %s.\n",
             commas(v["ui_keys_names"]), us(v["ui_keys_median_us"]), ms(v["ui_keys_worst_us"] / 1000),
             commas(v["ui_keys_base_names"]), ms(v["ui_keys_base_worst_us"] / 1000)
+        printf "lib:user32 with %s names: a key %s, slowest %s; the first key after lib:, which reads every DLL once, %s. The preview of one row: %s.\n",
+            commas(v["filter_large_names"]), ms(v["filter_large_lib_key_ms"]), ms(v["filter_large_lib_worst_ms"]),
+            ms(v["filter_large_lib_first_ms"]), ms(v["filter_large_preview_ms"])
         exit (failed > 0 ? 1 : 0)
     }' results.txt && status=0 || status=$?
 for n in "${notes[@]}"; do

@@ -42,6 +42,10 @@ const char* const kUsageText = R"(使い方:
   ek-cli layout DBFILE TYPENAME [--c]
       型の各メンバーの位置・大きさ・前の詰めを 32 ビットと 64 ビットで出力します。
       --c              C (Windows、8 バイト境界) の位置と警告も出力します。
+  ek-cli find DBFILE KIND TEXT
+      TEXT を含む名前をすべて、名前の順に 1 行ずつ出力します (英字の大小は区別しません)。
+      lib:user32 は user32 の関数 (.dll は省略可)、=&H80 は値がその数の定数
+      (128、&H80、&O200 は同じ数、&H8& の & のような型文字は無視) です。
   ek-cli --help | --version
 
 KIND: const (0, 定数)、func (1, 関数)、type (2, 型)
@@ -50,7 +54,7 @@ KIND: const (0, 定数)、func (1, 関数)、type (2, 型)
 終了状態:
   0  成功
   1  convert: 格納できなかった行がある (行番号は標準エラーに出力)
-     search: 見つからない
+     search、find: 見つからない
      layout: 型がない、警告がある (--c なしではレイアウトできないホストがある)
   2  引数が正しくない
   3  ファイルまたはデータベースのエラー
@@ -247,6 +251,17 @@ int search(const QStringList& args, QTextStream& out)
     return kOk;
 }
 
+int find(const QStringList& args, QTextStream& out)
+{
+    requireArguments(args, 4, 4);
+    const DeclKind kind = parseKind(args[2]);
+    const std::unique_ptr<DeclBrowser> browser = DeclBrowser::open(args[1]);
+    const QStringList names = browser->filterNames(kind, args[3]);
+    for (const QString& name : names)
+        out << name << '\n';
+    return names.isEmpty() ? kNotFound : kOk;
+}
+
 } // namespace
 
 int run(const QStringList& args, QTextStream& out, QTextStream& err, const Options& options)
@@ -279,6 +294,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Optio
                 throw UsageError(usage);
             return status;
         }
+        if (command == QLatin1String("find"))
+            return find(args, out);
         throw UsageError(tr("コマンド %1 はありません。").arg(command));
     } catch (const UsageError& e) {
         err << "ek-cli: " << e.text << '\n' << tr("使い方は ek-cli --help で表示されます。") << '\n';

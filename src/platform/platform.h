@@ -87,6 +87,8 @@ public:
     // Keeps a window above all others without moving, resizing or activating it.
     virtual void keepOnTop(QWidget& window) = 0;
     virtual QRect screenRect() const = 0;
+    // Where every screen shows windows, the taskbars left out.
+    virtual QList<QRect> screenRects() const { return {screenRect()}; }
 
     // A message box stands centred over the window that caused it, whichever window is active
     // (right after a file dialog has closed, none is). Windows that show message boxes add

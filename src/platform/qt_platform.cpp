@@ -195,3 +195,11 @@ QRect QtPlatform::screenRect() const
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
+
+QList<QRect> QtPlatform::screenRects() const
+{
+    QList<QRect> rects;
+    for (const QScreen* screen : QGuiApplication::screens())
+        rects << screen->availableGeometry();
+    return rects;
+}

@@ -26,6 +26,7 @@ public:
     void processEvents() override;
     void keepOnTop(QWidget& window) override;
     QRect screenRect() const override;
+    QList<QRect> screenRects() const override;
 
 private:
     int showMessage(QWidget* owner, const QString& prompt, int style, const QString& title);

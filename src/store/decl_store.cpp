@@ -107,6 +107,8 @@ struct DeclStore::Table
 {
     Table(Connection& c, DeclKind kind, bool hasCond)
         : names(c, forTable(kind, "SELECT fdName FROM %1 ORDER BY upper(fdName), rowid"))
+        , rowIds(c, forTable(kind, "SELECT rowid FROM %1 ORDER BY upper(fdName), rowid"))
+        , lines(c, forTable(kind, "SELECT rowid, fdFull FROM %1 ORDER BY rowid"))
         , find(c, findStatement(kind, hasCond))
         , atOrAfter(c, forTable(kind, "SELECT fdName FROM %1 WHERE upper(fdName) >= ?1 "
                                       "ORDER BY upper(fdName), rowid LIMIT 1"))
@@ -114,6 +116,8 @@ struct DeclStore::Table
     }
 
     Statement names;
+    Statement rowIds;
+    Statement lines;
     Statement find;
     Statement atOrAfter;
 };
@@ -170,6 +174,33 @@ void DeclStore::forEachName(DeclKind kind, const std::function<void(std::string_
     } reset{names};
     while (names.step())
         f(names.utf8(0));
+}
+
+namespace {
+
+// A walk cut short by a failure must not stay where it stopped.
+struct ResetAtEnd
+{
+    Statement& s;
+    ~ResetAtEnd() { s.reset(); }
+};
+
+} // namespace
+
+void DeclStore::forEachRowId(DeclKind kind, const std::function<void(qint64)>& f)
+{
+    Statement& rowIds = table(kind).rowIds;
+    const ResetAtEnd reset{rowIds};
+    while (rowIds.step())
+        f(rowIds.integer(0));
+}
+
+void DeclStore::forEachLine(DeclKind kind, const std::function<void(qint64, std::string_view)>& f)
+{
+    Statement& lines = table(kind).lines;
+    const ResetAtEnd reset{lines};
+    while (lines.step())
+        f(lines.integer(0), lines.utf8(1));
 }
 
 std::vector<StoredDecl> DeclStore::find(DeclKind kind, QStringView name)

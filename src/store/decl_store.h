@@ -39,6 +39,11 @@ public:
 
     // Every name of a kind in list order, as UTF-8, read as it goes.
     void forEachName(DeclKind kind, const std::function<void(std::string_view utf8)>& f);
+    // The row id of every declaration of a kind, in list order (from the name index).
+    void forEachRowId(DeclKind kind, const std::function<void(qint64 rowId)>& f);
+    // Every declaration's line (a record type's header) as UTF-8 with its row id, in row id
+    // order: one pass through the table, where list order would read it page by random page.
+    void forEachLine(DeclKind kind, const std::function<void(qint64 rowId, std::string_view full)>& f);
     // Every declaration of that name, in list order, each with its place; none when it
     // is not stored.
     std::vector<StoredDecl> find(DeclKind kind, QStringView name);

@@ -72,3 +72,23 @@ std::optional<QString> DeclBrowser::search(DeclKind kind, const QString& prefix)
 {
     return SearchIndex(*m_store, kind, prefix);
 }
+
+std::vector<int> DeclBrowser::filterRows(KindFilter& filter, const NameFilter& wanted)
+{
+    return filter.rows(wanted, *m_store);
+}
+
+QStringList DeclBrowser::filterNames(DeclKind kind, QStringView text)
+{
+    return ::filterNames(*m_store, kind, text);
+}
+
+QHash<int, QString> DeclBrowser::variantRows(DeclKind kind, const QStringList& names)
+{
+    return ::variantRows(*m_store, kind, names);
+}
+
+DeclPreview DeclBrowser::preview(DeclKind kind, const QString& name, int variant, const CopyOptions& options)
+{
+    return previewOf(*m_store, kind, name, variant, options);
+}

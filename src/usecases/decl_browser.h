@@ -4,9 +4,12 @@
 
 #include "copy_assembly.h"
 #include "decl_kind.h"
+#include "decl_preview.h"
+#include "name_filter.h"
 #include "stored_decl.h"
 #include "type_layout.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -52,6 +55,17 @@ public:
     std::vector<StoredDecl> find(DeclKind kind, QStringView name);
     // A record type's layout on both hosts; none when no type has that name.
     std::optional<LayoutReport> layout(QStringView typeName);
+
+    // The rows of filter's names (a kind's names in list order) that pass; the database is
+    // read only for the first "lib:" or "=" on those names.
+    std::vector<int> filterRows(KindFilter& filter, const NameFilter& wanted);
+    // Every name of a kind that the filter box's text lets through, in list order.
+    QStringList filterNames(DeclKind kind, QStringView text);
+    // The condition after each row whose name has variants, by row of names (a kind's
+    // names in list order).
+    QHash<int, QString> variantRows(DeclKind kind, const QStringList& names);
+    // What Copy gives for a listed row's name, and the facts of the row's own variant.
+    DeclPreview preview(DeclKind kind, const QString& name, int variant, const CopyOptions& options);
 
 private:
     Q_DISABLE_COPY(DeclBrowser)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "browse_data.h"
 #include "cli.h"
 #include "test_data.h"
 
@@ -58,6 +59,7 @@ private slots:
     void showWithOptionsPrintsWhatCopyWouldCopyWithThem();
     void the64BitSampleReportsItsHelperAndCopiesVariantsAsAGroup();
     void searchFindsTheFirstMatchOrFails();
+    void findPrintsEveryNameThatPassesAsTheFilterBoxLetsThrough();
     void filesThatAreNotDeclarationDatabasesAreRefused();
     void layoutPrintsBothHostsAndWarnsWhereCDisagrees();
 
@@ -467,6 +469,33 @@ void CliTest::layoutPrintsBothHostsAndWarnsWhereCDisagrees()
     QCOMPARE(
         cli({QStringLiteral("layout"), dir.filePath(QStringLiteral("none.mdb")), QStringLiteral("X")}).status,
         Cli::kFailed);
+}
+
+void CliTest::findPrintsEveryNameThatPassesAsTheFilterBoxLetsThrough()
+{
+    const QString db = QDir(m_dir.path()).filePath(QStringLiteral("browse.mdb"));
+    QVERIFY(!QFile::exists(db));
+    convertLines(m_dir.path(), browseLines(), QStringLiteral("browse.mdb"));
+    Run r = cli({QStringLiteral("find"), db, QStringLiteral("func"), QStringLiteral("WindowLong")});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(u8(r.out), QStringLiteral("GetWindowLong\nGetWindowLongPtr\nGetWindowLongPtr\nSetWindowLongPtr\n"
+                                       "SetWindowLongPtr\nSetWindowLongPtr\n"));
+    r = cli({QStringLiteral("find"), db, QStringLiteral("関数"), QStringLiteral("lib:kernel32.dll")});
+    QCOMPARE(u8(r.out), QStringLiteral("GetModuleHandle\nGetTickCount\nlstrlenW\nSleep\n"));
+    for (const char* number : {"=&H80", "=128", "=&O200", "=&h80&", "=+128%"}) {
+        r = cli({QStringLiteral("find"), db, QStringLiteral("const"), QString::fromLatin1(number)});
+        QCOMPARE(u8(r.out), QStringLiteral("FILE_ATTRIBUTE_NORMAL\nSS_NOPREFIX\n"));
+    }
+    r = cli({QStringLiteral("find"), db, QStringLiteral("const"), QStringLiteral("=&H8")});
+    QCOMPARE(u8(r.out), QStringLiteral("WS_EX_TOPMOST\n"));
+    // A value that is no plain number is not the number it adds up to.
+    r = cli({QStringLiteral("find"), db, QStringLiteral("const"), QStringLiteral("=1025")});
+    QCOMPARE(r.status, Cli::kNotFound);
+    QVERIFY(r.out.isEmpty());
+    r = cli({QStringLiteral("find"), db, QStringLiteral("const"), QStringLiteral("=&HZZ")});
+    QCOMPARE(r.status, Cli::kNotFound);
+    r = cli({QStringLiteral("find"), db, QStringLiteral("const")});
+    QCOMPARE(r.status, Cli::kUsage);
 }
 
 void CliTest::filesThatAreNotDeclarationDatabasesAreRefused()

@@ -9,7 +9,7 @@
 # file appearing) and gives up after a bound, naming the step it was in.
 
 # Window titles the program shows, as bash regular expressions.
-readonly E2E_TITLE_MAIN='^ Ek$'
+readonly E2E_TITLE_MAIN='^ Ek$' # until a database is listed: then 'Ek - ' and its file name
 readonly E2E_TITLE_NOTICE='^Ek$' # message boxes without a title of their own
 readonly E2E_TITLE_OPEN_TEXT='^テキストファイルのオープン$'
 readonly E2E_TITLE_OPEN_DB='^データベースファイルのオープン$'
@@ -407,21 +407,26 @@ e2e_window_came_and_went_after()
         END { exit found ? 0 : 1 }'
 }
 
-# Where the main window's controls lie, in pixels of its client area, which starts
-# below the menu bar and ends above the status line, 20 high: the input box at (8, 40),
-# 18 high; the upper list at (8, 64), 123 high with a one pixel frame, showing whole
-# rows of 12 pixels (the program's 9 point gothic at 96 dpi, VL Gothic standing in).
-readonly E2E_CLIENT_HEIGHT=310
+# Where the main window's controls lie, in pixels of the area left of the preview, which starts
+# below the menu bar (19 high) and ends above the status line (20 high): the input box at
+# (8, 40), 18 high; the upper list at (8, 64), 123 high with a one pixel frame when the area is
+# at its smallest, 310 high, and five ninths of any height beyond that more, showing whole rows of
+# 12 pixels (the program's 9 point gothic at 96 dpi, VL Gothic standing in).
+readonly E2E_MENU_HEIGHT=19
 readonly E2E_STATUS_HEIGHT=20
+readonly E2E_CLIENT_HEIGHT=310
 readonly E2E_ROW_HEIGHT=12
-readonly E2E_LIST_PAGE=$(((123 - 2) / E2E_ROW_HEIGHT))
+E2E_LIST_PAGE=$(((123 - 2) / E2E_ROW_HEIGHT))
 
 e2e_client_origin()
 {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
+    local X Y WIDTH HEIGHT SCREEN WINDOW extra
     eval "$(xdotool getwindowgeometry --shell "$EK_MAIN")"
     E2E_CLIENT_X=$X
-    E2E_CLIENT_Y=$((Y + HEIGHT - E2E_STATUS_HEIGHT - E2E_CLIENT_HEIGHT))
+    E2E_CLIENT_Y=$((Y + E2E_MENU_HEIGHT))
+    extra=$((HEIGHT - E2E_MENU_HEIGHT - E2E_STATUS_HEIGHT - E2E_CLIENT_HEIGHT))
+    ((extra >= 0)) || extra=0
+    E2E_LIST_PAGE=$(((123 + extra * 5 / 9 - 2) / E2E_ROW_HEIGHT))
 }
 
 e2e_click()
@@ -456,6 +461,7 @@ e2e_click_row()
 e2e_click_listed()
 {
     local names=$1 prefix=$2 name=$3 count found index top row
+    e2e_client_origin
     count=$(wc -l <"$names")
     found=$(awk -v p="${prefix,,}" 'index(tolower($0), p) == 1 { print NR - 1; exit }' "$names")
     index=$(awk -v n="$name" '$0 == n { print NR - 1; exit }' "$names")

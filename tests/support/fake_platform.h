@@ -52,6 +52,7 @@ public:
     void processEvents() override;
     void keepOnTop(QWidget& window) override;
     QRect screenRect() const override { return screen; }
+    QList<QRect> screenRects() const override { return screens.isEmpty() ? QList<QRect>{screen} : screens; }
 
     static QString settingKey(const QString& app, const QString& section, const QString& key);
 
@@ -80,6 +81,7 @@ public:
     QQueue<QString> fileNames; // one per file dialog; an empty string cancels
     QQueue<int> answers;       // one per message box with OK and Cancel
     QRect screen{0, 0, 1280, 1024};
+    QList<QRect> screens; // empty: screen alone
     // Runs inside processEvents: how a test clicks while a conversion runs.
     std::function<void(int call)> onProcessEvents;
     // When set, processEvents also lets Qt deliver pending events.

@@ -42,6 +42,14 @@ inline const SettingKey kRememberedDatabase{QStringLiteral("Ek"), QStringLiteral
 inline const SettingKey kCopyWithUses{QStringLiteral("Ek"), QStringLiteral("Options"),
                                       QStringLiteral("WithUses")};
 inline const SettingKey kCopyScope{QStringLiteral("Ek"), QStringLiteral("Options"), QStringLiteral("Scope")};
+// The main window's place and size in pixels, and the points of the lists' and the preview's font.
+inline const SettingKey kWindowLeft{QStringLiteral("Ek"), QStringLiteral("Window"), QStringLiteral("Left")};
+inline const SettingKey kWindowTop{QStringLiteral("Ek"), QStringLiteral("Window"), QStringLiteral("Top")};
+inline const SettingKey kWindowWidth{QStringLiteral("Ek"), QStringLiteral("Window"), QStringLiteral("Width")};
+inline const SettingKey kWindowHeight{QStringLiteral("Ek"), QStringLiteral("Window"),
+                                      QStringLiteral("Height")};
+inline const SettingKey kListFontSize{QStringLiteral("Ek"), QStringLiteral("Window"),
+                                      QStringLiteral("FontSize")};
 
 // What the process needs before any window: names, icon, Qt's own texts in
 // Japanese and the font substitutes. Call once, after the QApplication exists.

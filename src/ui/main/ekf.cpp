@@ -3,6 +3,7 @@
 #include "ekf.h"
 
 #include "access_keys.h"
+#include "browse_text.h"
 #include "convert_text.h"
 #include "db_error.h"
 #include "decl_browser.h"
@@ -21,8 +22,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStatusBar>
 
 namespace {
@@ -55,9 +58,7 @@ QAction* makeSeparator(QMenu* menu, const QString& name)
 } // namespace
 
 Ekf::Ekf(Platform& platform, Ekb& module)
-    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                               Qt::WindowCloseButtonHint)
+    : QMainWindow(nullptr)
     , m_platform(platform)
     , m(module)
     , m_keyPreview(*this, [this](int key, Qt::KeyboardModifiers shift) { Form_KeyDown(key, shift); })
@@ -67,11 +68,21 @@ Ekf::Ekf(Platform& platform, Ekb& module)
     m_platform.addMessageOwner(*this);
     setWindowTitle(QStringLiteral(" Ek"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ek.png")));
-    auto* client = new QWidget(this);
+    splitPrv = new QSplitter(Qt::Horizontal, this);
+    splitPrv->setObjectName(QStringLiteral("splitPrv"));
+    splitPrv->setChildrenCollapsible(false);
+    auto* client = new QWidget(splitPrv);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(twips(6456), twips(4644));
-    setCentralWidget(client);
+    splitPrv->addWidget(client);
     buildControls(client);
+    splitPrv->addWidget(buildPreview());
+    setTabOrder(txtFlt, txtPrv);
+    splitPrv->setStretchFactor(0, 1);
+    splitPrv->setStretchFactor(1, 1);
+    setCentralWidget(splitPrv);
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    statusBar()->addPermanentWidget(lblStatus);
     buildMenus();
     buildOptionsMenu();
     auto* menuStyle = new MenuStyle;
@@ -80,15 +91,14 @@ Ekf::Ekf(Platform& platform, Ekb& module)
         if (top->menu())
             top->menu()->setStyle(menuStyle);
     }
+    buildViewActions();
     connectEvents();
     watchKeys();
-    // Where a copy says what it copied; a fixed height keeps the controls where they were.
+    // Where a copy says what it copied, beside the counts of the current kind.
     statusBar()->setObjectName(QStringLiteral("statusLine"));
-    statusBar()->setSizeGripEnabled(false);
     statusBar()->setFixedHeight(twips(kStatusLineTwips));
-    setFixedSize(client->width(),
-                 client->height() + menuBar()->sizeHint().height() + twips(kStatusLineTwips));
     Form_Load();
+    restorePlace();
 }
 
 Ekf::~Ekf() = default;
@@ -101,28 +111,23 @@ void Ekf::buildControls(QWidget* client)
 
     txtInp = new QLineEdit(client);
     txtInp->setObjectName(QStringLiteral("txtInp"));
-    txtInp->setGeometry(twipsRect(120, 600, 4812, 264));
     txtInp->setFont(gothic);
 
     // The lists in the input box's gothic, so that a listed name lines up with what is typed.
     lstEk = new ListBox(false, client);
     lstEk->setObjectName(QStringLiteral("lstEk"));
-    lstEk->setGeometry(twipsRect(120, 960, 4812, 1848));
     lstEk->setFont(gothic);
 
     lstDest = new ListBox(true, client);
     lstDest->setObjectName(QStringLiteral("lstDest"));
-    lstDest->setGeometry(twipsRect(120, 3000, 4812, 1488));
     lstDest->setFont(gothic);
 
     Label1 = new QLabel(tr("種類(&K):"), client);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twipsRect(120, 240, 744, 180));
     Label1->setFont(gothic);
 
     cboKind = new QComboBox(client);
     cboKind->setObjectName(QStringLiteral("cboKind"));
-    cboKind->setGeometry(twipsRect(960, 180, 1932, 276));
     cboKind->setFont(gothic);
     cboKind->setEditable(false);
     Label1->setBuddy(cboKind);
@@ -131,13 +136,33 @@ void Ekf::buildControls(QWidget* client)
     cmdDel = makeButton(client, "cmdDel", tr("削除(&D)"), twipsRect(5280, 3240, 972, 372));
     cmdCpy = makeButton(client, "cmdCpy", tr("ｺﾋﾟｰ (&C)"), twipsRect(5280, 3720, 972, 372));
 
-    // Tab order of the layout; the label takes no focus.
+    lblNoMatch = new QLabel(noMatchText(), client);
+    lblNoMatch->setObjectName(QStringLiteral("lblNoMatch"));
+    lblNoMatch->setFont(gothic);
+    lblNoMatch->setVisible(false);
+
+    lblFlt = new QLabel(tr("絞り込み(&S):"), client);
+    lblFlt->setObjectName(QStringLiteral("lblFlt"));
+    lblFlt->setFont(gothic);
+    txtFlt = new QLineEdit(client);
+    txtFlt->setObjectName(QStringLiteral("txtFlt"));
+    txtFlt->setFont(gothic);
+    txtFlt->setPlaceholderText(tr("名前の一部、lib:user32、=&H80"));
+    lblFlt->setBuddy(txtFlt);
+    lblFltCount = new QLabel(client);
+    lblFltCount->setObjectName(QStringLiteral("lblFltCount"));
+    lblFltCount->setFont(gothic);
+
+    layOutControls(client);
+
+    // Tab order of the layout, the filter box after the buttons; the labels take no focus.
     setTabOrder(txtInp, lstEk);
     setTabOrder(lstEk, lstDest);
     setTabOrder(lstDest, cboKind);
     setTabOrder(cboKind, cmdAdd);
     setTabOrder(cmdAdd, cmdDel);
     setTabOrder(cmdDel, cmdCpy);
+    setTabOrder(cmdCpy, txtFlt);
 }
 
 void Ekf::buildMenus()
@@ -181,6 +206,8 @@ void Ekf::connectEvents()
     connect(cmdAdd, &QPushButton::clicked, this, [this] { guarded([this] { cmdAdd_Click(); }); });
     connect(cmdDel, &QPushButton::clicked, this, [this] { guarded([this] { cmdDel_Click(); }); });
     connect(cmdCpy, &QPushButton::clicked, this, [this] { guarded([this] { cmdCpy_Click(); }); });
+    connect(txtFlt, &QLineEdit::textChanged, this, [this] { guarded([this] { txtFlt_Change(); }); });
+    connect(lstEk, &ListBox::CurrentMoved, this, [this] { schedulePreview(); });
     for (int i = 0; i < int(mFile.size()); ++i)
         connect(mFile[i], &QAction::triggered, this, [this, i] { guarded([this, i] { mFile_Click(i); }); });
     for (int i = 0; i < int(mHelp.size()); ++i) {
@@ -252,6 +279,7 @@ void Ekf::Form_Load()
     cmdCpy->setEnabled(false);
     m_txtInpTag.clear();
     loadOptions();
+    loadView();
 }
 
 QString Ekf::setting(const SettingKey& key, const QString& defaultValue) const
@@ -268,6 +296,9 @@ void Ekf::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
     // Alt+Down only opens the kind's list; no Alt key moves the available list.
     if (Shift & Qt::AltModifier)
+        return;
+    // The preview's own arrows move its caret alone.
+    if (txtPrv->hasFocus())
         return;
     if (KeyCode == Qt::Key_Up) {
         const int top = lstEk->TopIndex();
@@ -300,6 +331,7 @@ void Ekf::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    savePlace();
     if (!mFile[1]->isEnabled()) {
         m.dbDecl.reset();
         m_listed = false;

@@ -6,6 +6,7 @@
 #include "copy_assembly.h"
 #include "key_preview.h"
 #include "list_box.h"
+#include "name_filter.h"
 
 #include <QMainWindow>
 #include <QSet>
@@ -26,6 +27,10 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QPlainTextEdit;
+class QKeyEvent;
+class QSplitter;
+class QTimer;
 
 // The access key of the remembered-database item, before its path: the key that
 // reaches it whichever items above it are available.
@@ -48,6 +53,17 @@ public:
     QPushButton* cmdAdd;
     QPushButton* cmdDel;
     QPushButton* cmdCpy;
+    // Beside txtInp while its prefix matches no name.
+    QLabel* lblNoMatch;
+    // The filter box, which narrows lstEk, and how many names it leaves.
+    QLabel* lblFlt;
+    QLineEdit* txtFlt;
+    QLabel* lblFltCount;
+    // The preview of lstEk's current row: a line of facts above what Copy gives for it.
+    QLabel* lblFacts;
+    QPlainTextEdit* txtPrv;
+    QLabel* lblStatus;
+    QSplitter* splitPrv;
     QMenu* mF;
     QMenu* mH;
     std::array<QAction*, 7> mFile{};
@@ -87,6 +103,19 @@ public:
     void mOpt_Click(int Index);
     const CopyOptions& copyOptions() const { return m_copyOptions; }
 
+    void txtFlt_Change();
+    void txtFlt_KeyDown(int KeyCode);
+    // Collects name as Add collects the name typed.
+    void collect(const QString& name);
+    // The name the preview shows; empty when it shows none.
+    const QString& previewName() const { return m_previewName; }
+    // Fills the preview now rather than a moment later.
+    void fillPreview();
+    double listFontSize() const { return m_fontSize; }
+    void setListFontSize(double points);
+    // The names lstEk would show without the filter.
+    qint64 kindCount() const { return m_filter.names().size(); }
+
     void ConvertText(const QString& sTxtFile, const QString& sDbFile, QWidget* frmOwner);
 
     // Setting these from code raises the control's event, as a user's change does.
@@ -101,6 +130,29 @@ protected:
 
 private:
     void buildControls(QWidget* client);
+    void layOutControls(QWidget* client);
+    void placeControls(const QSize& client);
+    QWidget* buildPreview();
+    void buildViewActions();
+    // The window's size and place as the settings remember them, when a screen still shows them.
+    void restorePlace();
+    // The remembered font size of the lists and the preview.
+    void loadView();
+    void savePlace();
+    void showNoMatch(bool noMatch);
+    // Scrolls lstEk to the first name that starts with text, or shows that none does.
+    void searchTyped(const QString& text);
+    void showCounts();
+    void showTitle();
+    // lstEk shows the names of the kind that pass the filter box's text.
+    void applyFilter();
+    // The row of the whole kind that lstEk's row stands for.
+    int kindRow(int listRow) const;
+    void schedulePreview();
+    void copyPreviewSelection();
+    // Collects the entry the preview shows; beeps when it shows none.
+    void collectPreview();
+    bool previewKey(const QKeyEvent& key);
     void buildMenus();
     void buildOptionsMenu();
     void loadOptions();
@@ -142,6 +194,15 @@ private:
     // Their kinds and folded names, to find one again at once in a long collection.
     QSet<QString> m_collectedKeys;
     QString m_txtInpTag;
+    KindFilter m_filter;
+    // The kind's row of each row lstEk shows while the filter narrows it; empty otherwise.
+    std::vector<int> m_shownRows;
+    bool m_narrowed = false;
+    // The condition of each of the kind's rows whose name has variants.
+    QHash<int, QString> m_variants;
+    QTimer* m_previewTimer = nullptr;
+    QString m_previewName;
+    double m_fontSize = 9;
     bool bInit = false;
     // lstEk holds the names of the current kind of dbDecl: Add and Copy look them up
     // there. A failed fill leaves names in the list that no table of the kind backs.

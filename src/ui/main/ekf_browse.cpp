@@ -24,13 +24,19 @@ bool Ekf::FillList()
 {
     m_platform.setMousePointer(Pointer::Hourglass);
     try {
-        const QStringList names = m.dbDecl->names(currentKind());
-        lstEk->Clear();
-        for (const QString& name : std::as_const(names))
-            lstEk->AddItem(name);
-        lstEk->Refresh();
+        QStringList names;
+        m.dbDecl->forEachName(currentKind(), [&names](std::string_view utf8) {
+            names << QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        });
+        QHash<int, QString> variants = m.dbDecl->variantRows(currentKind(), names);
+        m_filter.setNames(currentKind(), std::move(names));
+        m_variants = std::move(variants);
         m_listed = true;
+        applyFilter();
+        if (m_narrowed && lstEk->ListCount() > 0)
+            lstEk->setCurrentRow(0);
         mFile[1]->setEnabled(false);
+        showTitle();
         m_platform.setMousePointer(Pointer::Default);
         return true;
     } catch (const DbError& e) {
@@ -62,13 +68,23 @@ void Ekf::cboKind_Click()
 void Ekf::txtInp_Change()
 {
     const QString text = txtInp->text();
-    if (text.isEmpty())
-        return;
-    if (!m_txtInpTag.isEmpty()) {
-        m_txtInpTag.clear();
+    if (text.isEmpty()) {
+        showNoMatch(false);
         return;
     }
+    if (!m_txtInpTag.isEmpty()) {
+        m_txtInpTag.clear();
+        showNoMatch(false);
+        return;
+    }
+    searchTyped(text);
+}
+
+void Ekf::searchTyped(const QString& text)
+{
     const long found = SearchList(*lstEk, text);
+    // No beep: a prefix that matches nothing is often on its way to one that does.
+    showNoMatch(found < 0);
     if (found >= 0) {
         lstEk->setTopIndex(int(found));
         // The keyboard goes on from the match; it is not chosen until Space or a click.

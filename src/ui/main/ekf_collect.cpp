@@ -22,7 +22,11 @@ QString collectedKey(DeclKind kind, const QString& name)
 
 void Ekf::cmdAdd_Click()
 {
-    const QString name = txtInp->text();
+    collect(txtInp->text());
+}
+
+void Ekf::collect(const QString& name)
+{
     const DeclKind kind = currentKind();
     if (!m_listed || !m.dbDecl->contains(kind, name)) {
         m_platform.beep();
@@ -37,7 +41,7 @@ void Ekf::cmdAdd_Click()
     } else {
         m_collected.push_back({m.dbDecl->path(), kind, name});
         m_collectedKeys.insert(collectedKey(kind, name));
-        lstDest->AddItem(kindMark(kind) + u' ' + txtInp->text());
+        lstDest->AddItem(kindMark(kind) + u' ' + name);
         lstDest->Refresh();
     }
     cmdAdd->setEnabled(false);

@@ -86,4 +86,5 @@ void Ekf::mOpt_Click(int Index)
         m_copyOptions.scope = scope;
         saveSetting(kCopyScope, scopeValue(scope));
     }
+    schedulePreview();
 }

@@ -110,6 +110,7 @@ void ListBox::settle()
 void ListBox::Clear()
 {
     m_items.clear();
+    m_notes.clear();
     m_selected.clear();
     m_selCount = 0;
     m_current = -1;
@@ -119,6 +120,30 @@ void ListBox::Clear()
     itemsChanged();
     // A refilled list shows its first item, as a new one does.
     settle();
+    currentMayHaveMoved();
+}
+
+void ListBox::setItems(const QStringList& items)
+{
+    Clear();
+    m_items = items;
+    if (m_multi)
+        m_selected.assign(size_t(m_items.size()), false);
+    itemsChanged();
+}
+
+void ListBox::setNotes(const QHash<int, QString>& notes)
+{
+    m_notes = notes;
+    viewport()->update();
+}
+
+void ListBox::currentMayHaveMoved()
+{
+    if (currentRow() == m_reportedCurrent)
+        return;
+    m_reportedCurrent = currentRow();
+    emit CurrentMoved();
 }
 
 void ListBox::AddItem(const QString& item)
@@ -148,8 +173,10 @@ void ListBox::RemoveItem(int index)
             --m_caret;
     }
     m_pressed = -1;
+    m_notes.clear();
     forgetWidest();
     itemsChanged();
+    currentMayHaveMoved();
 }
 
 void ListBox::Refresh()
@@ -181,6 +208,7 @@ void ListBox::setListIndex(int index)
     m_caret = index;
     ensureVisible(index);
     viewport()->update();
+    currentMayHaveMoved();
 }
 
 int ListBox::currentRow() const
@@ -194,6 +222,7 @@ void ListBox::setCurrentRow(int index)
         return;
     (m_multi ? m_current : m_caret) = index;
     viewport()->update();
+    currentMayHaveMoved();
 }
 
 int ListBox::TopIndex()
@@ -236,6 +265,7 @@ void ListBox::setSelected(int index, bool selected)
         else if (m_current == index)
             m_current = -1;
         viewport()->update();
+        currentMayHaveMoved();
     } else if (m_selected[size_t(index)] != selected) {
         toggle(index);
     }
@@ -280,6 +310,7 @@ void ListBox::moveTo(int index, bool raiseClick)
     m_caret = index;
     ensureVisible(index);
     viewport()->update();
+    currentMayHaveMoved();
     if (raiseClick && (index != before || apart))
         emit Click();
 }
@@ -494,7 +525,17 @@ void ListBox::paintRow(QPainter& painter, int index, const QRect& rect)
         painter.fillRect(rect, palette().brush(QPalette::Highlight));
     painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
     const int x = kTextMargin - horizontalScrollBar()->value();
-    painter.drawText(QPoint(x, rect.top() + fontMetrics().ascent()), m_items.at(index));
+    const QPoint at(x, rect.top() + fontMetrics().ascent());
+    painter.drawText(at, m_items.at(index));
+    const auto note = m_notes.constFind(index);
+    if (note == m_notes.constEnd())
+        return;
+    // Three cells after the name, in the colour of text that is not for choosing.
+    QColor dim = painter.pen().color();
+    dim.setAlphaF(selected ? 0.75 : 0.5);
+    painter.setPen(dim);
+    const int gap = fontMetrics().horizontalAdvance(QStringLiteral("   "));
+    painter.drawText(at + QPoint(fontMetrics().horizontalAdvance(m_items.at(index)) + gap, 0), *note);
 }
 
 void ListBox::paintFocusMark(QPainter& painter, const QRect& rect, bool selected)

@@ -5,6 +5,7 @@
 #include "search_list.h"
 
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <QStringList>
 #include <vector>
 
@@ -24,6 +25,12 @@ public:
 
     void Clear();
     void AddItem(const QString& item);
+    // Puts items in place of every item, as Clear and AddItem for each would, in one step.
+    void setItems(const QStringList& items);
+    // Dimmed words after an item's text, by position (a variant's condition); they are not part
+    // of the item. Cleared with the items.
+    void setNotes(const QHash<int, QString>& notes);
+    QString note(int index) const { return m_notes.value(index); }
     void RemoveItem(int index);
     void Refresh();
     qint64 ListCount() const override;
@@ -54,6 +61,8 @@ public:
 signals:
     void Click();
     void DblClick();
+    // The row with the focus mark moved, or the items changed under it.
+    void CurrentMoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -80,9 +89,12 @@ private:
     void moveTo(int index, bool raiseClick);
     void toggle(int index);
     void paintRow(QPainter& painter, int index, const QRect& rect);
+    void currentMayHaveMoved();
     void paintFocusMark(QPainter& painter, const QRect& rect, bool selected);
 
     QStringList m_items;
+    QHash<int, QString> m_notes;
+    int m_reportedCurrent = -1;
     std::vector<bool> m_selected; // the multi-selection list only
     int m_selCount = 0;
     int m_current = -1;

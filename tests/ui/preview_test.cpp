@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "browse_data.h"
+#include "copy_assembly.h"
+#include "decl_browser.h"
+#include "ui_fixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+const QString kGetWindowLongPtrGroup =
+    QStringLiteral("#If Win64 Then\n"
+                   "Declare PtrSafe Function GetWindowLongPtr Lib \"user32\" Alias \"GetWindowLongPtrA\" "
+                   "(ByVal hWnd As LongPtr, "
+                   "ByVal nIndex As Long) As LongPtr\n"
+                   "#Else\n"
+                   "Declare PtrSafe Function GetWindowLongPtr Lib \"user32\" Alias \"GetWindowLongA\" (ByVal "
+                   "hWnd As LongPtr, "
+                   "ByVal nIndex As Long) As LongPtr\n"
+                   "#End If");
+
+// Row 3 is GetWindowLong; rows 4 and 5 are GetWindowLongPtr under Win64 and under Else.
+constexpr int kGetWindowLong = 3;
+constexpr int kPtrWin64 = 4;
+constexpr int kPtrElse = 5;
+
+Ekf& openBrowseSample(UiFixture& f, int kind = 1)
+{
+    const QString db = f.makeDatabase(browseLines());
+    Ekf& w = f.startActive();
+    if (kind != 1)
+        f.chooseKind(kind);
+    f.open(db);
+    return w;
+}
+
+QString shown(const Ekf& w)
+{
+    return w.txtPrv->toPlainText();
+}
+
+// What ek-cli show and Copy give for one name, with the line ends the pane shows.
+QString copyOf(UiFixture& f, DeclKind kind, const QString& name, const CopyOptions& options = {})
+{
+    return f.module.dbDecl->copy(kind, {name}, options, CopyEnd::NoFinalBreak)
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+class PreviewTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void previewFollowsTheCurrentRowWithEachVariantsFacts();
+    void previewIsWhatCopyGivesWithTheOptionsAsSet();
+    void variantsAreToldApartInTheListOnly();
+    void typesShowTheirMemberCount();
+    void returnAndDoubleClickCollectAndCtrlCCopiesTheSelection();
+};
+
+void PreviewTest::previewFollowsTheCurrentRowWithEachVariantsFacts()
+{
+    UiFixture f;
+    Ekf& w = openBrowseSample(f);
+    QVERIFY(shown(w).isEmpty());
+    QVERIFY(w.lblFacts->text().isEmpty());
+
+    // Typing moves the current row; the preview follows a moment later.
+    QTest::keyClicks(w.txtInp, QStringLiteral("getw"));
+    QTRY_COMPARE(w.previewName(), QStringLiteral("GetWindowLong"));
+    QCOMPARE(shown(w), copyOf(f, DeclKind::Procedure, QStringLiteral("GetWindowLong")));
+    QCOMPARE(w.lblFacts->text(), QStringLiteral("DLL: user32　別名: GetWindowLongA"));
+
+    // The arrows in the list: each variant shows the whole group, with its own facts.
+    QTest::keyClick(w.txtInp, Qt::Key_Tab);
+    QTest::keyClick(w.lstEk, Qt::Key_Down);
+    QCOMPARE(w.lstEk->currentRow(), kPtrWin64);
+    QTRY_COMPARE(w.lblFacts->text(), QStringLiteral("DLL: user32　別名: GetWindowLongPtrA　条件: Win64"));
+    QCOMPARE(shown(w), kGetWindowLongPtrGroup);
+    QTest::keyClick(w.lstEk, Qt::Key_Down);
+    QTRY_COMPARE(w.lblFacts->text(), QStringLiteral("DLL: user32　別名: GetWindowLongA　条件: Else"));
+    QCOMPARE(shown(w), kGetWindowLongPtrGroup);
+
+    // A click, and a function without an alias.
+    f.clickItem(*w.lstEk, 2);
+    QTRY_COMPARE(w.previewName(), QStringLiteral("GetTickCount"));
+    QCOMPARE(w.lblFacts->text(), QStringLiteral("DLL: kernel32"));
+
+    // A prefix that matches nothing leaves nothing previewed; a kind change empties the pane.
+    QTest::keyClicks(w.txtInp, QStringLiteral("x"));
+    QTRY_VERIFY(w.previewName().isEmpty());
+    QVERIFY(shown(w).isEmpty());
+    f.chooseKind(0);
+    QTRY_VERIFY(w.previewName().isEmpty());
+    QCOMPARE(w.lblFacts->text(), QString());
+}
+
+void PreviewTest::previewIsWhatCopyGivesWithTheOptionsAsSet()
+{
+    UiFixture f;
+    Ekf& w = openBrowseSample(f);
+    f.clickItem(*w.lstEk, 0);
+    QTRY_COMPARE(w.previewName(), QStringLiteral("GetCursorPos"));
+    QVERIFY(!shown(w).contains(QStringLiteral("Type POINTAPI")));
+
+    // Both options at once: the used type comes first, every declaration gets Private.
+    triggerAction(w, "mOpt0");
+    triggerAction(w, "mOpt4");
+    const CopyOptions options{true, CopyScope::Private};
+    QTRY_COMPARE(shown(w), copyOf(f, DeclKind::Procedure, QStringLiteral("GetCursorPos"), options));
+    QVERIFY(shown(w).startsWith(QStringLiteral("Private Type POINTAPI\n")));
+    QVERIFY(shown(w).endsWith(QStringLiteral("\nPrivate Declare PtrSafe Function GetCursorPos Lib \"user32\" "
+                                             "(lpPoint As POINTAPI) As Long")));
+
+    // Copy gives the same text, with the line break after it.
+    QTest::keyClick(w.txtPrv, Qt::Key_Return);
+    QCOMPARE(w.lstDest->ListCount(), 1);
+    w.cmdCpy->click();
+    QCOMPARE(f.fake.clipboard,
+             QString(shown(w)).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+void PreviewTest::variantsAreToldApartInTheListOnly()
+{
+    UiFixture f;
+    Ekf& w = openBrowseSample(f);
+    QCOMPARE(w.lstEk->ListCount(), kBrowseFunctions);
+    QCOMPARE(w.lstEk->note(kPtrWin64), QStringLiteral("Win64"));
+    QCOMPARE(w.lstEk->note(kPtrElse), QStringLiteral("Else"));
+    QCOMPARE(w.lstEk->note(kGetWindowLong), QString());
+    // Inside a group inside another, the whole way down tells the variants apart.
+    QCOMPARE(w.lstEk->note(8), QStringLiteral("VBA7 / Win64"));
+    QCOMPARE(w.lstEk->note(9), QStringLiteral("VBA7 / Else"));
+    QCOMPARE(w.lstEk->note(10), QStringLiteral("Else"));
+    // The condition is no part of the name: clicking takes the name alone.
+    f.clickItem(*w.lstEk, kPtrElse);
+    QCOMPARE(w.txtInp->text(), QStringLiteral("GetWindowLongPtr"));
+
+    // A file without groups lists as before.
+    UiFixture g;
+    const QString plain =
+        g.makeDatabase({QStringLiteral("Declare Function GetTickCount Lib \"kernel32\" () As Long"),
+                        QStringLiteral("Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)")});
+    Ekf& v = g.start();
+    g.open(plain);
+    QCOMPARE(v.lstEk->ListCount(), 2);
+    QCOMPARE(v.lstEk->note(0), QString());
+    QCOMPARE(v.lstEk->note(1), QString());
+}
+
+void PreviewTest::typesShowTheirMemberCount()
+{
+    UiFixture f;
+    Ekf& w = openBrowseSample(f, 2);
+    QTest::keyClicks(w.txtInp, QStringLiteral("rect"));
+    QTRY_COMPARE(w.previewName(), QStringLiteral("RECT"));
+    QCOMPARE(w.lblFacts->text(), QStringLiteral("メンバー: 4 個"));
+    QCOMPARE(shown(w), QStringLiteral("Type RECT\n    Left As Long\n    Top As Long\n    Right As Long\n"
+                                      "    Bottom As Long\nEnd Type"));
+}
+
+void PreviewTest::returnAndDoubleClickCollectAndCtrlCCopiesTheSelection()
+{
+    UiFixture f;
+    Ekf& w = openBrowseSample(f);
+    f.clickItem(*w.lstEk, kPtrElse);
+    QTRY_COMPARE(w.previewName(), QStringLiteral("GetWindowLongPtr"));
+    QTest::keyClick(w.txtPrv, Qt::Key_Return);
+    QCOMPARE(w.lstDest->ListCount(), 1);
+    QCOMPARE(w.lstDest->List(0), QStringLiteral("関 GetWindowLongPtr"));
+    QVERIFY(w.statusBar()->currentMessage().isEmpty());
+    // The second collect of the same entry finds it already there and says so.
+    QTest::mouseDClick(w.txtPrv->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 5));
+    QCOMPARE(w.lstDest->ListCount(), 1);
+    QCOMPARE(w.statusBar()->currentMessage(),
+             QStringLiteral("関数 GetWindowLongPtr はもう選択リストにあります"));
+    QVERIFY(!w.cmdAdd->isEnabled());
+    QVERIFY(w.cmdCpy->isEnabled());
+    QCOMPARE(f.fake.clipboardWrites(), 0);
+
+    // Ctrl+C copies the selected lines through the desktop's clipboard, with CR LF.
+    w.txtPrv->selectAll();
+    QTest::keyClick(w.txtPrv, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(f.fake.clipboardWrites(), 1);
+    QCOMPARE(f.fake.clipboard, QString(kGetWindowLongPtrGroup).replace(u'\n', QStringLiteral("\r\n")));
+    // Up and Down in the pane move its caret, not the list.
+    const int top = w.lstEk->TopIndex();
+    QTest::keyClick(w.txtPrv, Qt::Key_Down);
+    QCOMPARE(w.lstEk->TopIndex(), top);
+    QCOMPARE(f.fake.beeps(), 0);
+}
+
+QTEST_MAIN(PreviewTest)
+#include "preview_test.moc"
