@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
-#include "decl_store.h"
+#include "decl_browser.h"
 #include "ekb.h"
 #include "ekf.h"
 #include "fake_platform.h"
@@ -120,7 +120,7 @@ int main(int argc, char* argv[])
         return 3;
     platform.fileNames << args[1];
     w->mFile_Click(0);
-    if (!platform.messages.isEmpty() || w->lstEk->ListCount() == 0) {
+    if (!platform.messages().isEmpty() || w->lstEk->ListCount() == 0) {
         std::fputs("ek-bench-filter: the database did not list\n", stderr);
         return 3;
     }
@@ -164,7 +164,7 @@ int main(int argc, char* argv[])
         for (const QString& part : parts(names, kWords)) {
             for (qsizetype n = 1; n <= part.size(); ++n) {
                 const Clock::time_point t = Clock::now();
-                const std::vector<int> rows = kindFilter.rows(parseFilter(part.left(n)), *module.dbDecl);
+                const std::vector<int> rows = module.dbDecl->filterRows(kindFilter, parseFilter(part.left(n)));
                 alone.ms.push_back(msSince(t));
             }
         }

@@ -160,6 +160,7 @@ void KindFilter::setNames(DeclKind kind, QStringList names)
     m_rowKeys.clear();
     m_lastKey.clear();
     m_lastRows.clear();
+    foldNames();
 }
 
 void KindFilter::foldNames()

@@ -42,9 +42,9 @@ QString aliasOf(QStringView procedureLine);   // the text between the quotes aft
 QString valueOf(QStringView constantLine);    // what follows the first " =", trimmed
 
 // The names of one kind in list order, and what the filter compares of each row. The
-// names' fold is made on the first filter that needs it, and the rows' DLLs or values on
-// the first "lib:" or "=", read once from the store: a keystroke then costs one pass
-// over memory, never a query.
+// names' fold is made with the list, so that the first key typed costs no more than the
+// others; the rows' DLLs or values are read once from the store on the first "lib:" or
+// "=": a keystroke then costs one pass over memory, never a query.
 class KindFilter
 {
 public:
