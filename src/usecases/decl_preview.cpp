@@ -6,6 +6,7 @@
 #include "line_shape.h"
 #include "name_filter.h"
 #include "name_fold.h"
+#include "type_layout_lookup.h"
 
 #include <QHash>
 #include <QSet>
@@ -93,6 +94,14 @@ DeclPreview previewOf(DeclStore& store, DeclKind kind, const QString& name, int 
     preview.found = true;
     const StoredDecl& decl = decls[size_t(std::clamp(variant, 0, int(decls.size()) - 1))];
     preview.facts = factsOf(store, kind, decl);
+    if (kind == DeclKind::Type) {
+        std::optional<LayoutReport> layout = typeLayoutOf(store, name);
+        const auto isEnum = [](const HostLayouts& h) {
+            return h.vba.problem && h.vba.problem->kind == LayoutProblemKind::IsEnum;
+        };
+        if (layout && !(isEnum(layout->hosts[0]) || isEnum(layout->hosts[1])))
+            preview.facts.layout = std::move(layout);
+    }
     preview.text = assembleCopy(&store, kind, {name}, options, CopyEnd::NoFinalBreak);
     return preview;
 }

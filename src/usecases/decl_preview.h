@@ -4,10 +4,12 @@
 
 #include "copy_assembly.h"
 #include "decl_kind.h"
+#include "type_layout.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class DeclStore;
 
@@ -20,9 +22,9 @@ struct DeclFacts
     // condition ("Win64") or "Else"; none outside any group.
     QStringList conditions;
     int members = -1; // a record type's or Enum's member lines; -1 for other kinds
-    // More that is known of a record type (its size and alignment), one line; empty while
-    // nothing more is known.
-    QString typeLayout;
+    // A record type's layout on both hosts, of the variant each host compiles; none for
+    // other kinds and for an Enum.
+    std::optional<LayoutReport> layout;
 };
 
 // The preview of a listed row: what Copy gives for its name with the options as set,

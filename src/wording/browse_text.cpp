@@ -3,6 +3,7 @@
 #include "browse_text.h"
 
 #include "decl_preview.h"
+#include "layout_text.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -42,8 +43,8 @@ QString factsLine(const DeclFacts& facts)
         parts << tr("別名: %1").arg(facts.alias);
     if (facts.members >= 0)
         parts << tr("メンバー: %1 個").arg(facts.members);
-    if (!facts.typeLayout.isEmpty())
-        parts << facts.typeLayout;
+    if (facts.layout)
+        parts << layoutSummary(*facts.layout);
     if (!facts.conditions.isEmpty())
         parts << tr("条件: %1").arg(facts.conditions.join(QStringLiteral(" / ")));
     return parts.join(QStringLiteral("　"));

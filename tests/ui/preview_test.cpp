@@ -61,7 +61,7 @@ private slots:
     void previewFollowsTheCurrentRowWithEachVariantsFacts();
     void previewIsWhatCopyGivesWithTheOptionsAsSet();
     void variantsAreToldApartInTheListOnly();
-    void typesShowTheirMemberCount();
+    void typesShowTheirMembersAndSizesAndTheTableOnDemand();
     void returnAndDoubleClickCollectAndCtrlCCopiesTheSelection();
 };
 
@@ -155,15 +155,50 @@ void PreviewTest::variantsAreToldApartInTheListOnly()
     QCOMPARE(v.lstEk->note(1), QString());
 }
 
-void PreviewTest::typesShowTheirMemberCount()
+void PreviewTest::typesShowTheirMembersAndSizesAndTheTableOnDemand()
 {
     UiFixture f;
     Ekf& w = openBrowseSample(f, 2);
     QTest::keyClicks(w.txtInp, QStringLiteral("rect"));
     QTRY_COMPARE(w.previewName(), QStringLiteral("RECT"));
-    QCOMPARE(w.lblFacts->text(), QStringLiteral("メンバー: 4 個"));
-    QCOMPARE(shown(w), QStringLiteral("Type RECT\n    Left As Long\n    Top As Long\n    Right As Long\n"
-                                      "    Bottom As Long\nEnd Type"));
+    QCOMPARE(w.lblFacts->text(), QStringLiteral("メンバー: 4 個　32 ビット: LenB 16 / 64 ビット: LenB 16"));
+    const QString text = QStringLiteral("Type RECT\n    Left As Long\n    Top As Long\n    Right As Long\n"
+                                        "    Bottom As Long\nEnd Type");
+    QCOMPARE(shown(w), text);
+
+    // A pointer and a Double after a Long: the sizes part, and C parts from VBA on 32-bit.
+    UiFixture g;
+    const QString db = g.makeDatabase({QStringLiteral("Type HOLDER"), QStringLiteral("    n As Long"),
+                                       QStringLiteral("    d As Double"), QStringLiteral("    p As LongPtr"),
+                                       QStringLiteral("End Type"), QStringLiteral("Enum MODE"),
+                                       QStringLiteral("    MODE_A = 1"), QStringLiteral("End Enum")});
+    Ekf& v = g.startActive();
+    g.chooseKind(2);
+    g.open(db);
+    QTest::keyClicks(v.txtInp, QStringLiteral("HOLDER"));
+    QTRY_COMPARE(v.previewName(), QStringLiteral("HOLDER"));
+    QCOMPARE(v.lblFacts->text(), QStringLiteral("メンバー: 3 個　32 ビット: LenB 16 / 64 ビット: LenB 24"));
+    // Ctrl+L shows the member table with C's offsets and the warnings, and shows the text again.
+    QTest::keyClick(v.txtInp, Qt::Key_L, Qt::ControlModifier);
+    QVERIFY(v.actPrvLayout->isChecked());
+    const QString table = shown(v);
+    QVERIFY2(table.startsWith(QStringLiteral("型 HOLDER\n32 ビット: LenB 16 / 64 ビット: LenB 24\n")),
+             qPrintable(table));
+    QVERIFY2(table.contains(QStringLiteral("32 ビット: d の位置が VBA では 4、C では 8 です")),
+             qPrintable(table));
+    QVERIFY2(table.indexOf(QStringLiteral("警告:")) < table.indexOf(QStringLiteral("d As Double")),
+             qPrintable(table));
+    // The table follows the current row; an Enum has no layout and shows its text.
+    v.txtInp->clear();
+    QTest::keyClicks(v.txtInp, QStringLiteral("MODE"));
+    QTRY_COMPARE(v.previewName(), QStringLiteral("MODE"));
+    QCOMPARE(v.lblFacts->text(), QStringLiteral("メンバー: 1 個"));
+    QCOMPARE(shown(v), QStringLiteral("Enum MODE\n    MODE_A = 1\nEnd Enum"));
+    QTest::keyClick(v.txtInp, Qt::Key_L, Qt::ControlModifier);
+    QVERIFY(!v.actPrvLayout->isChecked());
+    v.txtInp->clear();
+    QTest::keyClicks(v.txtInp, QStringLiteral("HOLDER"));
+    QTRY_VERIFY(shown(v).startsWith(QStringLiteral("Type HOLDER\n")));
 }
 
 void PreviewTest::returnAndDoubleClickCollectAndCtrlCCopiesTheSelection()

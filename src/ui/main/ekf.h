@@ -72,6 +72,8 @@ public:
     // 0: copy the used declarations too; 1: separator; 2-4: the scope keyword
     // (as declared, Public, Private), one of them checked.
     std::array<QAction*, 5> mOpt{};
+    // Shows a record type's member table on both hosts in the preview instead of its text.
+    QAction* actPrvLayout = nullptr;
 
     // The one-shot marker lstEk_Click leaves for the next txtInp_Change.
     const QString& txtInpTag() const { return m_txtInpTag; }

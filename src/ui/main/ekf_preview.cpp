@@ -5,6 +5,7 @@
 #include "ekb.h"
 #include "ekf.h"
 #include "fonts.h"
+#include "layout_text.h"
 #include "name_fold.h"
 #include "platform.h"
 
@@ -59,10 +60,18 @@ QWidget* Ekf::buildPreview()
     m_previewTimer->setSingleShot(true);
     m_previewTimer->setInterval(kPreviewDelayMs);
     connect(m_previewTimer, &QTimer::timeout, this, [this] { guarded([this] { fillPreview(); }); });
+    actPrvLayout = new QAction(tr("メンバーの配置(&L)"), this);
+    actPrvLayout->setObjectName(QStringLiteral("actPrvLayout"));
+    actPrvLayout->setCheckable(true);
+    actPrvLayout->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    actPrvLayout->setShortcutContext(Qt::WindowShortcut);
+    addAction(actPrvLayout);
+    connect(actPrvLayout, &QAction::toggled, this, [this] { guarded([this] { fillPreview(); }); });
     connect(txtPrv, &QPlainTextEdit::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(txtPrv);
         QAction* copy = menu.addAction(tr("ｺﾋﾟｰ(&C)"));
         copy->setEnabled(txtPrv->textCursor().hasSelection());
+        menu.addAction(actPrvLayout);
         if (menu.exec(txtPrv->viewport()->mapToGlobal(at)) == copy)
             copyPreviewSelection();
     });
@@ -87,7 +96,11 @@ void Ekf::fillPreview()
     }
     m_previewName = preview.found ? preview.name : QString();
     lblFacts->setText(factsLine(preview.facts));
-    txtPrv->setPlainText(QString(preview.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The table is plain text in columns, warnings first, as ek-cli layout --c prints it.
+    if (actPrvLayout->isChecked() && preview.facts.layout)
+        txtPrv->setPlainText(layoutReportText(*preview.facts.layout, true));
+    else
+        txtPrv->setPlainText(QString(preview.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 // Through the platform, as every copy of the window: the clipboard gets CR LF line ends.
