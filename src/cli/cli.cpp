@@ -7,6 +7,7 @@
 #include "db_error.h"
 #include "decl_browser.h"
 #include "error_text.h"
+#include "layout_text.h"
 #include "fault_number.h"
 
 #include <QCoreApplication>
@@ -28,7 +29,7 @@ const char* const kUsageText = R"(使い方:
       DBFILE にあるファイルは置き換えられます。
   ek-cli list DBFILE KIND
       KIND の名前をすべて、名前の順に 1 行ずつ出力します。
-  ek-cli show [--with-deps] [--scope public|private] DBFILE KIND NAME... [KIND NAME...]...
+  ek-cli show [--with-deps] [--scope public|private] [--size-note] DBFILE KIND NAME... [KIND NAME...]...
       NAME の宣言全文を、コピーと同じ形 (各全文の後に CR LF) で出力します。
       種類の違う名前も 1 度に指定でき、同じ宣言は 1 度だけ、条件の同じ
       #If の組は 1 つにまとめて出力します。見つからない名前は空の行に
@@ -37,6 +38,7 @@ const char* const kUsageText = R"(使い方:
                        (同じ宣言は 1 度だけ)。
       --scope public|private
                        出力する各宣言の先頭行に Public か Private を付けます。
+      --size-note      各型の後に 32 ビットと 64 ビットの LenB をコメントで付けます。
   ek-cli search DBFILE KIND PREFIX
       PREFIX で始まる最初の名前を出力します。
   ek-cli layout DBFILE TYPENAME [--c]
@@ -195,6 +197,8 @@ CopyOptions takeShowOptions(QStringList& args)
         const QString option = args.takeAt(1);
         if (option == QLatin1String("--with-deps")) {
             options.withUses = true;
+        } else if (option == QLatin1String("--size-note")) {
+            options.sizeNote = layoutAnnotation;
         } else if (option == QLatin1String("--scope")) {
             if (args.size() < 2)
                 throw UsageError(tr("--scope には public か private を指定してください。"));

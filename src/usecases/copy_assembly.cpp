@@ -7,6 +7,7 @@
 #include "group_copy.h"
 #include "line_shape.h"
 #include "name_fold.h"
+#include "type_layout_lookup.h"
 
 #include <QHash>
 #include <QSet>
@@ -65,10 +66,37 @@ CopyPiece textPiece(QString text)
     return piece;
 }
 
+// The comment after a record type copied with the size note: after End Type, or after
+// the #End If of the group it is given in, so the paste still compiles. Enums get none.
+QStringList sizeNoteOf(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options)
+{
+    if (kind != DeclKind::Type || !options.sizeNote)
+        return {};
+    const std::optional<LayoutReport> report = typeLayoutOf(store, name);
+    if (!report)
+        return {};
+    for (const HostLayouts& host : report->hosts) {
+        if (host.vba.problem && host.vba.problem->kind == LayoutProblemKind::IsEnum)
+            return {};
+    }
+    return {options.sizeNote(*report)};
+}
+
+Unit unitWithoutNote(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options);
+
 // The first declaration of the name decides: alone when it stands in no group, else
 // the outermost group around it, with every declaration of the name in that group.
-Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, CopyScope scope)
+Unit unitOf(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options)
 {
+    Unit unit = unitWithoutNote(store, kind, name, options);
+    if (unit.found)
+        unit.piece.after = sizeNoteOf(store, kind, name, options);
+    return unit;
+}
+
+Unit unitWithoutNote(DeclStore& store, DeclKind kind, const QString& name, const CopyOptions& options)
+{
+    const CopyScope scope = options.scope;
     const std::vector<StoredDecl> found = store.find(kind, name);
     if (found.empty())
         return {};
@@ -120,8 +148,8 @@ struct Assembly
 class UseWalk
 {
 public:
-    UseWalk(CopyScope scope, Assembly& out)
-        : m_scope(scope)
+    UseWalk(const CopyOptions& options, Assembly& out)
+        : m_options(options)
         , m_out(out)
     {
     }
@@ -196,7 +224,7 @@ private:
             return it.value();
         Decl d;
         if (store)
-            d.unit = unitOf(*store, kind, name, m_scope);
+            d.unit = unitOf(*store, kind, name, m_options);
         d.store = store;
         d.kind = kind;
         m_decls.push_back(std::move(d));
@@ -205,7 +233,7 @@ private:
         return at;
     }
 
-    CopyScope m_scope;
+    const CopyOptions& m_options;
     Assembly& m_out;
     std::array<QHash<QString, int>, 3> m_known;
     std::vector<Decl> m_decls;
@@ -234,13 +262,13 @@ Assembly assemble(const StoreOf& storeOf, const std::vector<CopyEntry>& entries,
     const std::vector<const CopyEntry*> once = onceEach(entries);
     out.pieces.reserve(once.size());
     if (options.withUses) {
-        UseWalk walk(options.scope, out);
+        UseWalk walk(options, out);
         for (const CopyEntry* entry : once)
             walk.giveEntry(storeOf(entry->database), entry->kind, entry->name);
     } else {
         for (const CopyEntry* entry : once) {
             DeclStore* store = storeOf(entry->database);
-            Unit unit = store ? unitOf(*store, entry->kind, entry->name, options.scope) : Unit{};
+            Unit unit = store ? unitOf(*store, entry->kind, entry->name, options) : Unit{};
             if (unit.found)
                 out.give(entry->kind, std::move(unit.piece));
             else

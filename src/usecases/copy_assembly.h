@@ -12,6 +12,7 @@
 #include <vector>
 
 class DeclStore;
+struct LayoutReport;
 struct StoredDecl;
 
 struct CopyOptions
@@ -23,6 +24,9 @@ struct CopyOptions
     // Consecutive groups with the same conditions become one (mergeGroups); off only
     // to compare a copy with what it would give unmerged.
     bool mergeGroups = true;
+    // The comment line that follows every record type copied (a group holding one:
+    // after its #End If), from the type's layout; none when empty. Enums get none.
+    std::function<QString(const LayoutReport&)> sizeNote = nullptr;
 };
 
 // One entry of a collection: a name of a kind, in the database it was collected from.

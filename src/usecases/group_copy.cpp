@@ -92,7 +92,7 @@ bool carriesDirective(const CopyPiece& piece)
 void renderInto(const CopyPiece& piece, QStringList& out)
 {
     if (!piece.isGroup()) {
-        out << piece.text;
+        out << piece.text << piece.after;
         return;
     }
     for (const CopyPiece::Branch& branch : piece.branches) {
@@ -100,7 +100,7 @@ void renderInto(const CopyPiece& piece, QStringList& out)
         for (const CopyPiece& inner : branch.pieces)
             renderInto(inner, out);
     }
-    out << (piece.endLine.isEmpty() ? kEndIf : piece.endLine);
+    out << (piece.endLine.isEmpty() ? kEndIf : piece.endLine) << piece.after;
 }
 
 } // namespace
@@ -204,6 +204,7 @@ void mergeGroups(std::vector<CopyPiece>& pieces)
                 for (CopyPiece& inner : piece.branches[i].pieces)
                     into.branches[i].pieces.push_back(std::move(inner));
             }
+            into.after << piece.after;
             merged.back() = true;
             continue;
         }

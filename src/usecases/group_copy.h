@@ -21,6 +21,9 @@ struct CopyPiece
     QString text;                 // a declaration's full text; unused by a group
     std::vector<Branch> branches; // a group's branches, its #If first; none for a declaration
     QString endLine;              // empty: a group never closed, closed with "#End If"
+    // Comment lines after the piece (after a group's end line), as a record type's size
+    // note; a group merged into another brings them along.
+    QStringList after;
 
     bool isGroup() const { return !branches.empty(); }
     // The lines joined by CR LF, without a final break.

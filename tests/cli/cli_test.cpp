@@ -291,6 +291,10 @@ void CliTest::showWithOptionsPrintsWhatCopyWouldCopyWithThem()
                             "\"RegCreateKeyExA\" (ByVal hKey As Long, lpSecurityAttributes As "
                             "SECURITY_ATTRIBUTES, phkResult As Long) As Long\r\n"));
     QVERIFY(r.err.isEmpty());
+    const Run noted = cli({QStringLiteral("show"), QStringLiteral("--size-note"), db, QStringLiteral("type"),
+                           QStringLiteral("SECURITY_ATTRIBUTES")});
+    QCOMPARE(u8(noted.out), QStringLiteral("Type SECURITY_ATTRIBUTES\r\n    nLength As Long\r\nEnd Type\r\n"
+                                           "' LenB: 32 ビット 4 / 64 ビット 4\r\n"));
 
     // The 64-bit sample: GetMessage brings MSG, and MSG brings POINTAPI first.
     const QString db64 = sample64();

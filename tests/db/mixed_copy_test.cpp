@@ -4,6 +4,7 @@
 #include "decl_store.h"
 #include "module_check.h"
 #include "test_data.h"
+#include "type_layout.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -131,6 +132,7 @@ class MixedCopyTest : public QObject
 private slots:
     void oneSectionForACollection_data();
     void oneSectionForACollection();
+    void sizeNotesFollowTheirTypeOrTheMergedGroup();
 };
 
 void MixedCopyTest::oneSectionForACollection_data()
@@ -241,6 +243,38 @@ void MixedCopyTest::oneSectionForACollection()
     QCOMPARE(copyCollection(storeOf, collection, options, CopyEnd::NoFinalBreak).text +
                  QStringLiteral("\r\n"),
              apart);
+}
+
+// A note after End Type, or after the #End If of the group the type is given in; groups
+// that merge keep every note, and the paste still compiles.
+void MixedCopyTest::sizeNotesFollowTheirTypeOrTheMergedGroup()
+{
+    QTemporaryDir dir;
+    convertLines(dir.path(), declarationFile());
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    const std::unique_ptr<DeclStore> store = DeclStore::open(db);
+    const StoreOf storeOf = [&](const QString& path) { return path == db ? store.get() : nullptr; };
+    CopyOptions options{false, CopyScope::AsDeclared};
+    options.sizeNote = [](const LayoutReport& r) { return QStringLiteral("' note ") + r.name; };
+    const std::vector<CopyEntry> collection{{db, DeclKind::Type, QStringLiteral("M128A")},
+                                            {db, DeclKind::Procedure, QStringLiteral("Sleep")},
+                                            {db, DeclKind::Type, QStringLiteral("FLOATING_SAVE_AREA")},
+                                            {db, DeclKind::Type, QStringLiteral("POINTAPI")}};
+    const QString text = copyCollection(storeOf, collection, options, CopyEnd::BreakAfterEach).text;
+    const QStringList expected =
+        QStringList{"#If Win64 Then"} + kM128A + QStringList{"#End If", "' note M128A"} +
+        group("#If VBA7 Then", {kSleep7}, {kSleep6}) + group("#If  WIN64 Then", {}, kFloatSave) +
+        QStringList{"' note FLOATING_SAVE_AREA"} + kPointApi + QStringList{"' note POINTAPI", QString()};
+    QCOMPARE(text.split(QStringLiteral("\r\n")), expected);
+
+    const std::vector<CopyEntry> merging{{db, DeclKind::Type, QStringLiteral("M128A")},
+                                         {db, DeclKind::Type, QStringLiteral("CONTEXT")}};
+    const QString merged = copyCollection(storeOf, merging, options, CopyEnd::NoFinalBreak).text;
+    const QStringList mergedExpected = group("#If Win64 Then", kM128A + kContext64, kContext32) +
+                                       QStringList{"' note M128A", "' note CONTEXT"};
+    QCOMPARE(merged.split(QStringLiteral("\r\n")), mergedExpected);
+    const QStringList problems = moduleProblems(text);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n') + u'\n' + text));
 }
 
 QTEST_GUILESS_MAIN(MixedCopyTest)

@@ -173,7 +173,8 @@ private:
         static const QRegularExpression member = pattern(R"(^\s+\w+(\([^)]*\))? As (\w+)( \* \w+)?\s*$)");
         static const QRegularExpression enumMember = pattern(R"(^\s+\w+( = .+)?$)");
         const QString& line = m_lines[i];
-        if (line.trimmed().isEmpty())
+        // A comment line stands anywhere in a declarations section, a block included.
+        if (line.trimmed().isEmpty() || line.trimmed().startsWith(u'\''))
             return true;
         if (!m_block.isEmpty()) {
             const QRegularExpressionMatch e = end.match(line);

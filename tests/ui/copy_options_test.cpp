@@ -22,6 +22,7 @@ class CopyOptionsTest : public QObject
 private slots:
     void optionsAreRememberedAcrossARestart();
     void copyGivesWhatAnEntryUsesWithTheScopeKeyword();
+    void sizeNoteFollowsEveryCopiedRecordTypeAndIsRemembered();
 };
 
 void CopyOptionsTest::optionsAreRememberedAcrossARestart()
@@ -88,6 +89,51 @@ void CopyOptionsTest::copyGivesWhatAnEntryUsesWithTheScopeKeyword()
     f.fake.clipboard.clear();
     f.doubleClickItem(*w.lstDest, 0);
     QCOMPARE(f.fake.clipboard, expected);
+    EK_VERIFY_NO_UNEXPECTED(f);
+}
+
+void CopyOptionsTest::sizeNoteFollowsEveryCopiedRecordTypeAndIsRemembered()
+{
+    UiFixture f;
+    const QString db = f.makeDatabase(
+        {"Type POINTAPI", "    x As Long", "    y As Long", "End Type", "Type MSG", "    hwnd As LongPtr",
+         "    message As Long", "    wParam As LongPtr", "    lParam As LongPtr", "    time As Long",
+         "    pt As POINTAPI", "End Type", "Enum KIND", "    A = 1", "End Enum"});
+    Ekf* w = &f.start();
+    QVERIFY(w->mOpt[5]->isSeparator());
+    QCOMPARE(w->mOpt[6]->text(), QStringLiteral("サイズの注釈を付ける(&Z)"));
+    QVERIFY(!w->mOpt[6]->isChecked());
+    w->mOpt[6]->trigger();
+    w->mOpt[0]->trigger();
+    QCOMPARE(f.fake.settings.value(optionKey("SizeNote")), QStringLiteral("1"));
+
+    // Remembered, and independent of the scope items around it.
+    f.window.reset();
+    w = &f.start();
+    QVERIFY(w->mOpt[6]->isChecked());
+    QVERIFY(w->mOpt[2]->isChecked());
+    f.open(db);
+    f.chooseKind(2);
+    // The list is KIND, MSG, POINTAPI.
+    for (int row : {1, 0}) {
+        f.clickItem(*w->lstEk, row);
+        w->cmdAdd->click();
+    }
+    w->cmdCpy->click();
+    QCOMPARE(
+        f.fake.clipboard,
+        QStringLiteral("Type POINTAPI\r\n    x As Long\r\n    y As Long\r\nEnd Type\r\n"
+                       "' LenB: 32 ビット 8 / 64 ビット 8\r\n"
+                       "Type MSG\r\n    hwnd As LongPtr\r\n    message As Long\r\n    wParam As LongPtr\r\n"
+                       "    lParam As LongPtr\r\n    time As Long\r\n    pt As POINTAPI\r\nEnd Type\r\n"
+                       "' LenB: 32 ビット 28 / 64 ビット 48\r\n"
+                       "Enum KIND\r\n    A = 1\r\nEnd Enum\r\n"));
+
+    w->mOpt[6]->trigger();
+    QCOMPARE(f.fake.settings.value(optionKey("SizeNote")), QStringLiteral("0"));
+    f.fake.clipboard.clear();
+    f.doubleClickItem(*w->lstDest, 0);
+    QVERIFY(!f.fake.clipboard.contains(QStringLiteral("LenB")));
     EK_VERIFY_NO_UNEXPECTED(f);
 }
 

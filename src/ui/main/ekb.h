@@ -50,6 +50,9 @@ inline const SettingKey kWindowHeight{QStringLiteral("Ek"), QStringLiteral("Wind
                                       QStringLiteral("Height")};
 inline const SettingKey kListFontSize{QStringLiteral("Ek"), QStringLiteral("Window"),
                                       QStringLiteral("FontSize")};
+// "1": a copied record type is followed by its LenB on both hosts, as a comment.
+inline const SettingKey kCopySizeNote{QStringLiteral("Ek"), QStringLiteral("Options"),
+                                      QStringLiteral("SizeNote")};
 
 // What the process needs before any window: names, icon, Qt's own texts in
 // Japanese and the font substitutes. Call once, after the QApplication exists.

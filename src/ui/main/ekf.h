@@ -70,8 +70,9 @@ public:
     std::array<QAction*, 4> mHelp{}; // there is no item 1
     QMenu* mO;
     // 0: copy the used declarations too; 1: separator; 2-4: the scope keyword
-    // (as declared, Public, Private), one of them checked.
-    std::array<QAction*, 5> mOpt{};
+    // (as declared, Public, Private), one of them checked; 5: separator; 6: the size
+    // comment after a record type.
+    std::array<QAction*, 7> mOpt{};
     // Shows a record type's member table on both hosts in the preview instead of its text.
     QAction* actPrvLayout = nullptr;
 

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "ekb.h"
 #include "ekf.h"
+#include "layout_text.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -37,6 +38,17 @@ CopyScope scopeFromValue(const QString& value)
 // The scope of the exclusive items 2, 3 and 4, in their order.
 constexpr CopyScope kScopeItems[] = {CopyScope::AsDeclared, CopyScope::Public, CopyScope::Private};
 constexpr int kFirstScopeItem = 2;
+constexpr int kSizeNoteItem = 6;
+
+bool separatorItem(int i)
+{
+    return i == 1 || i == kSizeNoteItem - 1;
+}
+
+void setSizeNote(CopyOptions& options, bool on)
+{
+    options.sizeNote = on ? layoutAnnotation : std::function<QString(const LayoutReport&)>();
+}
 
 } // namespace
 
@@ -45,17 +57,22 @@ void Ekf::buildOptionsMenu()
     mO = new QMenu(tr("ｵﾌﾟｼｮﾝ(&O)"), this);
     mO->setObjectName(QStringLiteral("mO"));
     menuBar()->insertMenu(mH->menuAction(), mO);
-    const QString captions[] = {tr("使用する型と定数も含める(&T)"), QString(), tr("宣言のまま(&N)"),
-                                tr("Public を付ける(&U)"), tr("Private を付ける(&P)")};
+    const QString captions[] = {tr("使用する型と定数も含める(&T)"),
+                                QString(),
+                                tr("宣言のまま(&N)"),
+                                tr("Public を付ける(&U)"),
+                                tr("Private を付ける(&P)"),
+                                QString(),
+                                tr("サイズの注釈を付ける(&Z)")};
     auto* scopes = new QActionGroup(this);
     scopes->setExclusive(true);
     for (int i = 0; i < int(mOpt.size()); ++i) {
-        mOpt[i] = i == 1 ? mO->addSeparator() : mO->addAction(captions[i]);
+        mOpt[i] = separatorItem(i) ? mO->addSeparator() : mO->addAction(captions[i]);
         mOpt[i]->setObjectName(QStringLiteral("mOpt%1").arg(i));
-        if (i == 1)
+        if (separatorItem(i))
             continue;
         mOpt[i]->setCheckable(true);
-        if (i >= kFirstScopeItem)
+        if (i >= kFirstScopeItem && i < kSizeNoteItem - 1)
             scopes->addAction(mOpt[i]);
         connect(mOpt[i], &QAction::triggered, this, [this, i] { guarded([this, i] { mOpt_Click(i); }); });
     }
@@ -66,7 +83,9 @@ void Ekf::loadOptions()
 {
     m_copyOptions.withUses = setting(kCopyWithUses, kOff) == kOn;
     m_copyOptions.scope = scopeFromValue(setting(kCopyScope, QString()));
+    setSizeNote(m_copyOptions, setting(kCopySizeNote, kOff) == kOn);
     mOpt[0]->setChecked(m_copyOptions.withUses);
+    mOpt[kSizeNoteItem]->setChecked(bool(m_copyOptions.sizeNote));
     for (int i = 0; i < 3; ++i)
         mOpt[kFirstScopeItem + i]->setChecked(kScopeItems[i] == m_copyOptions.scope);
 }
@@ -79,7 +98,12 @@ void Ekf::mOpt_Click(int Index)
             return;
         m_copyOptions.withUses = mOpt[0]->isChecked();
         saveSetting(kCopyWithUses, m_copyOptions.withUses ? kOn : kOff);
-    } else if (Index >= kFirstScopeItem && Index < int(mOpt.size())) {
+    } else if (Index == kSizeNoteItem) {
+        if (mOpt[Index]->isChecked() == bool(m_copyOptions.sizeNote))
+            return;
+        setSizeNote(m_copyOptions, mOpt[Index]->isChecked());
+        saveSetting(kCopySizeNote, m_copyOptions.sizeNote ? kOn : kOff);
+    } else if (Index >= kFirstScopeItem && Index < kSizeNoteItem - 1) {
         const CopyScope scope = kScopeItems[Index - kFirstScopeItem];
         if (scope == m_copyOptions.scope)
             return;
