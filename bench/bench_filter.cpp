@@ -164,7 +164,8 @@ int main(int argc, char* argv[])
         for (const QString& part : parts(names, kWords)) {
             for (qsizetype n = 1; n <= part.size(); ++n) {
                 const Clock::time_point t = Clock::now();
-                const std::vector<int> rows = module.dbDecl->filterRows(kindFilter, parseFilter(part.left(n)));
+                const std::vector<int> rows =
+                    module.dbDecl->filterRows(kindFilter, parseFilter(part.left(n)));
                 alone.ms.push_back(msSince(t));
             }
         }
