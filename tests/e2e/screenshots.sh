@@ -50,7 +50,7 @@ import sys
 with open(sys.argv[1], "wb") as out:
     lines = 0
     i = 0
-    while lines < 1_200_000:
+    while lines < 6_000_000:
         kind = i % 10
         if kind < 6:
             out.write(b"Public Const EK_GEN_%07d = &H%X\r\n" % (i, i * 7919 & 0xFFFFFF))
