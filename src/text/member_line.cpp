@@ -6,28 +6,20 @@
 #include "name_fold.h"
 #include "vba_chars.h"
 
+#include <utility>
+
 namespace {
 
 QString typeOfTypeChar(QChar c)
 {
-    switch (c.unicode()) {
-    case u'&':
-        return QStringLiteral("Long");
-    case u'%':
-        return QStringLiteral("Integer");
-    case u'^':
-        return QStringLiteral("LongLong");
-    case u'!':
-        return QStringLiteral("Single");
-    case u'#':
-        return QStringLiteral("Double");
-    case u'@':
-        return QStringLiteral("Currency");
-    case u'$':
-        return QStringLiteral("String");
-    default:
-        return QString();
+    static constexpr std::pair<char16_t, const char*> kTypeChars[] = {
+        {u'&', "Long"},   {u'%', "Integer"},  {u'^', "LongLong"}, {u'!', "Single"},
+        {u'#', "Double"}, {u'@', "Currency"}, {u'$', "String"}};
+    for (const auto& [typeChar, type] : kTypeChars) {
+        if (c.unicode() == typeChar)
+            return QLatin1String(type);
     }
+    return QString();
 }
 
 // The dimensions between the parentheses, split at the commas and "To" that stand
