@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,7 +20,9 @@ class DeclStore;
 
 // One open declaration database, as the window and ek-cli browse it: the only way
 // either of them reaches one. Reading never writes. Every failure is a DbError; a
-// failed read leaves the database open and usable for the kinds it can read.
+// failed read leaves the database open and usable for the kinds it can read. Each
+// call below is one whole read: besides the limit on every step, it spends no more
+// than a budget inside the database (OverTimeLimit past it).
 class DeclBrowser
 {
 public:
@@ -53,8 +56,12 @@ public:
     // A record type's layout on both hosts; none when no type has that name.
     std::optional<LayoutReport> layout(QStringView typeName);
 
+    // The budget of each whole read from now on.
+    void setReadBudget(std::chrono::milliseconds budget) { m_budget = budget; }
+
 private:
     Q_DISABLE_COPY(DeclBrowser)
     explicit DeclBrowser(std::unique_ptr<DeclStore> store);
     std::unique_ptr<DeclStore> m_store;
+    std::chrono::milliseconds m_budget;
 };
