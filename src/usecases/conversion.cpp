@@ -96,7 +96,9 @@ ConvertResult Conversion::run(ConvertProgress& progress)
         try {
             DeclWriter writer(database.connection());
             ConvertResult result = convertDeclarations(m_opened, m_text, writer, progress, m_options);
-            writer.finish();
+            // After a cancel the user waits on the report.
+            writer.finish(result.cancelled ? DeclWriter::IndexSort::Soonest
+                                           : DeclWriter::IndexSort::FewestWrites);
             database.putInPlace();
             return result;
         } catch (const DbError& e) {
