@@ -52,7 +52,13 @@ group() {
 }
 # The flat twin of a text: every conditional line a constant of the same length.
 flat() {
-    awk '{ if ($0 ~ /^#/) { sub(/\r$/, ""); printf "Const F%0*d = 1\r\n", length($0) - 12 > 0 ? length($0) - 12 : 1, NR } else print }' "$1"
+    awk '{
+        if ($0 !~ /^#/) { print; next }
+        sub(/\r$/, "")
+        w = length($0) - 12
+        if (w < 1) w = 1
+        printf "Const F%s = 1\r\n", sprintf("%0" w "d", NR)
+    }' "$1"
 }
 
 # One figure: "ms rss_kb" of the median of three runs, with the flat twin's beside.
