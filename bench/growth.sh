@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# What a conversion and a copy cost against the shape of the text: nesting depth and
-# the branches of one group at 1x, 10x and 100x, each run beside a flat text of as
+# What a conversion and a copy cost against the shape of the text: nesting depth, the
+# branches of one group and the size of one group at 1x, 10x and 100x, each run beside a flat text of as
 # many lines, and each figure's ratio to the 1x run. A cost in proportion to the
 # input gives about 10x and 100x, and stays near 1x against the flat text.
 #
@@ -41,9 +41,24 @@ branches() {
         printf "#End If\r\n"
     }'
 }
+# group N: one group holding a function and N groups of one constant each, none of
+# them around the function: its copy is three lines whatever N is.
+group() {
+    awk -v n="$1" 'BEGIN {
+        printf "#If C Then\r\nDeclare Function F Lib \"k\" () As Long\r\n"
+        for (i = 0; i < n; i++) printf "#If D%d Then\r\nConst K%d = 1\r\n#End If\r\n", i, i
+        printf "#End If\r\n"
+    }'
+}
 # The flat twin of a text: every conditional line a constant of the same length.
 flat() {
-    awk '{ if ($0 ~ /^#/) { sub(/\r$/, ""); printf "Const F%0*d = 1\r\n", length($0) - 12 > 0 ? length($0) - 12 : 1, NR } else print }' "$1"
+    awk '{
+        if ($0 !~ /^#/) { print; next }
+        sub(/\r$/, "")
+        w = length($0) - 12
+        if (w < 1) w = 1
+        printf "Const F%s = 1\r\n", sprintf("%0" w "d", NR)
+    }' "$1"
 }
 
 # One figure: "ms rss_kb" of the median of three runs, with the flat twin's beside.
@@ -66,7 +81,7 @@ row() { # shape scale n command-word result base_ms base_rss
             s, x, n, w, ms, rss / 1024, fms, frss / 1024, ms / fms, ms / bms, rss / brss }'
 }
 
-for shape in nested branches; do
+for shape in nested branches group; do
     base_c_ms='' base_c_rss='' base_s_ms='' base_s_rss=''
     scale=1
     for n in $([[ $shape == nested ]] && echo 100 1000 10000 || echo 1600 16000 160000); do
@@ -76,11 +91,16 @@ for shape in nested branches; do
         r=$(measure "$cli" convert "$shape.txt" "$shape.db" --vs "$cli" convert "$shape-flat.txt" "$shape-flat.db")
         [[ -n $base_c_ms ]] || { base_c_ms=$(value a_ms "$r"); base_c_rss=$(value a_rss_kb "$r"); }
         row "$shape" "${scale}x" "$lines" convert "$r" "$base_c_ms" "$base_c_rss"
-        # The deepest type stored, or the last branch's, copied with its group.
-        name=$([[ $shape == nested ]] && "$cli" list "$shape.db" type | sort -t T -k2 -n | tail -1 || echo X)
-        r=$(measure "$cli" show "$shape.db" type "$name" --vs "$cli" show "$shape-flat.db" type "$name")
+        # The deepest type stored, or the last branch's, or the function, copied with its group.
+        kind=type
+        case $shape in
+        nested) name=$("$cli" list "$shape.db" type | sort -t T -k2 -n | tail -1) ;;
+        branches) name=X ;;
+        group) kind=func name=F ;;
+        esac
+        r=$(measure "$cli" show "$shape.db" "$kind" "$name" --vs "$cli" show "$shape-flat.db" "$kind" "$name")
         [[ -n $base_s_ms ]] || { base_s_ms=$(value a_ms "$r"); base_s_rss=$(value a_rss_kb "$r"); }
-        row "$shape" "${scale}x" "$lines" "show type $name" "$r" "$base_s_ms" "$base_s_rss"
+        row "$shape" "${scale}x" "$lines" "show $kind $name" "$r" "$base_s_ms" "$base_s_rss"
         scale=$((scale * 10))
     done
 done

@@ -139,10 +139,11 @@ int convert(const QStringList& args, QTextStream& out, QTextStream& err, const O
     requireArguments(args, 3, 3);
     const QString& text = args[1];
     const QString& db = args[2];
-    Conversion conversion(text, db);
     TerminalProgress progress(err, options);
     ConvertResult result;
     try {
+        // A text refused before the run says as well that the database was kept.
+        Conversion conversion(text, db);
         result = conversion.run(progress);
     } catch (const DbError& e) {
         err << "ek-cli: " << describeDbError(e) << tr(" (エラー %1)").arg(faultNumber(e.fault())) << '\n';

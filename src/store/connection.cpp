@@ -9,6 +9,7 @@
 #include "read_only_vfs.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <sqlite3.h>
 
@@ -159,7 +160,18 @@ std::unique_ptr<Connection> Connection::openNewFile(const QString& path, const Q
 
 void Connection::raise(int rc) const
 {
-    throw DbError(faultFor(rc, sqlite3_system_errno(m_db)), m_path, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    if (rc == SQLITE_INTERRUPT && m_wholeSpent)
+        throw DbError(DbFault::OverTimeLimit, m_path, QString::number(m_wholeBudget.count() / 1000));
+    // The error number SQLite keeps for the connection is the one left when the failure
+    // reached it, after whatever calls came between; the file keeps the one its own
+    // write or read failed with.
+    int systemErrno = 0;
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_IOERR || primary == SQLITE_FULL)
+        sqlite3_file_control(m_db, "main", SQLITE_FCNTL_LAST_ERRNO, &systemErrno);
+    if (systemErrno == 0)
+        systemErrno = sqlite3_system_errno(m_db);
+    throw DbError(faultFor(rc, systemErrno), m_path, QString::fromUtf8(sqlite3_errmsg(m_db)));
 }
 
 int Connection::onProgress(void* self)
@@ -168,17 +180,54 @@ int Connection::onProgress(void* self)
     return c->m_limited && std::chrono::steady_clock::now() > c->m_deadline ? 1 : 0;
 }
 
-void Connection::startClock()
+bool Connection::startClock()
 {
     m_limited = m_guarded;
-    if (m_limited)
-        m_deadline = std::chrono::steady_clock::now() + kStepLimit;
+    if (!m_limited)
+        return true;
+    m_stepStart = std::chrono::steady_clock::now();
+    m_deadline = m_stepStart + kStepLimit;
+    if (m_wholeDepth == 0)
+        return true;
+    // Steps too short for the progress handler ever to see are stopped here.
+    if (m_wholeSpent) {
+        m_limited = false;
+        return false;
+    }
+    m_deadline = std::min(m_deadline, m_stepStart + m_wholeLeft);
+    return true;
+}
+
+void Connection::stopClock()
+{
+    if (m_limited && m_wholeDepth > 0) {
+        m_wholeLeft -= std::chrono::steady_clock::now() - m_stepStart;
+        m_wholeSpent = m_wholeLeft <= std::chrono::steady_clock::duration::zero();
+    }
+    m_limited = false;
+}
+
+WholeRead::WholeRead(Connection& connection, std::chrono::milliseconds budget)
+    : m_connection(connection)
+{
+    if (m_connection.m_wholeDepth++ == 0) {
+        m_connection.m_wholeBudget = budget;
+        m_connection.m_wholeLeft = budget;
+        m_connection.m_wholeSpent = false;
+    }
+}
+
+WholeRead::~WholeRead()
+{
+    if (--m_connection.m_wholeDepth == 0)
+        m_connection.m_wholeSpent = false;
 }
 
 void Connection::run(std::string_view sql)
 {
     const QByteArray text(sql.data(), qsizetype(sql.size()));
-    startClock();
+    if (!startClock())
+        raise(SQLITE_INTERRUPT);
     const int rc = sqlite3_exec(m_db, text.constData(), nullptr, nullptr, nullptr);
     stopClock();
     if (rc != SQLITE_OK)
@@ -189,7 +238,8 @@ Statement::Statement(Connection& connection, std::string_view sql)
     : m_connection(&connection)
 {
     // Preparing reads the schema first, which a crafted file can make endless.
-    connection.startClock();
+    if (!connection.startClock())
+        connection.raise(SQLITE_INTERRUPT);
     const int rc = sqlite3_prepare_v2(connection.m_db, sql.data(), int(sql.size()), &m_stmt, nullptr);
     connection.stopClock();
     if (rc != SQLITE_OK)
@@ -236,7 +286,11 @@ Statement& Statement::bind(int parameter, QStringView text)
 
 bool Statement::step()
 {
-    m_connection->startClock();
+    // A walk stopped between two rows must not stay where it stopped.
+    if (!m_connection->startClock()) {
+        sqlite3_reset(m_stmt);
+        m_connection->raise(SQLITE_INTERRUPT);
+    }
     const int rc = sqlite3_step(m_stmt);
     m_connection->stopClock();
     if (rc == SQLITE_ROW)

@@ -89,11 +89,13 @@ public:
 
 private:
     friend class Statement;
+    friend class WholeRead;
     Connection(sqlite3* db, QString path, bool guarded);
     static std::unique_ptr<Connection> open(const QByteArray& name, int flags, const char* vfs,
                                             const QString& path, bool guarded);
-    void startClock();
-    void stopClock() { m_limited = false; }
+    // False when the whole read under way has spent its budget: nothing may run.
+    bool startClock();
+    void stopClock();
     static int onProgress(void* self);
 
     sqlite3* m_db;
@@ -104,4 +106,29 @@ private:
     // While set, a statement that runs past it is interrupted.
     std::chrono::steady_clock::time_point m_deadline{};
     bool m_limited = false;
+    // The whole read under way: how deep, what is left of its budget, when the step
+    // under way began, and whether the budget ran out.
+    int m_wholeDepth = 0;
+    std::chrono::steady_clock::duration m_wholeLeft{};
+    std::chrono::milliseconds m_wholeBudget{};
+    std::chrono::steady_clock::time_point m_stepStart{};
+    bool m_wholeSpent = false;
+};
+
+// One whole read (a listing, a copy of a collection) spends no more than budget
+// inside the database, whatever each step takes: a crafted file can make every step
+// just short of the step limit, and a few hundred of them an endless copy. Time the
+// caller spends between steps (printing, waiting on a pipe) does not count. Reads
+// nest: only the outermost sets the budget. Past it a step fails with OverTimeLimit,
+// its detail the budget in seconds.
+class WholeRead
+{
+public:
+    WholeRead(Connection& connection, std::chrono::milliseconds budget);
+    ~WholeRead();
+    WholeRead(const WholeRead&) = delete;
+    WholeRead& operator=(const WholeRead&) = delete;
+
+private:
+    Connection& m_connection;
 };

@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "db_error.h"
+#include "errno_fault.h"
 #include "files.h"
 #include "name_fold.h"
 
@@ -77,6 +78,35 @@ void requireColumns(Connection& c, const char* table, std::initializer_list<cons
     }
 }
 
+// Whether SQLite reads the statement through an index, as a declaration database is
+// made to be read, rather than the whole table for every lookup. A statement that
+// walks the whole table in order must not sort it either; a lookup may sort what it
+// found.
+bool readsThroughIndex(Connection& c, const std::string& sql, bool walksInOrder)
+{
+    Statement plan(c, "EXPLAIN QUERY PLAN " + sql);
+    bool indexed = false;
+    while (plan.step()) {
+        const std::string_view detail = plan.utf8(3);
+        const bool usesIndex = detail.find(" INDEX ") != std::string_view::npos;
+        // Sorting the rows of one name by their order ("RIGHT PART OF ORDER BY") is
+        // no sort of the table.
+        const bool sorts = detail == "USE TEMP B-TREE FOR ORDER BY";
+        if ((detail.substr(0, 5) == "SCAN " && !usesIndex) || (walksInOrder && sorts))
+            return false;
+        indexed = indexed || usesIndex;
+    }
+    return indexed;
+}
+
+void requireIndex(Connection& c, const std::string& sql, bool walksInOrder, const char* table,
+                  const char* key)
+{
+    if (!readsThroughIndex(c, sql, walksInOrder))
+        throw DbError(DbFault::NoIndex, c.path(),
+                      QStringLiteral("%1 (%2)").arg(QLatin1String(table), QLatin1String(key)));
+}
+
 // A statement's text with the kind's table in it.
 std::string forTable(DeclKind kind, const char* sql)
 {
@@ -94,6 +124,8 @@ std::string findStatement(DeclKind kind, bool hasCond)
     return sql.toStdString();
 }
 
+const char kNamesStatement[] = "SELECT fdName FROM %1 ORDER BY upper(fdName), rowid";
+
 std::string_view viewOf(const QByteArray& bytes)
 {
     return std::string_view(bytes.constData(), size_t(bytes.size()));
@@ -106,7 +138,7 @@ std::string_view viewOf(const QByteArray& bytes)
 struct DeclStore::Table
 {
     Table(Connection& c, DeclKind kind, bool hasCond)
-        : names(c, forTable(kind, "SELECT fdName FROM %1 ORDER BY upper(fdName), rowid"))
+        : names(c, forTable(kind, kNamesStatement))
         , rowIds(c, forTable(kind, "SELECT rowid FROM %1 ORDER BY upper(fdName), rowid"))
         , lines(c, forTable(kind, "SELECT rowid, fdFull FROM %1 ORDER BY rowid"))
         , find(c, findStatement(kind, hasCond))
@@ -131,6 +163,7 @@ DeclStore::~DeclStore() = default;
 
 std::unique_ptr<DeclStore> DeclStore::open(const QString& path)
 {
+    requireFaithfulPath(path);
     const QString side = unfinishedWriteFile(path);
     if (!side.isEmpty()) {
         // A writer that still holds its lock is at work, not gone: its write will end.
@@ -147,6 +180,11 @@ const QString& DeclStore::path() const
     return m_connection->path();
 }
 
+std::unique_ptr<WholeRead> DeclStore::wholeRead(std::chrono::milliseconds budget)
+{
+    return std::make_unique<WholeRead>(*m_connection, budget);
+}
+
 DeclStore::Table& DeclStore::table(DeclKind kind)
 {
     std::unique_ptr<Table>& t = m_tables[size_t(declKindIndex(kind))];
@@ -158,7 +196,10 @@ DeclStore::Table& DeclStore::table(DeclKind kind)
             requireColumns(c, name, {"fdName", "fdFull", "fdTypeID"});
         else
             requireColumns(c, name, {"fdName", "fdFull"});
-        t = std::make_unique<Table>(c, kind, hasColumn(columnsOf(c, name), "fdCond"));
+        const bool hasCond = hasColumn(columnsOf(c, name), "fdCond");
+        requireIndex(c, findStatement(kind, hasCond), false, name, "upper(fdName)");
+        requireIndex(c, forTable(kind, kNamesStatement), true, name, "upper(fdName)");
+        t = std::make_unique<Table>(c, kind, hasCond);
     }
     return *t;
 }
@@ -251,8 +292,9 @@ QStringList DeclStore::members(qint64 typeNumber)
     if (!m_members) {
         requireOrdinaryTable(*m_connection, "tbMenb");
         requireColumns(*m_connection, "tbMenb", {"fdFull", "fdTypeID"});
-        m_members = std::make_unique<Statement>(
-            *m_connection, "SELECT fdFull FROM tbMenb WHERE fdTypeID = ?1 ORDER BY fdTypeID, rowid");
+        const std::string sql = "SELECT fdFull FROM tbMenb WHERE fdTypeID = ?1 ORDER BY fdTypeID, rowid";
+        requireIndex(*m_connection, sql, false, "tbMenb", "fdTypeID");
+        m_members = std::make_unique<Statement>(*m_connection, sql);
     }
     m_members->bind(1, typeNumber);
     QStringList lines;

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 
 class Connection;
 class Statement;
+class WholeRead;
 
 // A declaration database, read: the only way the program reads one. Names compare
 // under the name fold; the list order is that fold, then the stored order. Nothing
@@ -23,7 +25,9 @@ class Statement;
 //
 // A table is checked when its kind is first read: a database without it, or with a
 // view or a virtual table in its place, is NoTable or NotATable (3078), one whose
-// table lacks a column NoField (3265).
+// table lacks a column NoField (3265), one whose reads would go through the whole
+// table for want of its index NoIndex (3078): every lookup would then cost as much as
+// the file is large, and a copy of many names minutes.
 class DeclStore
 {
 public:
@@ -36,6 +40,11 @@ public:
     DeclStore& operator=(const DeclStore&) = delete;
 
     const QString& path() const;
+
+    // What one whole read (a listing, a copy, a lookup) may spend inside the database.
+    static constexpr std::chrono::milliseconds kWholeReadBudget{30000};
+    // Everything read while the guard lives counts against one budget (see WholeRead).
+    std::unique_ptr<WholeRead> wholeRead(std::chrono::milliseconds budget = kWholeReadBudget);
 
     // Every name of a kind in list order, as UTF-8, read as it goes.
     void forEachName(DeclKind kind, const std::function<void(std::string_view utf8)>& f);

@@ -2,8 +2,13 @@
 // Copyright (c) 2026 The Ek developers
 #include "errno_fault.h"
 
+#include <QFile>
 #include <cerrno>
 #include <cstring>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -12,10 +17,11 @@ struct ErrnoFaults
     int error;
     DbFault open;
     DbFault create;
-    DbFault write;
+    DbFault write; // and rename
 };
 
-// A file that cannot be made on a disk with room lacks an inode.
+// A file that cannot be made on a disk with room lacks an inode; a file that vanished
+// before its rename was moved away, as one that vanished while it was written.
 constexpr ErrnoFaults kErrnoFaults[] = {
     {ENOENT, DbFault::FileNotFound, DbFault::BadPath, DbFault::Moved},
     {ENOSPC, DbFault::DiskFull, DbFault::NoInodes, DbFault::DiskFull},
@@ -25,8 +31,12 @@ constexpr ErrnoFaults kErrnoFaults[] = {
     {EROFS, DbFault::ReadOnly, DbFault::ReadOnly, DbFault::ReadOnly},
     {EISDIR, DbFault::NotAFile, DbFault::NotAFile, DbFault::NotAFile},
     {ENXIO, DbFault::NotAFile, DbFault::NotAFile, DbFault::NotAFile},
+    {ENAMETOOLONG, DbFault::NameTooLong, DbFault::NameTooLong, DbFault::NameTooLong},
+    {EIO, DbFault::Io, DbFault::Io, DbFault::Io},
+    {EXDEV, DbFault::CrossDevice, DbFault::CrossDevice, DbFault::CrossDevice},
+    {ENOMEM, DbFault::OutOfMemory, DbFault::OutOfMemory, DbFault::OutOfMemory},
 #ifdef EDQUOT
-    {EDQUOT, DbFault::DiskFull, DbFault::DiskFull, DbFault::DiskFull},
+    {EDQUOT, DbFault::QuotaExceeded, DbFault::QuotaExceeded, DbFault::QuotaExceeded},
 #endif
 };
 
@@ -34,6 +44,10 @@ constexpr ErrnoFaults kErrnoFaults[] = {
 
 std::optional<DbFault> faultOfErrno(int error, FileStep step)
 {
+    // Once the new name stands, no error of the folder's sync brings the old file
+    // back: whatever the reason, it is that one fault, the reason its detail.
+    if (step == FileStep::SyncFolder)
+        return DbFault::FolderNotSynced;
     for (const ErrnoFaults& row : kErrnoFaults) {
         if (row.error != error)
             continue;
@@ -43,6 +57,8 @@ std::optional<DbFault> faultOfErrno(int error, FileStep step)
         case FileStep::Create:
             return row.create;
         case FileStep::Write:
+        case FileStep::Rename:
+        case FileStep::SyncFolder:
             return row.write;
         }
     }
@@ -52,4 +68,21 @@ std::optional<DbFault> faultOfErrno(int error, FileStep step)
 QString systemText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void requireFaithfulPath(const QString& path)
+{
+#ifdef _WIN32
+    Q_UNUSED(path);
+#else
+    // A file name is bytes here; the bytes that did not decode are gone.
+    if (path.contains(QChar::ReplacementCharacter))
+        throw DbError(DbFault::BadFileName, path);
+    const QByteArray native = QFile::encodeName(path);
+    if (::access(native.constData(), F_OK) != 0) {
+        const int error = errno;
+        if (faultOfErrno(error, FileStep::Open) == DbFault::NameTooLong)
+            throw DbError(DbFault::NameTooLong, path, systemText(error));
+    }
+#endif
 }

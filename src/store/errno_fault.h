@@ -9,12 +9,22 @@
 
 // What the program was doing to a file when the system refused: the same errno means
 // a missing file when opening one, a missing folder when making one, and a file moved
-// away while it was written.
-enum class FileStep { Open, Create, Write };
+// away while it was written. Rename puts the new database in place; SyncFolder writes
+// the folder that holds its new name to the disk, after which the old file is gone
+// whatever failed.
+enum class FileStep { Open, Create, Write, Rename, SyncFolder };
 
 // The fault the system's error number names for that step; none when the number says
-// no more than that the step failed, and the caller's own fault applies.
+// no more than that the step failed, and the caller's own fault applies. Every error
+// number the program tells apart is told apart here, and nowhere else.
 std::optional<DbFault> faultOfErrno(int error, FileStep step);
 
 // The system's own words for an error number, kept as a fault's detail.
 QString systemText(int error);
+
+// Refuses a path the system would not take, or would take for another file, before
+// anything is done with it: a name whose bytes were not valid UTF-8 reached the
+// program with those bytes replaced, and opening or making it would reach another
+// file (BadFileName); a path or a name in it longer than the system takes
+// (NameTooLong), which would otherwise look like a missing folder.
+void requireFaithfulPath(const QString& path);

@@ -268,14 +268,18 @@ void replaceFile(const QString& from, const QString& to)
 #else
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
         const int error = errno;
-        throw DbError(faultOfErrno(error, FileStep::Write).value_or(DbFault::AccessDenied), to,
+        throw DbError(faultOfErrno(error, FileStep::Rename).value_or(DbFault::AccessDenied), to,
                       systemText(error));
     }
     const int dir = ::open(QFile::encodeName(QFileInfo(to).absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
-        ::fsync(dir);
+        const bool synced = ::fsync(dir) == 0;
+        const int error = errno;
         ::close(dir);
+        if (!synced)
+            throw DbError(faultOfErrno(error, FileStep::SyncFolder).value_or(DbFault::FolderNotSynced), to,
+                          systemText(error));
     }
 #endif
 }

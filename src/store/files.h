@@ -98,7 +98,8 @@ private:
 
 // Puts the file at from in the place of whatever stands at to, in one step: a file
 // or a symbolic link there is replaced, never followed. The folder is synced after,
-// so that the new name survives a power loss.
+// so that the new name survives a power loss; a failed sync is FolderNotSynced, the
+// file then being in place.
 void replaceFile(const QString& from, const QString& to);
 
 // Writes the file's data to the disk.

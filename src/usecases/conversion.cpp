@@ -4,9 +4,11 @@
 
 #include "db_error.h"
 #include "decl_writer.h"
+#include "errno_fault.h"
 #include "new_database.h"
 
 #include <QFileInfo>
+#include <new>
 
 namespace {
 
@@ -22,16 +24,29 @@ void requireCp932Text(OpenedFile& text, const QString& path)
 }
 
 // SQLite cannot tell these from any other failure to write or to open a file; the
-// disk can.
-DbError refined(const DbError& e, const NewDatabase& database)
+// disk can. The hidden file is the program's own business: a fault in it is told
+// under the database's name.
+DbError refined(const DbError& e, const NewDatabase& database, const QString& dbPath)
 {
+    const QString path = NewDatabase::isNamedLikeBuildFile(e.path(), dbPath) ? dbPath : e.path();
     const bool writeOrOpen =
         e.fault() == DbFault::Io || e.fault() == DbFault::DiskFull || e.fault() == DbFault::AccessDenied;
     if (writeOrOpen && e.fault() != DbFault::AccessDenied && database.atFileSizeLimit())
-        return DbError(DbFault::FileSizeLimit, e.path(), e.detail());
+        return DbError(DbFault::FileSizeLimit, path, e.detail());
     if (writeOrOpen && database.outOfInodes())
-        return DbError(DbFault::NoInodes, e.path(), e.detail());
-    return e;
+        return DbError(DbFault::NoInodes, path, e.detail());
+    return DbError(e.fault(), path, e.detail());
+}
+
+// Only a failed sync of the folder comes after the old file was replaced.
+bool keepsPrevious(DbFault fault)
+{
+    return fault != DbFault::Replaced && fault != DbFault::FolderNotSynced;
+}
+
+bool standsAt(const QString& path)
+{
+    return FileStamp::ofPath(path).valid;
 }
 
 } // namespace
@@ -42,40 +57,58 @@ Conversion::Conversion(QString textPath, QString dbPath, ConvertOptions options)
     , m_options(std::move(options))
 {
     checkPaths(m_text, m_db);
-    m_opened = openRegularFile(m_text, FileRole::Text);
-    requireCp932Text(m_opened, m_text);
+    try {
+        m_opened = openRegularFile(m_text, FileRole::Text);
+        requireCp932Text(m_opened, m_text);
+    } catch (DbError& e) {
+        e.setPreviousKept(standsAt(m_db), m_db);
+        throw;
+    }
 }
 
 void Conversion::checkPaths(const QString& textPath, const QString& dbPath)
 {
-    if (isSameFile(textPath, dbPath))
-        throw DbError(DbFault::SameFile, textPath);
-    for (const char* suffix : kSideFileSuffixes) {
-        const QString side = dbPath + QLatin1String(suffix);
-        if (textPath == side || isSameFile(textPath, side))
-            throw DbError(DbFault::SideFileName, textPath, side);
+    // A database path that names no file the program can tell stands nowhere.
+    requireFaithfulPath(dbPath);
+    try {
+        requireFaithfulPath(textPath);
+        if (isSameFile(textPath, dbPath))
+            throw DbError(DbFault::SameFile, textPath);
+        for (const char* suffix : kSideFileSuffixes) {
+            const QString side = dbPath + QLatin1String(suffix);
+            if (textPath == side || isSameFile(textPath, side))
+                throw DbError(DbFault::SideFileName, textPath, side);
+        }
+        // A conversion removes what earlier ones left under such names.
+        if (NewDatabase::isNamedLikeBuildFile(textPath, dbPath))
+            throw DbError(DbFault::SideFileName, textPath, QFileInfo(textPath).fileName());
+    } catch (DbError& e) {
+        e.setPreviousKept(standsAt(dbPath), dbPath);
+        throw;
     }
-    // A conversion removes what earlier ones left under such names.
-    if (NewDatabase::isNamedLikeBuildFile(textPath, dbPath))
-        throw DbError(DbFault::SideFileName, textPath, QFileInfo(textPath).fileName());
 }
 
 ConvertResult Conversion::run(ConvertProgress& progress)
 {
-    const bool existed = FileStamp::ofPath(m_db).valid;
+    const bool existed = standsAt(m_db);
     try {
         NewDatabase database(m_db);
         try {
             DeclWriter writer(database.connection());
             ConvertResult result = convertDeclarations(m_opened, m_text, writer, progress, m_options);
-            writer.finish();
+            // After a cancel the user waits on the report.
+            writer.finish(result.cancelled ? DeclWriter::IndexSort::Soonest
+                                           : DeclWriter::IndexSort::FewestWrites);
             database.putInPlace();
             return result;
         } catch (const DbError& e) {
-            throw refined(e, database);
+            throw refined(e, database, m_db);
         }
     } catch (DbError& e) {
-        e.setPreviousKept(existed && e.fault() != DbFault::Replaced);
+        e.setPreviousKept(existed && keepsPrevious(e.fault()), m_db);
         throw;
+    } catch (const std::bad_alloc&) {
+        // The hidden file went with the run; what stood at the path stands.
+        throw DbError(DbFault::OutOfMemory, m_db).setPreviousKept(existed, m_db);
     }
 }

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "copy_assembly.h"
 
+#include "connection.h"
 #include "decl_store.h"
 #include "decl_uses.h"
 #include "group_copy.h"
@@ -313,12 +314,17 @@ CollectionCopy copyCollection(DeclStore* current, const std::vector<CopyEntry>& 
                               const CopyOptions& options, CopyEnd end)
 {
     QHash<QString, std::shared_ptr<DeclStore>> others;
-    const StoreOf storeOf = [current, &others](const QString& database) -> DeclStore* {
+    // Each other file read for this copy alone is bounded as the current one is; the
+    // bounds, made after the files, go before them.
+    std::vector<std::unique_ptr<WholeRead>> bounds;
+    const StoreOf storeOf = [current, &others, &bounds](const QString& database) -> DeclStore* {
         if (current && database == current->path())
             return current;
         std::shared_ptr<DeclStore>& other = others[database];
-        if (!other)
+        if (!other) {
             other = DeclStore::open(database);
+            bounds.push_back(other->wholeRead());
+        }
         return other.get();
     };
     return copyCollection(storeOf, entries, options, end);

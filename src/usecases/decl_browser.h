@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,7 +23,9 @@ class DeclStore;
 
 // One open declaration database, as the window and ek-cli browse it: the only way
 // either of them reaches one. Reading never writes. Every failure is a DbError; a
-// failed read leaves the database open and usable for the kinds it can read.
+// failed read leaves the database open and usable for the kinds it can read. Each
+// call below is one whole read: besides the limit on every step, it spends no more
+// than a budget inside the database (OverTimeLimit past it).
 class DeclBrowser
 {
 public:
@@ -66,9 +69,12 @@ public:
     QHash<int, QString> variantRows(DeclKind kind, const QStringList& names);
     // What Copy gives for a listed row's name, and the facts of the row's own variant.
     DeclPreview preview(DeclKind kind, const QString& name, int variant, const CopyOptions& options);
+    // The budget of each whole read from now on.
+    void setReadBudget(std::chrono::milliseconds budget) { m_budget = budget; }
 
 private:
     Q_DISABLE_COPY(DeclBrowser)
     explicit DeclBrowser(std::unique_ptr<DeclStore> store);
     std::unique_ptr<DeclStore> m_store;
+    std::chrono::milliseconds m_budget;
 };

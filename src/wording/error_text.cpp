@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
 
@@ -161,7 +162,35 @@ QString describeDbError(const DbError& e)
     case DbFault::SameFile:
         return tr("テキストファイル %1 を、そのファイル自身に変換することはできません。").arg(file);
     case DbFault::OutOfMemory:
-        return tr("メモリが不足しています。");
+        if (file.isEmpty())
+            return tr("メモリが不足しています。");
+        return tr("メモリが不足しています。%1 の処理を続けられないため中止しました。").arg(file);
+    case DbFault::NameTooLong:
+        return tr("%1 の名前が長すぎるため、このシステムでは扱えません（変換では、この名前より 18 "
+                  "文字長い作業用の名前も使います）。短い名前か浅いフォルダーを選んでください。")
+            .arg(file);
+    case DbFault::CrossDevice:
+        return tr("%1 を置き換えられません。新しいデータベースと %1 が別のディスク（マウント）にあり、"
+                  "名前の変更で移せません。")
+            .arg(file);
+    case DbFault::QuotaExceeded:
+        return tr("ディスク使用量の上限（クォータ）を超えるため、%1 に書き込めません。").arg(file);
+    case DbFault::FolderNotSynced:
+        return tr("%1 を新しいデータベースに置き換えましたが、フォルダー %2 "
+                  "の変更をディスクに書き込めませんでした"
+                  "（%3）。停電などの後には元のデータベースに戻っている可能性があります。")
+            .arg(file, shown(QFileInfo(e.path()).absolutePath()), e.detail());
+    case DbFault::BadFileName:
+        return tr("ファイル名 %1 には UTF-8 として読めないバイトが含まれるため、そのファイルを扱えません"
+                  "（別のファイルを開いたり作ったりしないよう中止しました）。ファイル名を変えてからやり直して"
+                  "ください。")
+            .arg(file);
+    case DbFault::NoIndex:
+        return tr("%1 はサポート外のファイルです（%2 の索引がありません）。").arg(file, e.detail());
+    case DbFault::OverTimeLimit:
+        return tr("%1 の読み込みが合計 %2 秒を超えたため中止しました。このファイルはサポート外です。")
+            .arg(file)
+            .arg(e.detail());
     case DbFault::NoInodes:
         return tr("%1 の場所にファイルを作れません。ディスクに新しいファイルを作る余地（i "
                   "ノード）がありません。")
@@ -245,7 +274,7 @@ QString describeConversionFailure(const DbError& error, const QString& lineBreak
 {
     QString text = describeDbError(error);
     if (error.previousKept())
-        text += lineBreak + lineBreak + previousKeptText(error.path());
+        text += lineBreak + lineBreak + previousKeptText(error.database());
     return text;
 }
 

@@ -47,6 +47,13 @@ constexpr Numbered kNumbers[] = {
     {DbFault::SideFileName, 75},
     {DbFault::TooSlow, 3035},
     {DbFault::NoCodePage, 51},
+    {DbFault::NameTooLong, 75},
+    {DbFault::CrossDevice, 3051},
+    {DbFault::QuotaExceeded, 3026},
+    {DbFault::FolderNotSynced, 3043},
+    {DbFault::BadFileName, 52},
+    {DbFault::NoIndex, 3078},
+    {DbFault::OverTimeLimit, 3035},
     {DbFault::Engine, 3000},
 };
 

@@ -180,8 +180,11 @@ def convert(text, target):
             except OSError:
                 pass
     st1 = os.fstat(fd)
-    print("定数 %d、関数 %d、型 %d、メンバー行 %d を格納しました。"
-          % (counts["tbCnst"], counts["tbProc"], counts["tbType"], counts["tbMenb"]))
+    # ek-cli prints this summary whatever was listed.
+    lines = len(data.replace(b"\r\n", b"\n").replace(b"\r", b"\n").split(b"\n")) - data.endswith((b"\n", b"\r"))
+    print("テキストファイル %s の %s 行を読み、定数 %s、関数 %s、型 %s（メンバー行 %s）、#If の組 0 をデータベース %s "
+          "に格納しました。" % (text, "{:,}".format(lines), "{:,}".format(counts["tbCnst"]), "{:,}".format(counts["tbProc"]),
+                           "{:,}".format(counts["tbType"]), "{:,}".format(counts["tbMenb"]), target))
     if (st1.st_size, st1.st_mtime_ns) != (st0.st_size, st0.st_mtime_ns):
         print("ek-cli: テキストファイル %s は読み込み中に変更されました。" % text, file=sys.stderr)
         return 1

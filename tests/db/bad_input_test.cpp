@@ -3,7 +3,9 @@
 #include "conversion.h"
 #include "copy_assembly.h"
 #include "db_checks.h"
+#include "decl_browser.h"
 #include "decl_store.h"
+#include "error_text.h"
 #include "test_data.h"
 
 #include <QCryptographicHash>
@@ -13,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -81,8 +84,9 @@ struct Finished
 // this process's memory as its own until it runs ek-cli.
 const char kTime[] = "/usr/bin/time";
 
-// ek-cli as its own process, with its peak memory when GNU time is there.
-Finished runCli(const QStringList& args)
+// ek-cli as its own process, with its peak memory when GNU time is there; its
+// arguments are the bytes given, as a shell would pass them.
+Finished runCliBytes(const QList<QByteArray>& args)
 {
     QElapsedTimer clock;
     clock.start();
@@ -91,9 +95,7 @@ Finished runCli(const QStringList& args)
     if (timed)
         owned << kTime << "-f"
               << "EKPEAK %M";
-    owned << QByteArray(EK_CLI_PATH);
-    for (const QString& a : args)
-        owned << QFile::encodeName(a);
+    owned << QByteArray(EK_CLI_PATH) << args;
     std::vector<char*> argv;
     for (QByteArray& a : owned)
         argv.push_back(a.data());
@@ -135,6 +137,39 @@ Finished runCli(const QStringList& args)
     return f;
 }
 
+Finished runCli(const QStringList& args)
+{
+    QList<QByteArray> bytes;
+    for (const QString& a : args)
+        bytes << QFile::encodeName(a);
+    return runCliBytes(bytes);
+}
+
+// The names in a folder as the bytes they are, in byte order.
+QList<QByteArray> rawNamesIn(const QString& folder)
+{
+    QList<QByteArray> names;
+    DIR* d = ::opendir(QFile::encodeName(folder).constData());
+    if (!d)
+        return names;
+    while (const dirent* entry = ::readdir(d)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names << name;
+    }
+    ::closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void writeRaw(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
 // How much more than ek-cli's own start a run took at its peak; -1 without GNU time.
 qint64 growthKb(const Finished& run)
 {
@@ -158,6 +193,8 @@ private slots:
     void overlongLinesAreQuotedByTheirStart();
     void hundredThousandRecordTypesKeepTheirNumbers();
     void textNamedLikeTheDatabasesSideFilesIsRefused();
+    void namesThatAreNotUtf8AreRefusedNeverAnotherFile();
+    void overlongNamesAreCalledSoNotMissing();
 
     // Database files.
     void damagedOrForeignDatabasesAreRefusedAndLeftAlone();
@@ -165,6 +202,8 @@ private slots:
     void aWalWriterAtWorkIsToldApartFromOneThatDied();
     void browsingLeavesTheFileAndItsNeighboursAlone();
     void craftedFilesCannotMakeAReadEndless();
+    void databasesWithoutTheirIndexesAreUnsupportedNotDamaged();
+    void aWholeReadHasItsOwnLimit();
 };
 
 void BadInputTest::unreadableTextsAreRefusedBeforeAnythingIsTouched()
@@ -401,6 +440,79 @@ void BadInputTest::hundredThousandRecordTypesKeepTheirNumbers()
                  QStringLiteral("Type T%1\r\n    v%1 As Long\r\nEnd Type").arg(i));
 }
 
+void BadInputTest::namesThatAreNotUtf8AreRefusedNeverAnotherFile()
+{
+    Paths p;
+    writeBytes(p.text, "Public Const A = 1\r\n");
+    const QByteArray folder = QFile::encodeName(p.dir.path()) + '/';
+    // What the replacement character makes of the name: somebody else's file.
+    const QByteArray lookalike = "bad\xEF\xBF\xBD.mdb";
+    writeRaw(folder + lookalike, "someone else's");
+    // テキスト.txt as code page 932 names it.
+    const QByteArray cp932Name = "\x83"
+                                 "e\x83L\x83X\x83g.txt";
+    writeRaw(folder + cp932Name, "Public Const B = 2\r\n");
+    const struct
+    {
+        QList<QByteArray> args;
+        QByteArray named; // the name the message gives, as far as it is text
+    } cases[] = {
+        {{"convert", QFile::encodeName(p.text), folder + "bad\xFF.mdb"}, "bad"},
+        {{"convert", folder + cp932Name, QFile::encodeName(p.db)}, ".txt"},
+        {{"list", folder + "bad\xFF.mdb", "const"}, "bad"},
+        {{"show", folder + "bad\xFF.mdb", "const", "A"}, "bad"},
+    };
+    for (const auto& c : cases) {
+        const Finished r = runCliBytes(c.args);
+        const QString what = QString::fromUtf8(c.args.join(' ')) + u'\n' + r.err;
+        QVERIFY2(r.status == 3, qPrintable(what));
+        QVERIFY2(r.err.contains(QStringLiteral("UTF-8 として読めない")), qPrintable(what));
+        QVERIFY2(r.err.contains(QString::fromUtf8(c.named)), qPrintable(what));
+        QVERIFY2(!r.err.contains(QStringLiteral("見つかりません")), qPrintable(what));
+    }
+    QCOMPARE(readBytes(QFile::decodeName(folder + lookalike)), QByteArray("someone else's"));
+    QCOMPARE(rawNamesIn(p.dir.path()), QList<QByteArray>({lookalike, "decl.txt", cp932Name}));
+    // Names no QString can hold are beyond the temporary folder's own clean-up.
+    for (const QByteArray& name : {lookalike, cp932Name})
+        ::unlink((folder + name).constData());
+}
+
+void BadInputTest::overlongNamesAreCalledSoNotMissing()
+{
+    Paths p;
+    writeBytes(p.text, "Public Const A = 1\r\n");
+    // A name the folder takes, whose hidden build file it does not: the old one stays.
+    const QString longest = p.dir.filePath(QString(240, u'n') + QStringLiteral(".mdb"));
+    QCOMPARE(runCli({QStringLiteral("convert"), p.text, p.db}).status, 0);
+    QVERIFY(QFile::copy(p.db, longest));
+    const QByteArray before = readBytes(longest);
+    // A path of 100 KB, which the system refuses before it looks for any folder.
+    const QString deep = p.dir.filePath(QStringLiteral("d/").repeated(50000) + QStringLiteral("t.mdb"));
+    const struct
+    {
+        QStringList args;
+        bool kept;
+    } cases[] = {
+        {{QStringLiteral("convert"), p.text, longest}, true},
+        {{QStringLiteral("convert"), p.text, deep}, false},
+        {{QStringLiteral("convert"), deep, p.db}, true},
+        {{QStringLiteral("list"), deep, QStringLiteral("const")}, false},
+    };
+    for (const auto& c : cases) {
+        const Finished r = runCli(c.args);
+        const QString what = c.args.first() + u' ' + r.err.left(300);
+        QVERIFY2(r.status == 3, qPrintable(what));
+        QVERIFY2(r.err.contains(QStringLiteral("名前が長すぎる")), qPrintable(what));
+        QVERIFY2(!r.err.contains(QStringLiteral("見つかりません")), qPrintable(what));
+        QVERIFY2(!r.err.contains(QRegularExpression(QStringLiteral("/\\.n+\\.mdb\\.[0-9a-f]{16}"))),
+                 qPrintable(what));
+        QCOMPARE(r.err.contains(QStringLiteral("そのまま残っています")), c.kept);
+    }
+    QCOMPARE(readBytes(longest), before);
+    QCOMPARE(filesIn(p.dir.path()),
+             QStringList({"decl.txt", QString(240, u'n') + QStringLiteral(".mdb"), "t.mdb"}));
+}
+
 void BadInputTest::textNamedLikeTheDatabasesSideFilesIsRefused()
 {
     // The side files, and the hidden files a conversion builds in and removes after
@@ -628,6 +740,80 @@ void BadInputTest::craftedFilesCannotMakeAReadEndless()
     if (grown < 0)
         QSKIP("GNU time is needed to measure the peak memory");
     QVERIFY2(grown < 20 * 1024, qPrintable(QString::number(grown)));
+}
+
+void BadInputTest::databasesWithoutTheirIndexesAreUnsupportedNotDamaged()
+{
+    Paths p;
+    writeCp932(p.text, {"Const A = 1", "Declare Function F Lib \"k\" () As Long", "Type T", "    x As Long",
+                        "End Type"});
+    RecordingProgress progress;
+    Conversion(p.text, p.db).run(progress);
+    // Each index gone, or made over other columns: every lookup would read the whole
+    // table, and a copy of many names take minutes.
+    const struct
+    {
+        const char* change;
+        QStringList args;
+    } cases[] = {
+        {"DROP INDEX tbCnst_ixName", {QStringLiteral("list"), QStringLiteral("const")}},
+        {"DROP INDEX tbCnst_ixName; CREATE INDEX tbCnst_ixName ON tbCnst (fdFull)",
+         {QStringLiteral("show"), QStringLiteral("const"), QStringLiteral("A")}},
+        {"DROP INDEX tbProc_ixName", {QStringLiteral("show"), QStringLiteral("func"), QStringLiteral("F")}},
+        {"DROP INDEX tbType_ixName", {QStringLiteral("list"), QStringLiteral("type")}},
+        {"DROP INDEX tbMenb_ixTypeID", {QStringLiteral("show"), QStringLiteral("type"), QStringLiteral("T")}},
+    };
+    for (const auto& c : cases) {
+        const QString db = p.dir.filePath(QStringLiteral("changed.mdb"));
+        QFile::remove(db);
+        QVERIFY(QFile::copy(p.db, db));
+        sqlExec(db, QString::fromUtf8(c.change));
+        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+        QStringList args = c.args;
+        args.insert(1, db);
+        const Finished r = runCli(args);
+        const QString what = QString::fromUtf8(c.change) + u'\n' + r.err;
+        QVERIFY2(r.status == 3, qPrintable(what));
+        QVERIFY2(r.err.contains(QStringLiteral("サポート外")) &&
+                     r.err.contains(QStringLiteral("の索引がありません")),
+                 qPrintable(what));
+        QVERIFY2(!r.err.contains(QStringLiteral("壊れ")), qPrintable(what));
+    }
+    // The database as made reads through its indexes.
+    const Finished whole =
+        runCli({QStringLiteral("show"), p.db, QStringLiteral("type"), QStringLiteral("T")});
+    QCOMPARE(whole.status, 0);
+}
+
+void BadInputTest::aWholeReadHasItsOwnLimit()
+{
+    Paths p;
+    QStringList lines;
+    for (int i = 0; i < 100000; ++i)
+        lines << QStringLiteral("Const C%1 = %1").arg(i);
+    writeCp932(p.text, lines);
+    RecordingProgress progress;
+    Conversion(p.text, p.db).run(progress);
+    const std::unique_ptr<DeclBrowser> browser = DeclBrowser::open(p.db);
+    // Every step is quick; all of them together are not, against a budget of 1 ms.
+    browser->setReadBudget(std::chrono::milliseconds(1));
+    const std::optional<DbError> listed = dbErrorOf([&] { browser->names(DeclKind::Constant); });
+    QVERIFY(listed);
+    QCOMPARE(listed->fault(), DbFault::OverTimeLimit);
+    const QString said = describeDbError(*listed);
+    QVERIFY2(said.contains(p.db) && !said.contains(QStringLiteral("壊れ")), qPrintable(said));
+    std::vector<CopyEntry> entries;
+    for (int i = 0; i < 100000; i += 10)
+        entries.push_back({p.db, DeclKind::Constant, QStringLiteral("C%1").arg(i)});
+    const std::optional<DbError> copied =
+        dbErrorOf([&] { browser->copyCollection(entries, CopyOptions{}, CopyEnd::BreakAfterEach); });
+    QVERIFY(copied);
+    QCOMPARE(copied->fault(), DbFault::OverTimeLimit);
+    // Each read has the budget anew, and the file stays open for the next one.
+    browser->setReadBudget(DeclStore::kWholeReadBudget);
+    QCOMPARE(browser->names(DeclKind::Constant).size(), 100000);
+    const CollectionCopy copy = browser->copyCollection(entries, CopyOptions{}, CopyEnd::BreakAfterEach);
+    QCOMPARE(copy.text.count(QStringLiteral("\r\n")), 10000);
 }
 
 QTEST_GUILESS_MAIN(BadInputTest)

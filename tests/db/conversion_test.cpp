@@ -139,6 +139,7 @@ private slots:
     void cancelAtFirstLineStoresNothing();
     void cancelMidFileKeepsLinesBefore();
     void cancelAtLastLineKeepsAllButLast();
+    void cancelledRunSortsSoonerIntoTheSameBytes();
     void pathShowsTheOldDatabaseUntilTheNewOneIsWhole();
     void failureMidRunKeepsTheOldDatabaseAndEndsProgress();
     void cancelCountsTheFileLinesAsTheRunSplitsThem_data();
@@ -845,6 +846,38 @@ void ConversionTest::cancelMidFileKeepsLinesBefore()
         QCOMPARE(c.rows("tbProc"), QStringList());
         QCOMPARE(integrityCheck(c.db), QStringLiteral("ok"));
     }
+}
+
+void ConversionTest::cancelledRunSortsSoonerIntoTheSameBytes()
+{
+    // Names enough for the sort after a cancel to go through its pieces, in an order
+    // far from theirs, of every kind that has an index.
+    QStringList lines;
+    for (int i = 0; i < 30000; ++i) {
+        const int key = (i * 7919) % 30000;
+        lines
+            << QStringLiteral("Public Const LONG_CONSTANT_NAME_%1_FOR_THE_SORT = %2").arg(key).arg(i)
+            << QStringLiteral("Declare Function LongFunctionName%1ForTheSort Lib \"k\" () As Long").arg(key);
+        if (i % 10 == 0)
+            lines << QStringLiteral("Type T%1").arg(key) << QStringLiteral("    x As Long")
+                  << QStringLiteral("End Type");
+    }
+    QTemporaryDir dir;
+    const QString whole = dir.filePath(QStringLiteral("whole.txt"));
+    const QString head = dir.filePath(QStringLiteral("head.txt"));
+    const qsizetype kept = lines.size() * 2 / 3;
+    writeCp932(whole, lines);
+    writeCp932(head, lines.mid(0, kept));
+    RecordingProgress cancelling;
+    cancelling.cancelAtCall = int(kept) + 1;
+    const QString cancelled = dir.filePath(QStringLiteral("cancelled.mdb"));
+    QVERIFY(Conversion(whole, cancelled).run(cancelling).cancelled);
+    RecordingProgress plain;
+    const QString converted = dir.filePath(QStringLiteral("converted.mdb"));
+    QVERIFY(!Conversion(head, converted).run(plain).cancelled);
+    const QByteArray a = readBytes(cancelled);
+    QVERIFY(a.size() > 1024 * 1024);
+    QVERIFY(a == readBytes(converted));
 }
 
 void ConversionTest::cancelAtLastLineKeepsAllButLast()

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "conversion.h"
 #include "db_checks.h"
+#include "error_text.h"
 #include "files.h"
 #include "small_disk.h"
 #include "test_data.h"
@@ -12,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 #include <csignal>
 #include <sqlite3.h>
 #include <sys/file.h>
@@ -97,6 +99,8 @@ private slots:
     void fullDiskAtAnyStageKeepsTheOldDatabase();
     void killedAtAnyMomentLeavesOldOrNewWhole();
     void fileSizeLimitIsAFailureWithItsMessage();
+    void systemFaultsAreNamedWithTheUsersFile();
+    void outOfMemoryKeepsTheOldDatabaseAndSaysSo();
     void outOfInodesOrFileHandlesIsNamed();
     void anotherProgramsFileAtThePathIsNeverOverwritten();
     void targetsThatMayNotBeReplacedAreRefusedUntouched();
@@ -199,6 +203,102 @@ void NothingLostTest::fileSizeLimitIsAFailureWithItsMessage()
         QCOMPARE(holds(db), QStringLiteral("OLD:100"));
         QCOMPARE(hiddenIn(dir.path()), QStringList());
     }
+}
+
+void NothingLostTest::systemFaultsAreNamedWithTheUsersFile()
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.txt"));
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
+    writeConstants(old, 100, QStringLiteral("OLD"));
+    writeConstants(text, 2000, QStringLiteral("NEW"));
+    const QRegularExpression hiddenName(QStringLiteral("\\.Ek\\.MDB\\.[0-9a-f]{16}"));
+    // Each fault at the step a real disk meets it; only the folder's sync comes after
+    // the old file was replaced, and must not say that it was kept.
+    const struct
+    {
+        const char* call;
+        int error;
+        const char* says;
+        bool kept;
+    } cases[] = {
+        {"rename", EXDEV, "別のディスク", true},
+        {"rename", EIO, "ディスクのエラー", true},
+        {"create", EDQUOT, "クォータ", true},
+        {"write", EDQUOT, "クォータ", true},
+        {"write", EIO, "ディスクのエラー", true},
+        {"create", ENAMETOOLONG, "名前が長すぎる", true},
+        {"fsync-folder", EIO, "ディスクに書き込めませんでした", false},
+    };
+    for (const auto& c : cases) {
+        QCOMPARE(runCli({QStringLiteral("convert"), old, db}).status, 0);
+        const QString failing =
+            QStringLiteral("export ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0\" "
+                           "LD_PRELOAD='" EK_FAIL_CALLS
+                           "' EK_FAIL_CALL=%1 EK_FAIL_ERRNO=%2 EK_FAIL_PATH=/.Ek.MDB.")
+                .arg(QLatin1String(c.call))
+                .arg(c.error);
+        const CliRun r = runCli({QStringLiteral("convert"), text, db}, failing);
+        const QString what = QStringLiteral("%1 %2: %3").arg(QLatin1String(c.call)).arg(c.error).arg(r.err);
+        QVERIFY2(r.status == 3, qPrintable(what));
+        QVERIFY2(r.err.contains(QString::fromUtf8(c.says)), qPrintable(what));
+        QVERIFY2(r.err.contains(db), qPrintable(what));
+        QVERIFY2(!r.err.contains(hiddenName), qPrintable(what));
+        QVERIFY2(r.err.contains(QStringLiteral("そのまま残っています")) == c.kept, qPrintable(what));
+        QCOMPARE(holds(db), c.kept ? QStringLiteral("OLD:100") : QStringLiteral("NEW:2000"));
+        QCOMPARE(hiddenIn(dir.path()), QStringList());
+    }
+}
+
+// Memory that runs out in the middle of a run, as a failed allocation anywhere in it.
+class MemoryRunsOut : public RecordingProgress
+{
+public:
+    bool shouldStop(qint64 done) override
+    {
+        if (positions.size() == 500)
+            throw std::bad_alloc();
+        return RecordingProgress::shouldStop(done);
+    }
+};
+
+void NothingLostTest::outOfMemoryKeepsTheOldDatabaseAndSaysSo()
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.txt"));
+    const QString text = dir.filePath(QStringLiteral("new.txt"));
+    const QString db = dir.filePath(QStringLiteral("Ek.MDB"));
+    writeConstants(old, 100, QStringLiteral("OLD"));
+    writeConstants(text, 2000, QStringLiteral("NEW"));
+    RecordingProgress first;
+    Conversion(old, db).run(first);
+    MemoryRunsOut progress;
+    const std::optional<DbError> e = convertFails(text, db, progress);
+    QVERIFY(e);
+    QCOMPARE(e->fault(), DbFault::OutOfMemory);
+    QVERIFY(e->previousKept());
+    const QString said = describeConversionFailure(*e, QStringLiteral("\n"));
+    QVERIFY2(said.contains(QStringLiteral("メモリが不足しています")), qPrintable(said));
+    QVERIFY2(said.contains(db + QStringLiteral(" の処理")), qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("元の %1 は変更されずにそのまま残っています").arg(db)),
+             qPrintable(said));
+    QCOMPARE(progress.inits, progress.terms);
+    QCOMPARE(holds(db), QStringLiteral("OLD:100"));
+    QCOMPARE(hiddenIn(dir.path()), QStringList());
+
+    // A text refused before anything is built says the same of the database.
+    const QString utf16 = dir.filePath(QStringLiteral("utf16.txt"));
+    writeBytes(utf16, QByteArray("\xFF\xFE"
+                                 "C\0",
+                                 4));
+    const std::optional<DbError> refused = convertFails(utf16, db, progress);
+    QVERIFY(refused);
+    QCOMPARE(refused->fault(), DbFault::NotText);
+    const QString refusal = describeConversionFailure(*refused, QStringLiteral("\n"));
+    QVERIFY2(refusal.contains(utf16), qPrintable(refusal));
+    QVERIFY2(refusal.contains(QStringLiteral("元の %1 は変更されずにそのまま残っています").arg(db)),
+             qPrintable(refusal));
 }
 
 void NothingLostTest::outOfInodesOrFileHandlesIsNamed()

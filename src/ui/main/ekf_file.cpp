@@ -203,7 +203,8 @@ void Ekf::convertCommand()
     try {
         Conversion::checkPaths(text, target);
     } catch (const DbError& e) {
-        reportFailure(e);
+        ErrDsp(m_platform, faultNumber(e.fault()), describeConversionFailure(e, m.sCrLf));
+        m_platform.setMousePointer(Pointer::Default);
         return;
     }
     const QString previous = m.sDbName;
