@@ -80,9 +80,8 @@ inline constexpr qint64 kWalWriteLockByte = 120;
 bool isLockedByWriter(const QString& path, qint64 lockByte = kReservedLockByte);
 
 // Serialises the programs that replace files in one folder: two conversions into
-// the same file must not both think the old file is theirs to replace. Where the
-// system offers no such lock (Windows refuses to replace a file that is open
-// anyway) this does nothing.
+// the same file must not both think the old file is theirs to replace. A lock on
+// the folder where the system has one, a mutex named after the folder on Windows.
 class FolderLock
 {
 public:
@@ -93,13 +92,17 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
 private:
-    int m_fd = -1;
+    qintptr m_handle = -1;
 };
 
 // Puts the file at from in the place of whatever stands at to, in one step: a file
 // or a symbolic link there is replaced, never followed. The folder is synced after,
 // so that the new name survives a power loss.
 void replaceFile(const QString& from, const QString& to);
+
+// The path as SQLite takes it: the system's file name bytes, UTF-8 on Windows (not
+// the ANSI code page).
+QByteArray sqliteFileName(const QString& path);
 
 // Writes the file's data to the disk.
 void syncFile(const QString& path);

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Ek developers
+#include "db_checks.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+// The conventional "nobody" identity.
+constexpr unsigned kUnprivileged = 65534;
+} // namespace
+
+unsigned UnprivilegedFiles::uid()
+{
+    return kUnprivileged;
+}
+
+UnprivilegedFiles::UnprivilegedFiles()
+{
+    if (geteuid() != 0)
+        return;
+    m_previous = unsigned(setfsuid(kUnprivileged));
+    // setfsuid reports the previous value whether or not it succeeded; asking
+    // again with an invalid id tells which identity is in force.
+    m_active = unsigned(setfsuid(unsigned(-1))) == kUnprivileged;
+}
+
+bool UnprivilegedFiles::modesApply() const
+{
+    return geteuid() != 0 || m_active;
+}
+
+UnprivilegedFiles::~UnprivilegedFiles()
+{
+    if (geteuid() == 0)
+        setfsuid(m_previous);
+}
+
+void giveToUnprivilegedUser(const QString& path)
+{
+    if (geteuid() != 0)
+        return;
+    if (chown(QFile::encodeName(path).constData(), kUnprivileged, kUnprivileged) != 0)
+        return;
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString entry = it.next();
+        if (lchown(QFile::encodeName(entry).constData(), kUnprivileged, kUnprivileged) != 0)
+            return;
+    }
+}
