@@ -5,11 +5,16 @@
 # builds a static Qt once into a cache folder outside the repository, then
 # build-windows/ek.exe, ek-cli.exe, the test programs and the release zip.
 #
-#   bash scripts/build-windows.sh          everything
-#   bash scripts/build-windows.sh qt       only the cached Qt
+#   bash scripts/build-windows.sh          everything: Qt with Widgets, ek.exe, ek-cli.exe, the zip
+#   bash scripts/build-windows.sh qt       only the cached Qt with Widgets
+#   bash scripts/build-windows.sh cli      ek-cli.exe and the core tests against a Qt of
+#                                          Core and Test alone (a third of the Qt build)
+# Then bash scripts/test-windows.sh runs what was built under wine.
 #
 # EK_WINDOWS_CACHE (default /var/cache/ek-windows) holds the sources and the Qt
-# build; delete it to start from nothing. EK_WINDOWS_JOBS sets the build jobs.
+# builds; delete it to start from nothing. A Qt build that was stopped goes on where
+# it stopped. EK_WINDOWS_JOBS sets the build jobs; EK_WINDOWS_QT names a Qt for
+# Windows to use instead of building one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache=${EK_WINDOWS_CACHE:-/var/cache/ek-windows}
@@ -82,54 +87,73 @@ qt_options=(
     -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_freetype=OFF
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF
 )
-qt_prefix() {
+# ek-cli and the core tests need no more of Qt than Core and Test.
+qt_core_options=("${qt_options[@]}" -DFEATURE_gui=OFF -DFEATURE_widgets=OFF)
+
+qt_prefix() { # OPTION...
     local id
-    id=$( (printf '%s\n' "$qt_orig_sha256" "${qt_options[@]}"; cat "$root/cmake/mingw-w64-x86_64.cmake";
+    id=$( (printf '%s\n' "$qt_orig_sha256" "$@"; cat "$root/cmake/mingw-w64-x86_64.cmake";
         x86_64-w64-mingw32-g++-posix --version | head -1) | sha256sum | cut -c1-12)
     echo "$cache/qt-6.4.2-mingw-$id"
 }
 
-build_qt() {
+build_qt() { # BUILD_FOLDER OPTION...
+    local build=$1
+    shift
     local prefix
-    prefix=$(qt_prefix)
+    prefix=$(qt_prefix "$@")
     if [[ -f $prefix/.complete ]]; then
         say "static Qt for Windows: $prefix (cached)"
         return
     fi
-    say "building a static Qt for Windows into $prefix (long; log in $cache/qt-build.log)"
-    local src=$cache/src/qtbase-everywhere-src-6.4.2 build=$cache/qt-build
-    rm -rf "$src" "$build" "$prefix"
-    tar -xJf "$cache/src/$qt_orig" -C "$cache/src"
+    local src=$cache/src/qtbase-everywhere-src-6.4.2 log=$build.log
     local start=$SECONDS
-    if ! (cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_HOST_PATH=/usr \
-        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "${qt_options[@]}" &&
-        nice cmake --build "$build" --parallel "$jobs" &&
-        cmake --install "$build") >"$cache/qt-build.log" 2>&1; then
-        tail -40 "$cache/qt-build.log" >&2
+    if [[ -f $build/build.ninja && $(cat "$build/.ek-prefix" 2>/dev/null) == "$prefix" && -d $src ]]; then
+        say "going on with the static Qt for Windows in $build (log in $log)"
+    else
+        say "building a static Qt for Windows into $prefix (long; log in $log)"
+        rm -rf "$build" "$prefix"
+        [[ -d $src ]] || tar -xJf "$cache/src/$qt_orig" -C "$cache/src"
+        cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+            -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_HOST_PATH=/usr \
+            -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "$@" >"$log" 2>&1 ||
+            { tail -40 "$log" >&2; exit 1; }
+        echo "$prefix" >"$build/.ek-prefix"
+    fi
+    if ! (nice cmake --build "$build" --parallel "$jobs" && cmake --install "$build") >>"$log" 2>&1; then
+        tail -40 "$log" >&2
         exit 1
     fi
     touch "$prefix/.complete"
-    rm -rf "$src" "$build"
+    rm -rf "$build"
     say "static Qt built in $((SECONDS - start)) s"
 }
 
 install_missing
 fetch_sources
-build_qt
+window=ON
+if [[ -n ${EK_WINDOWS_QT:-} ]]; then
+    say "static Qt for Windows: $EK_WINDOWS_QT (given)"
+    [[ $what == cli ]] && window=OFF
+elif [[ $what == cli ]]; then
+    build_qt "$cache/qt-build-core" "${qt_core_options[@]}"
+    EK_WINDOWS_QT=$(qt_prefix "${qt_core_options[@]}")
+    window=OFF
+else
+    build_qt "$cache/qt-build" "${qt_options[@]}"
+    EK_WINDOWS_QT=$(qt_prefix "${qt_options[@]}")
+fi
 [[ $what == qt ]] && exit 0
-
 export EK_WINDOWS_QT
-EK_WINDOWS_QT=$(qt_prefix)
 export EK_WINDOWS_SQLITE=$cache/src/sqlite
 export WINEDEBUG=-all
 
 say "cross-building Ek into build-windows/"
 start=$SECONDS
-(cd "$root" && cmake --preset windows >/dev/null)
+(cd "$root" && cmake --preset windows -DEK_WINDOW=$window >/dev/null)
 nice cmake --build "$root/build-windows" --parallel "$jobs"
 say "Ek built in $((SECONDS - start)) s"
-[[ $what == build ]] && exit 0
+[[ $what == cli ]] && exit 0
 
 # The release: both programs, the samples, the README's part for users and the
 # licences of everything inside the programs.
