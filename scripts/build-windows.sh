@@ -7,12 +7,12 @@
 #
 #   bash scripts/build-windows.sh          everything: Qt with Widgets, ek.exe, ek-cli.exe, the zip
 #   bash scripts/build-windows.sh qt       only the cached Qt with Widgets
-#   bash scripts/build-windows.sh cli      ek-cli.exe and the core tests against a Qt of
+#   bash scripts/build-windows.sh cli      ek-cli.exe and the core tests, against Qt's
 #                                          Core and Test alone (a third of the Qt build)
 # Then bash scripts/test-windows.sh runs what was built under wine.
 #
 # EK_WINDOWS_CACHE (default /var/cache/ek-windows) holds the sources and the Qt
-# builds; delete it to start from nothing. A Qt build that was stopped goes on where
+# build; delete it to start from nothing. A Qt build that was stopped goes on where
 # it stopped. EK_WINDOWS_JOBS sets the build jobs; EK_WINDOWS_QT names a Qt for
 # Windows to use instead of building one.
 set -euo pipefail
@@ -87,61 +87,60 @@ qt_options=(
     -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_freetype=OFF
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF
 )
-# ek-cli and the core tests need no more of Qt than Core and Test.
-qt_core_options=("${qt_options[@]}" -DFEATURE_gui=OFF -DFEATURE_widgets=OFF)
-
-qt_prefix() { # OPTION...
+qt_prefix() {
     local id
-    id=$( (printf '%s\n' "$qt_orig_sha256" "$@"; cat "$root/cmake/mingw-w64-x86_64.cmake";
+    id=$( (printf '%s\n' "$qt_orig_sha256" "${qt_options[@]}"; cat "$root/cmake/mingw-w64-x86_64.cmake";
         x86_64-w64-mingw32-g++-posix --version | head -1) | sha256sum | cut -c1-12)
     echo "$cache/qt-6.4.2-mingw-$id"
 }
 
-build_qt() { # BUILD_FOLDER OPTION...
-    local build=$1
-    shift
-    local prefix
-    prefix=$(qt_prefix "$@")
+# Sets EK_WINDOWS_QT to a Qt for Windows with the modules named (all of them when
+# none is): the installed one when it is complete, else its build folder, which
+# Qt's CMake files can be used from as they are. A build that was stopped goes on
+# where it stopped, and one of Core and Test alone goes on to the rest later.
+build_qt() { # [MODULE...]
+    local prefix build=$cache/qt-build src=$cache/src/qtbase-everywhere-src-6.4.2
+    prefix=$(qt_prefix)
+    EK_WINDOWS_QT=$prefix
     if [[ -f $prefix/.complete ]]; then
         say "static Qt for Windows: $prefix (cached)"
         return
     fi
-    local src=$cache/src/qtbase-everywhere-src-6.4.2 log=$build.log
-    local start=$SECONDS
+    local log=$cache/qt-build.log start=$SECONDS
     if [[ -f $build/build.ninja && $(cat "$build/.ek-prefix" 2>/dev/null) == "$prefix" && -d $src ]]; then
-        say "going on with the static Qt for Windows in $build (log in $log)"
+        say "going on with the static Qt for Windows in $build (${*:-all of it}; log in $log)"
     else
-        say "building a static Qt for Windows into $prefix (long; log in $log)"
+        say "building a static Qt for Windows into $prefix (${*:-all of it}; long; log in $log)"
         rm -rf "$build" "$prefix"
         [[ -d $src ]] || tar -xJf "$cache/src/$qt_orig" -C "$cache/src"
         cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
             -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_HOST_PATH=/usr \
-            -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "$@" >"$log" 2>&1 ||
+            -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "${qt_options[@]}" >"$log" 2>&1 ||
             { tail -40 "$log" >&2; exit 1; }
         echo "$prefix" >"$build/.ek-prefix"
     fi
-    if ! (nice cmake --build "$build" --parallel "$jobs" && cmake --install "$build") >>"$log" 2>&1; then
-        tail -40 "$log" >&2
-        exit 1
+    if (($#)); then
+        nice cmake --build "$build" --parallel "$jobs" --target "$@" >>"$log" 2>&1 || { tail -40 "$log" >&2; exit 1; }
+        EK_WINDOWS_QT=$build
+    else
+        (nice cmake --build "$build" --parallel "$jobs" && cmake --install "$build") >>"$log" 2>&1 ||
+            { tail -40 "$log" >&2; exit 1; }
+        touch "$prefix/.complete"
+        rm -rf "$build"
     fi
-    touch "$prefix/.complete"
-    rm -rf "$build"
-    say "static Qt built in $((SECONDS - start)) s"
+    say "static Qt ready in $((SECONDS - start)) s"
 }
 
 install_missing
 fetch_sources
 window=ON
+[[ $what == cli ]] && window=OFF
 if [[ -n ${EK_WINDOWS_QT:-} ]]; then
     say "static Qt for Windows: $EK_WINDOWS_QT (given)"
-    [[ $what == cli ]] && window=OFF
 elif [[ $what == cli ]]; then
-    build_qt "$cache/qt-build-core" "${qt_core_options[@]}"
-    EK_WINDOWS_QT=$(qt_prefix "${qt_core_options[@]}")
-    window=OFF
+    build_qt Core Test
 else
-    build_qt "$cache/qt-build" "${qt_options[@]}"
-    EK_WINDOWS_QT=$(qt_prefix "${qt_options[@]}")
+    build_qt
 fi
 [[ $what == qt ]] && exit 0
 export EK_WINDOWS_QT
