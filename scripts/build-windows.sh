@@ -94,11 +94,11 @@ qt_prefix() {
     echo "$cache/qt-6.4.2-mingw-$id"
 }
 
-# Sets EK_WINDOWS_QT to a Qt for Windows with the modules named (all of them when
-# none is): the installed one when it is complete, else its build folder, which
-# Qt's CMake files can be used from as they are. A build that was stopped goes on
-# where it stopped, and one of Core and Test alone goes on to the rest later.
-build_qt() { # [MODULE...]
+# Sets EK_WINDOWS_QT to a Qt for Windows: the whole of it, or with "core" only Core
+# and Test, installed beside it from the same build folder. A build that was
+# stopped goes on where it stopped, and one of Core and Test goes on to the rest
+# later.
+build_qt() { # [core]
     local prefix build=$cache/qt-build src=$cache/src/qtbase-everywhere-src-6.4.2
     prefix=$(qt_prefix)
     EK_WINDOWS_QT=$prefix
@@ -108,9 +108,9 @@ build_qt() { # [MODULE...]
     fi
     local log=$cache/qt-build.log start=$SECONDS
     if [[ -f $build/build.ninja && $(cat "$build/.ek-prefix" 2>/dev/null) == "$prefix" && -d $src ]]; then
-        say "going on with the static Qt for Windows in $build (${*:-all of it}; log in $log)"
+        say "going on with the static Qt for Windows in $build (${1:-all of it}; log in $log)"
     else
-        say "building a static Qt for Windows into $prefix (${*:-all of it}; long; log in $log)"
+        say "building a static Qt for Windows into $prefix (${1:-all of it}; long; log in $log)"
         rm -rf "$build" "$prefix"
         [[ -d $src ]] || tar -xJf "$cache/src/$qt_orig" -C "$cache/src"
         cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
@@ -119,9 +119,17 @@ build_qt() { # [MODULE...]
             { tail -40 "$log" >&2; exit 1; }
         echo "$prefix" >"$build/.ek-prefix"
     fi
-    if (($#)); then
-        nice cmake --build "$build" --parallel "$jobs" --target "$@" >>"$log" 2>&1 || { tail -40 "$log" >&2; exit 1; }
-        EK_WINDOWS_QT=$build
+    if [[ ${1:-} == core ]]; then
+        nice cmake --build "$build" --parallel "$jobs" --target Core Test >>"$log" 2>&1 ||
+            { tail -40 "$log" >&2; exit 1; }
+        # Only the folders of what was built: Qt's own CMake files, the entry point,
+        # the bundled libraries Core takes in, Core and Test.
+        EK_WINDOWS_QT=$prefix-core
+        rm -rf "$EK_WINDOWS_QT"
+        for part in . src src/entrypoint src/3rdparty/pcre2 src/3rdparty/zlib src/corelib src/testlib; do
+            cmake -DCMAKE_INSTALL_PREFIX="$EK_WINDOWS_QT" -DCMAKE_INSTALL_LOCAL_ONLY=1 \
+                -P "$build/$part/cmake_install.cmake" >>"$log" 2>&1 || { tail -40 "$log" >&2; exit 1; }
+        done
     else
         (nice cmake --build "$build" --parallel "$jobs" && cmake --install "$build") >>"$log" 2>&1 ||
             { tail -40 "$log" >&2; exit 1; }
@@ -138,7 +146,7 @@ window=ON
 if [[ -n ${EK_WINDOWS_QT:-} ]]; then
     say "static Qt for Windows: $EK_WINDOWS_QT (given)"
 elif [[ $what == cli ]]; then
-    build_qt Core Test
+    build_qt core
 else
     build_qt
 fi
