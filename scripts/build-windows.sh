@@ -157,6 +157,11 @@ export WINEDEBUG=-all
 
 say "cross-building Ek into build-windows/"
 start=$SECONDS
+# A build folder set up against another Qt would keep finding that one.
+cache_file=$root/build-windows/CMakeCache.txt
+if [[ -f $cache_file ]] && ! grep -q "^Qt6_DIR:PATH=$EK_WINDOWS_QT/" "$cache_file"; then
+    rm -rf "$cache_file" "$root/build-windows/CMakeFiles"
+fi
 (cd "$root" && cmake --preset windows -DEK_WINDOW=$window >/dev/null)
 nice cmake --build "$root/build-windows" --parallel "$jobs"
 say "Ek built in $((SECONDS - start)) s"

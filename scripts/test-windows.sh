@@ -43,28 +43,43 @@ start=$SECONDS
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
+mkdir "$work/linux" "$work/win"
 for sample in winapi winapi64; do
-    cp "$root/samples/$sample.txt" "$work/"
-    "$linux_cli" convert "$work/$sample.txt" "$work/$sample-linux.mdb" >/dev/null
-    # Relative names: wine starts the program in the folder as Z:\..., where they mean
-    # the same files.
-    (cd "$work" && wine "$win/src/ek-cli.exe" convert "$sample.txt" "$sample-win.mdb" >/dev/null)
-    if cmp -s <(sqlite3 "$work/$sample-linux.mdb" .dump) <(sqlite3 "$work/$sample-win.mdb" .dump); then
+    # The same relative names in two folders, so that both programs write the same
+    # sentences: wine starts the program in its folder as Z:\..., where they name the
+    # same files.
+    cp "$root/samples/$sample.txt" "$work/linux/"
+    cp "$root/samples/$sample.txt" "$work/win/"
+    status=0
+    (cd "$work/linux" && "$linux_cli" convert "$sample.txt" "$sample.mdb" >"$sample.out" 2>&1) || status=$?
+    echo "status $status" >>"$work/linux/$sample.out"
+    status=0
+    (cd "$work/win" && wine "$win/src/ek-cli.exe" convert "$sample.txt" "$sample.mdb" >"$sample.out" 2>&1) ||
+        status=$?
+    echo "status $status" >>"$work/win/$sample.out"
+    if cmp -s <(sqlite3 "$work/linux/$sample.mdb" .dump) <(sqlite3 "$work/win/$sample.mdb" .dump); then
         say "$sample.txt: the Windows database dumps as the Linux one"
     else
         echo "$sample.txt: the database ek-cli.exe made differs from the Linux build's:" >&2
-        diff <(sqlite3 "$work/$sample-linux.mdb" .dump) <(sqlite3 "$work/$sample-win.mdb" .dump) | head -20 >&2
+        diff <(sqlite3 "$work/linux/$sample.mdb" .dump) <(sqlite3 "$work/win/$sample.mdb" .dump) | head -20 >&2
+        failed=1
+    fi
+    if cmp -s "$work/linux/$sample.out" "$work/win/$sample.out"; then
+        say "$sample.txt: ek-cli.exe says what the Linux ek-cli says, with the same status"
+    else
+        echo "$sample.txt: ek-cli.exe's words or status differ from the Linux ek-cli's:" >&2
+        diff "$work/linux/$sample.out" "$work/win/$sample.out" | head -20 >&2
         failed=1
     fi
 done
 # The text show prints is the clipboard's: CR LF line ends, UTF-8, byte for byte.
-"$linux_cli" show "$work/winapi64-linux.mdb" type RECT >"$work/show-linux.txt"
-(cd "$work" && wine "$win/src/ek-cli.exe" show winapi64-win.mdb type RECT >show-win.txt)
-if cmp -s "$work/show-linux.txt" "$work/show-win.txt"; then
+(cd "$work/linux" && "$linux_cli" show winapi64.mdb type RECT >show.txt)
+(cd "$work/win" && wine "$win/src/ek-cli.exe" show winapi64.mdb type RECT >show.txt)
+if [[ -s $work/linux/show.txt ]] && cmp -s "$work/linux/show.txt" "$work/win/show.txt"; then
     say "ek-cli.exe show writes the bytes the Linux ek-cli writes"
 else
     echo "ek-cli.exe show differs from the Linux ek-cli:" >&2
-    cmp "$work/show-linux.txt" "$work/show-win.txt" >&2 || true
+    cmp "$work/linux/show.txt" "$work/win/show.txt" >&2 || true
     failed=1
 fi
 say "samples under wine in $((SECONDS - start)) s"

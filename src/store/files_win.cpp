@@ -247,6 +247,10 @@ void replaceFile(const QString& from, const QString& to)
             throw DbError(DbFault::Moved, to, windowsErrorText(error));
         throwWindowsError(error, to, DbFault::AccessDenied);
     }
+    // ReplaceFileW gives the new file the old one's attributes; the plain move after
+    // a refusal does not, and neither does every implementation of the call.
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        SetFileAttributesW(target.c_str(), attributes);
 }
 
 void syncFile(const QString& path)

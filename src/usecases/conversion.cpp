@@ -66,9 +66,14 @@ ConvertResult Conversion::run(ConvertProgress& progress)
     try {
         NewDatabase database(m_db);
         try {
-            DeclWriter writer(database.connection());
-            ConvertResult result = convertDeclarations(m_opened, m_text, writer, progress, m_options);
-            writer.finish();
+            // The writer and its statements end before the file is put in place: Windows
+            // does not move a file SQLite still holds open through them.
+            const ConvertResult result = [&] {
+                DeclWriter writer(database.connection());
+                ConvertResult r = convertDeclarations(m_opened, m_text, writer, progress, m_options);
+                writer.finish();
+                return r;
+            }();
             database.putInPlace();
             return result;
         } catch (const DbError& e) {

@@ -20,12 +20,6 @@ QStringList listNames(DeclStore& store, DeclKind kind)
     return names;
 }
 
-QString sqliteShell()
-{
-    const QString path = QStringLiteral("/usr/bin/sqlite3");
-    return QFile::exists(path) ? path : QString();
-}
-
 QString runSqliteShell(const QString& dbPath, const QString& sql)
 {
     QProcess shell;

@@ -81,3 +81,11 @@ void writeConstants(const QString& path, int count, const QString& prefix);
 QString holds(const QString& db);
 // Hidden entries of a folder: what a conversion into it may leave behind.
 QStringList hiddenIn(const QString& folder);
+
+// True where files have permission bits, and FIFOs and symbolic links can stand at
+// their paths; not on Windows, where the tests of those are skipped.
+bool posixFiles();
+// Makes a FIFO at path; true when it was made.
+bool makeFifo(const QString& path);
+// True when a FIFO stands at path (not followed through a link).
+bool isFifo(const QString& path);

@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -51,4 +52,28 @@ void giveToUnprivilegedUser(const QString& path)
         if (lchown(QFile::encodeName(entry).constData(), kUnprivileged, kUnprivileged) != 0)
             return;
     }
+}
+
+bool posixFiles()
+{
+    return true;
+}
+
+bool makeFifo(const QString& path)
+{
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+bool isFifo(const QString& path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+QString sqliteShell()
+{
+    const QString path = QStringLiteral("/usr/bin/sqlite3");
+    return QFile::exists(path) ? path : QString();
 }

@@ -19,3 +19,24 @@ bool UnprivilegedFiles::modesApply() const
 UnprivilegedFiles::~UnprivilegedFiles() = default;
 
 void giveToUnprivilegedUser(const QString&) {}
+
+bool posixFiles()
+{
+    return false;
+}
+
+bool makeFifo(const QString&)
+{
+    return false;
+}
+
+bool isFifo(const QString&)
+{
+    return false;
+}
+
+// Windows has no sqlite3 shell of its own, and the Linux one beside wine cannot run.
+QString sqliteShell()
+{
+    return QString();
+}

@@ -3,6 +3,7 @@
 #include "test_data.h"
 
 #include "conversion.h"
+#include "files.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,7 +80,7 @@ namespace {
 sqlite3* openForTest(const QString& dbPath, int flags)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(sqliteFileName(dbPath).constData(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + dbPath.toStdString());
     }
@@ -123,7 +124,7 @@ void sqlInsert(const QString& dbPath, const QString& table, const QStringList& c
 QList<QVariantList> sqlRows(const QString& dbPath, const QString& sql)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+    if (sqlite3_open_v2(sqliteFileName(dbPath).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
         SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + dbPath.toStdString());
@@ -169,7 +170,7 @@ QStringList sqlColumn(const QString& dbPath, const QString& sql)
 void sqlExec(const QString& dbPath, const QString& sql)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+    if (sqlite3_open_v2(sqliteFileName(dbPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
         SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + dbPath.toStdString());
