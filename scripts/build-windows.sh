@@ -61,7 +61,11 @@ fetch_sources() {
         local opts=(-o "Dir::Etc::SourceList=$PWD/apt/sources.list" -o "Dir::Etc::SourceParts=$PWD/apt/sources.list.d"
             -o "Dir::State::Lists=$PWD/apt/lists")
         apt-get "${opts[@]}" update -qq
-        apt-get "${opts[@]}" source --download-only "qt6-base=$qt_deb_version" 2>&1 | grep -v '^W: Download is performed unsandboxed' || true
+        # A later Debian revision of the package carries the same upstream tarball,
+        # which the checksum below holds to.
+        { apt-get "${opts[@]}" source --download-only "qt6-base=$qt_deb_version" ||
+            apt-get "${opts[@]}" source --download-only qt6-base; } 2>&1 |
+            grep -v '^W: Download is performed unsandboxed' || true
     fi
     check_sum "$qt_orig" "$qt_orig_sha256"
     if [[ ! -f $sqlite_tgz ]]; then
