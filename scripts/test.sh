@@ -15,6 +15,9 @@ cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DE
 cmake --build "$root/build"
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
+echo "== Windows siblings, syntax-only with the mingw-w64 cross compiler"
+bash "$root/scripts/check-windows-syntax.sh"
+
 echo "== build and test under sanitizers"
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DEK_SANITIZE=ON -DEK_TESTS=ON -DEK_WERROR=ON >/dev/null
 cmake --build "$root/build-asan"

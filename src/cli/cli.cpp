@@ -7,8 +7,8 @@
 #include "db_error.h"
 #include "decl_browser.h"
 #include "error_text.h"
-#include "layout_text.h"
 #include "fault_number.h"
+#include "layout_text.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

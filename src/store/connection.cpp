@@ -68,16 +68,6 @@ DbFault faultFor(int rc, int systemErrno)
     return DbFault::Engine;
 }
 
-QByteArray fileName(const QString& path)
-{
-#ifdef _WIN32
-    // SQLite takes UTF-8 file names on Windows, not the ANSI code page.
-    return path.toUtf8();
-#else
-    return QFile::encodeName(path);
-#endif
-}
-
 // "immutable" is taken only in a URI, so the file name is escaped as one.
 QByteArray immutableUri(const QByteArray& name)
 {
@@ -136,7 +126,7 @@ std::unique_ptr<Connection> Connection::openForReading(const QString& path)
     const char* vfs = readOnlyVfsName();
     // Without that file system, immutable keeps SQLite from locking the file and
     // from looking for a journal beside it.
-    const QByteArray name = vfs ? fileName(path) : immutableUri(fileName(path));
+    const QByteArray name = vfs ? sqliteFileName(path) : immutableUri(sqliteFileName(path));
     std::unique_ptr<Connection> c = open(name, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, vfs, path, true);
     // sqlite3_open_v2 reads nothing; this first read tells a database from other
     // bytes, and reads the schema under the time limit.
@@ -147,7 +137,7 @@ std::unique_ptr<Connection> Connection::openForReading(const QString& path)
 
 std::unique_ptr<Connection> Connection::openNewFile(const QString& path, const QString& messagePath)
 {
-    std::unique_ptr<Connection> c = open(fileName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+    std::unique_ptr<Connection> c = open(sqliteFileName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
                                          newFileVfsName(), messagePath, false);
     // No journal and no syncs: a failed build is thrown away whole, and the finished
     // file is synced once before it is put in place. Pages of 16 KB cost the least

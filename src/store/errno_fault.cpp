@@ -2,13 +2,8 @@
 // Copyright (c) 2026 The Ek developers
 #include "errno_fault.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -68,21 +63,4 @@ std::optional<DbFault> faultOfErrno(int error, FileStep step)
 QString systemText(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-void requireFaithfulPath(const QString& path)
-{
-#ifdef _WIN32
-    Q_UNUSED(path);
-#else
-    // A file name is bytes here; the bytes that did not decode are gone.
-    if (path.contains(QChar::ReplacementCharacter))
-        throw DbError(DbFault::BadFileName, path);
-    const QByteArray native = QFile::encodeName(path);
-    if (::access(native.constData(), F_OK) != 0) {
-        const int error = errno;
-        if (faultOfErrno(error, FileStep::Open) == DbFault::NameTooLong)
-            throw DbError(DbFault::NameTooLong, path, systemText(error));
-    }
-#endif
 }

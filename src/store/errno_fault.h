@@ -21,10 +21,3 @@ std::optional<DbFault> faultOfErrno(int error, FileStep step);
 
 // The system's own words for an error number, kept as a fault's detail.
 QString systemText(int error);
-
-// Refuses a path the system would not take, or would take for another file, before
-// anything is done with it: a name whose bytes were not valid UTF-8 reached the
-// program with those bytes replaced, and opening or making it would reach another
-// file (BadFileName); a path or a name in it longer than the system takes
-// (NameTooLong), which would otherwise look like a missing folder.
-void requireFaithfulPath(const QString& path);

@@ -80,9 +80,8 @@ inline constexpr qint64 kWalWriteLockByte = 120;
 bool isLockedByWriter(const QString& path, qint64 lockByte = kReservedLockByte);
 
 // Serialises the programs that replace files in one folder: two conversions into
-// the same file must not both think the old file is theirs to replace. Where the
-// system offers no such lock (Windows refuses to replace a file that is open
-// anyway) this does nothing.
+// the same file must not both think the old file is theirs to replace. A lock on
+// the folder where the system has one, a mutex named after the folder on Windows.
 class FolderLock
 {
 public:
@@ -93,7 +92,7 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
 private:
-    int m_fd = -1;
+    qintptr m_handle = -1;
 };
 
 // Puts the file at from in the place of whatever stands at to, in one step: a file
@@ -102,5 +101,16 @@ private:
 // file then being in place.
 void replaceFile(const QString& from, const QString& to);
 
+// The path as SQLite takes it: the system's file name bytes, UTF-8 on Windows (not
+// the ANSI code page).
+QByteArray sqliteFileName(const QString& path);
+
 // Writes the file's data to the disk.
 void syncFile(const QString& path);
+
+// Refuses a path the system would not take, or would take for another file, before
+// anything is done with it: a name whose bytes were not valid UTF-8 reached the
+// program with those bytes replaced, and opening or making it would reach another
+// file (BadFileName); a path or a name in it longer than the system takes
+// (NameTooLong), which would otherwise look like a missing folder.
+void requireFaithfulPath(const QString& path);

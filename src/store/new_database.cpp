@@ -3,35 +3,14 @@
 #include "new_database.h"
 
 #include "db_error.h"
-#include "errno_fault.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <cerrno>
-#include <cstring>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-#endif
 
 namespace {
-
-QByteArray native(const QString& path)
-{
-    return QFile::encodeName(path);
-}
 
 // Hidden files of a build are the target's name after a dot, then a dot and 16 hex
 // digits, so that the move into place stays on one disk.
@@ -40,31 +19,6 @@ QRegularExpression hiddenPattern(const QString& targetName)
     return QRegularExpression(QStringLiteral("^\\.%1\\.[0-9a-f]{16}(-journal|-wal|-shm)?$")
                                   .arg(QRegularExpression::escape(targetName)));
 }
-
-#ifndef _WIN32
-QString ownerName(uid_t owner, gid_t group)
-{
-    const passwd* user = ::getpwuid(owner);
-    const struct group* team = ::getgrgid(group);
-    return (user ? QString::fromLocal8Bit(user->pw_name) : QString::number(owner)) + u':' +
-           (team ? QString::fromLocal8Bit(team->gr_name) : QString::number(group));
-}
-
-// True when the hidden database at path is no running build's: its lock is free.
-bool isAbandoned(const QString& path)
-{
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT;
-    struct stat st
-    {
-    };
-    const bool abandoned =
-        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    ::close(fd);
-    return abandoned;
-}
-#endif
 
 } // namespace
 
@@ -79,13 +33,7 @@ void NewDatabase::removeLeftovers(const QString& target)
         if (!match.hasMatch())
             continue;
         const QString database = match.captured(1).isEmpty() ? path : path.chopped(match.captured(1).size());
-#ifdef _WIN32
-        // A file that is open cannot be removed there: that is the lock.
-        QFile::remove(path);
-#else
-        if (isAbandoned(database))
-            ::unlink(native(path).constData());
-#endif
+        removeIfAbandoned(path, database);
     }
 }
 
@@ -95,7 +43,7 @@ void NewDatabase::removeLeftovers(const QString& target)
 QString replacedPath(const QString& target)
 {
     const QFileInfo info(target);
-    if (!info.isSymLink())
+    if (!info.isSymbolicLink())
         return target;
     const QString named = info.canonicalFilePath();
     if (named.isEmpty() || !QFileInfo(named).isFile())
@@ -121,22 +69,7 @@ NewDatabase::NewDatabase(const QString& target)
         throw DbError(DbFault::BadPath, target);
     m_before = FileStamp::ofPath(m_target);
     if (m_before.valid) {
-#ifndef _WIN32
-        struct stat st
-        {
-        };
-        if (::stat(native(m_target).constData(), &st) == 0) {
-            m_mode = st.st_mode & 0777;
-            m_owner = st.st_uid;
-            m_group = st.st_gid;
-        }
-        // Whoever may not write the file may not replace it, whatever the folder allows.
-        if ((m_mode & 0222) == 0 || ::access(native(m_target).constData(), W_OK) != 0)
-            throw DbError(DbFault::ReadOnly, target);
-#else
-        if (!info.isWritable())
-            throw DbError(DbFault::ReadOnly, target);
-#endif
+        checkWritable(target);
         if (isLockedByWriter(m_target))
             throw DbError(DbFault::Locked, target);
     }
@@ -152,35 +85,7 @@ void NewDatabase::create()
         QStringLiteral(".%1.%2")
             .arg(info.fileName())
             .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
-#ifndef _WIN32
-    // Made, and locked, under the folder lock: no other build's clean-up can take it
-    // for abandoned in between.
-    m_lock = ::open(native(m_hidden).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, m_mode);
-    if (m_lock < 0) {
-        const int error = errno;
-        // A new file is made in a folder: that is what may not be written.
-        const DbFault fault = error == EACCES || error == EPERM
-                                  ? DbFault::FolderDenied
-                                  : faultOfErrno(error, FileStep::Create).value_or(DbFault::AccessDenied);
-        throw DbError(fault, fault == DbFault::FolderDenied ? info.absolutePath() : m_target,
-                      systemText(error));
-    }
-    // The replacement keeps the old file's owner, group and permissions, or is not
-    // built: a file that changed hands, or that the umask opened or closed, would
-    // lock out its owner or let others change the names pasted into code.
-    struct stat made
-    {
-    };
-    if (m_before.valid && ::fstat(m_lock, &made) == 0) {
-        const bool ownerKept =
-            (made.st_uid == m_owner && made.st_gid == m_group) || ::fchown(m_lock, m_owner, m_group) == 0;
-        if (!ownerKept || ::fchmod(m_lock, m_mode) != 0) {
-            discard();
-            throw DbError(DbFault::ForeignOwner, m_target, ownerName(m_owner, m_group));
-        }
-    }
-    ::flock(m_lock, LOCK_EX);
-#endif
+    makeHidden();
     try {
         m_connection = Connection::openNewFile(m_hidden, m_target);
     } catch (...) {
@@ -193,10 +98,7 @@ NewDatabase::~NewDatabase()
 {
     if (!m_placed)
         discard();
-#ifndef _WIN32
-    if (m_lock >= 0)
-        ::close(m_lock);
-#endif
+    releaseHidden();
 }
 
 void NewDatabase::discard() noexcept
@@ -207,43 +109,9 @@ void NewDatabase::discard() noexcept
     QFile::remove(m_hidden);
     for (const char* suffix : kSideFileSuffixes)
         QFile::remove(m_hidden + QLatin1String(suffix));
-        // Held until the files are gone, so that no other build's clean-up takes them
-        // meanwhile; a constructor that throws runs no destructor to close it.
-#ifndef _WIN32
-    if (m_lock >= 0)
-        ::close(m_lock);
-    m_lock = -1;
-#endif
-}
-
-bool NewDatabase::atFileSizeLimit() const
-{
-#ifdef _WIN32
-    return false;
-#else
-    struct rlimit limit
-    {
-    };
-    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return false;
-    // SQLite writes a page or a few at a time.
-    constexpr qint64 kLargestWrite = qint64(1) << 20;
-    return FileStamp::ofPath(m_hidden).size + kLargestWrite >= qint64(limit.rlim_cur);
-#endif
-}
-
-bool NewDatabase::outOfInodes() const
-{
-#ifdef _WIN32
-    return false;
-#else
-    struct statvfs fs
-    {
-    };
-    // A file system without inodes of its own (some report 0 of 0) is never out of them.
-    return ::statvfs(native(QFileInfo(m_target).absolutePath()).constData(), &fs) == 0 && fs.f_files > 0 &&
-           fs.f_favail == 0;
-#endif
+    // Held until the files are gone, so that no other build's clean-up takes them
+    // meanwhile; a constructor that throws runs no destructor to close it.
+    releaseHidden();
 }
 
 void NewDatabase::putInPlace()
@@ -254,6 +122,9 @@ void NewDatabase::putInPlace()
     if (!made.valid)
         throw DbError(DbFault::Moved, m_target);
     const FolderLock lock(QFileInfo(m_target).absolutePath(), m_target);
+    // The folder lock keeps other builds' clean-up away from here on, and Windows
+    // refuses to replace a file with one that is still open.
+    releaseHidden();
     // A file that was moved away or deleted meanwhile is no longer at the path to be
     // lost; another file that now stands there would be.
     const FileStamp now = FileStamp::ofPath(m_target);

@@ -55,6 +55,16 @@ public:
 private:
     void create();
     void discard() noexcept;
+    // What the system lets a build into an existing target: refused ReadOnly,
+    // naming the path the user gave. Notes what the replacement must keep.
+    void checkWritable(const QString& named);
+    // Makes the hidden file and holds it, so that no other build takes it for a
+    // leftover; the folder lock is held meanwhile.
+    void makeHidden();
+    void releaseHidden() noexcept;
+    // Removes the file at path, part of the hidden database at database, when no
+    // running build holds that database.
+    static void removeIfAbandoned(const QString& path, const QString& database);
 
     QString m_target;
     QString m_hidden;
@@ -62,7 +72,7 @@ private:
     unsigned m_mode = 0666;
     unsigned m_owner = 0; // the replaced file's, where there is one
     unsigned m_group = 0;
-    int m_lock = -1;
+    qintptr m_lock = -1;
     std::unique_ptr<Connection> m_connection;
     bool m_placed = false;
 };

@@ -5,6 +5,7 @@
 #include "db_error.h"
 #include "decl_writer.h"
 #include "errno_fault.h"
+#include "files.h"
 #include "new_database.h"
 
 #include <QFileInfo>
@@ -94,11 +95,16 @@ ConvertResult Conversion::run(ConvertProgress& progress)
     try {
         NewDatabase database(m_db);
         try {
-            DeclWriter writer(database.connection());
-            ConvertResult result = convertDeclarations(m_opened, m_text, writer, progress, m_options);
-            // After a cancel the user waits on the report.
-            writer.finish(result.cancelled ? DeclWriter::IndexSort::Soonest
-                                           : DeclWriter::IndexSort::FewestWrites);
+            // The writer and its statements end before the file is put in place: Windows
+            // does not move a file SQLite still holds open through them.
+            const ConvertResult result = [&] {
+                DeclWriter writer(database.connection());
+                ConvertResult r = convertDeclarations(m_opened, m_text, writer, progress, m_options);
+                // After a cancel the user waits on the report.
+                writer.finish(r.cancelled ? DeclWriter::IndexSort::Soonest
+                                          : DeclWriter::IndexSort::FewestWrites);
+                return r;
+            }();
             database.putInPlace();
             return result;
         } catch (const DbError& e) {

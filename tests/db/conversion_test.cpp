@@ -976,8 +976,13 @@ void ConversionTest::textFileIsNeverConvertedOntoItself()
     const QString text = dir.filePath(QStringLiteral("decl.txt"));
     const QString link = dir.filePath(QStringLiteral("link.mdb"));
     writeCp932(text, {"Public Const A = 1"});
-    QVERIFY(QFile::link(text, link));
-    for (const QString& target : {text, link}) {
+    QStringList targets{text};
+    // Where QFile::link makes a shortcut, not a link, there is no link to follow.
+    if (posixFiles()) {
+        QVERIFY(QFile::link(text, link));
+        targets << link;
+    }
+    for (const QString& target : targets) {
         RecordingProgress progress;
         const std::optional<DbError> e = dbErrorOf([&] { convertFile(text, target, progress); });
         QVERIFY(e);

@@ -5,11 +5,11 @@
 #include "decl_store.h"
 #include "test_data.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
-#include <sys/fsuid.h>
-#include <unistd.h>
+#include <QRegularExpression>
 
 QStringList listNames(DeclStore& store, DeclKind kind)
 {
@@ -18,12 +18,6 @@ QStringList listNames(DeclStore& store, DeclKind kind)
         names << QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     });
     return names;
-}
-
-QString sqliteShell()
-{
-    const QString path = QStringLiteral("/usr/bin/sqlite3");
-    return QFile::exists(path) ? path : QString();
 }
 
 QString runSqliteShell(const QString& dbPath, const QString& sql)
@@ -41,52 +35,6 @@ QString integrityCheck(const QString& dbPath)
         return sqlColumn(dbPath, QStringLiteral("PRAGMA integrity_check")).join(u'\n');
     } catch (const std::exception& e) {
         return QStringLiteral("FAILED: ") + QString::fromUtf8(e.what());
-    }
-}
-
-namespace {
-// The conventional "nobody" identity.
-constexpr unsigned kUnprivileged = 65534;
-} // namespace
-
-unsigned UnprivilegedFiles::uid()
-{
-    return kUnprivileged;
-}
-
-UnprivilegedFiles::UnprivilegedFiles()
-{
-    if (geteuid() != 0)
-        return;
-    m_previous = unsigned(setfsuid(kUnprivileged));
-    // setfsuid reports the previous value whether or not it succeeded; asking
-    // again with an invalid id tells which identity is in force.
-    m_active = unsigned(setfsuid(unsigned(-1))) == kUnprivileged;
-}
-
-bool UnprivilegedFiles::modesApply() const
-{
-    return geteuid() != 0 || m_active;
-}
-
-UnprivilegedFiles::~UnprivilegedFiles()
-{
-    if (geteuid() == 0)
-        setfsuid(m_previous);
-}
-
-void giveToUnprivilegedUser(const QString& path)
-{
-    if (geteuid() != 0)
-        return;
-    if (chown(QFile::encodeName(path).constData(), kUnprivileged, kUnprivileged) != 0)
-        return;
-    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString entry = it.next();
-        if (lchown(QFile::encodeName(entry).constData(), kUnprivileged, kUnprivileged) != 0)
-            return;
     }
 }
 
@@ -109,4 +57,44 @@ QStringList tableRows(const QString& dbPath, const QString& table)
     if (table == QLatin1String("tbMenb"))
         return rowTexts(dbPath, QStringLiteral("SELECT fdFull, fdTypeID FROM tbMenb ORDER BY fdID"));
     return rowTexts(dbPath, QStringLiteral("SELECT fdName, fdFull FROM %1 ORDER BY fdID").arg(table));
+}
+
+// A text of count constants named PREFIX_0 … in order.
+void writeConstants(const QString& path, int count, const QString& prefix)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += QStringLiteral("Public Const %1_%2 = %2 ' %3\r\n")
+                     .arg(prefix)
+                     .arg(i)
+                     .arg(QString(20, u'c'))
+                     .toUtf8();
+    writeBytes(path, bytes);
+}
+
+// What stands at the path: "PREFIX:count" for a whole declaration database of
+// constants made from one text, "-" for nothing, or what is wrong with it.
+QString holds(const QString& db)
+{
+    if (!QFileInfo::exists(db))
+        return QStringLiteral("-");
+    if (integrityCheck(db) != QLatin1String("ok"))
+        return QStringLiteral("damaged");
+    const QStringList names = sqlColumn(db, QStringLiteral("SELECT fdName FROM tbCnst ORDER BY fdID"));
+    if (names.isEmpty())
+        return QStringLiteral("empty");
+    const QString prefix = names.first().section(u'_', 0, 0);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names[i] != QStringLiteral("%1_%2").arg(prefix).arg(i))
+            return QStringLiteral("mixed at %1").arg(i);
+    }
+    return QStringLiteral("%1:%2").arg(prefix).arg(names.size());
+}
+
+// Hidden entries of a folder: what a conversion into it may leave behind.
+QStringList hiddenIn(const QString& folder)
+{
+    return QDir(folder)
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        .filter(QRegularExpression(QStringLiteral("^\\.")));
 }

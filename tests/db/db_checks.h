@@ -73,3 +73,19 @@ QStringList rowTexts(const QString& dbPath, const QString& sql);
 // The rows of one declaration table in stored order: tbCnst and tbProc as
 // "name|full", tbType as "name|full|type number", tbMenb as "full|type number".
 QStringList tableRows(const QString& dbPath, const QString& table);
+
+// A text of count constants named PREFIX_0 … in order.
+void writeConstants(const QString& path, int count, const QString& prefix);
+// What stands at the path: "PREFIX:count" for a whole declaration database of
+// constants made from one text, "-" for nothing, or what is wrong with it.
+QString holds(const QString& db);
+// Hidden entries of a folder: what a conversion into it may leave behind.
+QStringList hiddenIn(const QString& folder);
+
+// True where files have permission bits, and FIFOs and symbolic links can stand at
+// their paths; not on Windows, where the tests of those are skipped.
+bool posixFiles();
+// Makes a FIFO at path; true when it was made.
+bool makeFifo(const QString& path);
+// True when a FIFO stands at path (not followed through a link).
+bool isFifo(const QString& path);

@@ -22,46 +22,6 @@
 
 namespace {
 
-// A text of count constants named PREFIX_0 … in order.
-void writeConstants(const QString& path, int count, const QString& prefix)
-{
-    QByteArray bytes;
-    for (int i = 0; i < count; ++i)
-        bytes += QStringLiteral("Public Const %1_%2 = %2 ' %3\r\n")
-                     .arg(prefix)
-                     .arg(i)
-                     .arg(QString(20, u'c'))
-                     .toUtf8();
-    writeBytes(path, bytes);
-}
-
-// What stands at the path: "PREFIX:count" for a whole declaration database of
-// constants made from one text, "-" for nothing, or what is wrong with it.
-QString holds(const QString& db)
-{
-    if (!QFileInfo::exists(db))
-        return QStringLiteral("-");
-    if (integrityCheck(db) != QLatin1String("ok"))
-        return QStringLiteral("damaged");
-    const QStringList names = sqlColumn(db, QStringLiteral("SELECT fdName FROM tbCnst ORDER BY fdID"));
-    if (names.isEmpty())
-        return QStringLiteral("empty");
-    const QString prefix = names.first().section(u'_', 0, 0);
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names[i] != QStringLiteral("%1_%2").arg(prefix).arg(i))
-            return QStringLiteral("mixed at %1").arg(i);
-    }
-    return QStringLiteral("%1:%2").arg(prefix).arg(names.size());
-}
-
-// Hidden entries of a folder: what a conversion into it may leave behind.
-QStringList hiddenIn(const QString& folder)
-{
-    return QDir(folder)
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
-        .filter(QRegularExpression(QStringLiteral("^\\.")));
-}
-
 struct CliRun
 {
     int status = -1;

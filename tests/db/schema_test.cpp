@@ -177,6 +177,8 @@ void SchemaTest::symbolicLinkKeepsPointingAtTheFileItNames()
     QTemporaryDir dir;
     const QString named = dir.filePath(QStringLiteral("real.mdb"));
     const QString link = dir.filePath(QStringLiteral("t.mdb"));
+    if (!posixFiles())
+        QSKIP("QFile::link makes a shortcut on this system, not a symbolic link");
     writeBytes(named, "old\r\n");
     QCOMPARE(::chmod(QFile::encodeName(named).constData(), 0640), 0);
     QVERIFY(QFile::link(named, link));
@@ -248,13 +250,11 @@ void SchemaTest::fifoAtThePathIsRefused()
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("t.mdb"));
-    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    if (!posixFiles())
+        QSKIP("no FIFO can stand at a file path on this system");
+    QVERIFY(makeFifo(fifo));
     QCOMPARE(dbErrorOf([&] { makeEmptyDatabase(fifo); })->fault(), DbFault::NotAFile);
-    struct stat st
-    {
-    };
-    QCOMPARE(lstat(QFile::encodeName(fifo).constData(), &st), 0);
-    QVERIFY(S_ISFIFO(st.st_mode));
+    QVERIFY(isFifo(fifo));
 }
 
 void SchemaTest::missingFolderIsReportedAndNothingCreated()

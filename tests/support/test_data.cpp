@@ -3,39 +3,13 @@
 #include "test_data.h"
 
 #include "conversion.h"
+#include "files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <iconv.h>
 #include <sqlite3.h>
 #include <stdexcept>
-
-QByteArray encodeCp932(const QString& text)
-{
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("iconv cannot write CP932");
-    QByteArray out;
-    // One character at a time, so that one the code page lacks becomes one '?'.
-    const QList<uint> characters = text.toUcs4();
-    for (const uint c : characters) {
-        QByteArray in = QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1).toUtf8();
-        char buffer[8];
-        char* src = in.data();
-        size_t inLeft = size_t(in.size());
-        char* dst = buffer;
-        size_t outLeft = sizeof buffer;
-        if (iconv(cd, &src, &inLeft, &dst, &outLeft) == size_t(-1)) {
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            out += '?';
-        } else {
-            out.append(buffer, dst - buffer);
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -106,7 +80,7 @@ namespace {
 sqlite3* openForTest(const QString& dbPath, int flags)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(sqliteFileName(dbPath).constData(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + dbPath.toStdString());
     }
@@ -150,7 +124,7 @@ void sqlInsert(const QString& dbPath, const QString& table, const QStringList& c
 QList<QVariantList> sqlRows(const QString& dbPath, const QString& sql)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+    if (sqlite3_open_v2(sqliteFileName(dbPath).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
         SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + dbPath.toStdString());
@@ -196,7 +170,7 @@ QStringList sqlColumn(const QString& dbPath, const QString& sql)
 void sqlExec(const QString& dbPath, const QString& sql)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+    if (sqlite3_open_v2(sqliteFileName(dbPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
         SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + dbPath.toStdString());

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
+#include "cp932.h"
 #include "decl_uses.h"
 #include "line_reader.h"
 #include "line_shape.h"
 #include "scope.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(LineKind)
@@ -88,6 +90,7 @@ private slots:
     void scopeKeywordGoesOnTheFirstLine_data();
     void scopeKeywordGoesOnTheFirstLine();
     void overlongLinesAreCutButCountedWhole();
+    void codePageDecodesAlikeOnEverySystem();
 };
 
 void TextRulesTest::everyShapeAndItsMalformedVariants_data()
@@ -306,6 +309,51 @@ void TextRulesTest::overlongLinesAreCutButCountedWhole()
     // the middle of a line; past the first chunk too.
     QCOMPARE(readLines("ab\r\ncdef\r\ngh", 8, nullptr, 6), QList<QByteArray>({"ab", "cd"}));
     QCOMPARE(readLines(many + "more\n", 64, nullptr, many.size()).size(), 20000);
+}
+
+void TextRulesTest::codePageDecodesAlikeOnEverySystem()
+{
+    // Every byte after 0x7F alone, then each such byte before every possible second
+    // byte, is decoded row by row; the rows' digests were taken from the iconv
+    // decoder. Each system's own decoder must give the same text for every row, bad
+    // bytes included (one U+FFFD each, the next byte starting afresh).
+    Cp932Decoder decoder;
+    QStringList rows;
+    QByteArray singles;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        singles += char(b) + QByteArray("|");
+    const auto digest = [&](const QByteArray& bytes) {
+        const std::string_view text = decoder.toUtf8(bytes.constData(), bytes.size());
+        return QCryptographicHash::hash(QByteArrayView(text.data(), qsizetype(text.size())),
+                                        QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
+    };
+    rows << QStringLiteral("singles ") + QString::fromLatin1(digest(singles));
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        QByteArray row;
+        for (int trail = 0; trail <= 0xFF; ++trail)
+            row += char(lead) + QByteArray(1, char(trail)) + '|';
+        // A lead byte cut off at the end of a line.
+        row += char(lead);
+        rows << QString::number(lead, 16) + u' ' + QString::fromLatin1(digest(row));
+    }
+    const QByteArray out = qgetenv("EK_CP932_ROWS_OUT");
+    if (!out.isEmpty()) {
+        QFile file(QString::fromLocal8Bit(out));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(rows.join(u'\n').toLatin1() + '\n');
+    }
+    QFile expectedFile(QFINDTESTDATA("cp932_rows.txt"));
+    QVERIFY(expectedFile.open(QIODevice::ReadOnly));
+    const QStringList expected = QString::fromLatin1(expectedFile.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(expected.size(), 129);
+    QStringList differing;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        if (rows[i] != expected.value(i))
+            differing << rows[i].section(u' ', 0, 0);
+    QVERIFY2(differing.isEmpty(),
+             qPrintable(QStringLiteral("rows that decode otherwise: ") + differing.join(u' ')));
 }
 
 QTEST_GUILESS_MAIN(TextRulesTest)

@@ -8,15 +8,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-
-#ifndef _WIN32
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -25,7 +22,6 @@ QString keyPath(const QString& section, const QString& key)
     return section + u'/' + key;
 }
 
-#ifndef _WIN32
 // Far beyond the few lines Ek writes; a larger file is not Ek's and is left alone.
 constexpr qint64 kMaxSettingsBytes = qint64(1) << 20;
 
@@ -72,17 +68,12 @@ bool writeCopy(QTemporaryFile& copy, const QByteArray& text)
 {
     return copy.open() && copy.write(text) == text.size() && copy.flush() && (copy.close(), true);
 }
-#endif
 
 } // namespace
 
 QString readSetting(const QString& app, const QString& section, const QString& key,
                     const QString& defaultValue)
 {
-#ifdef _WIN32
-    const QSettings settings(QSettings::UserScope, app, app); // the registry
-    return settings.value(keyPath(section, key), defaultValue).toString();
-#else
     const std::optional<QByteArray> text = readSettingsFile(settingsPath(app));
     if (!text || text->isEmpty())
         return defaultValue;
@@ -91,16 +82,10 @@ QString readSetting(const QString& app, const QString& section, const QString& k
         return defaultValue;
     const QSettings settings(copy.fileName(), QSettings::IniFormat);
     return settings.value(keyPath(section, key), defaultValue).toString();
-#endif
 }
 
 void writeSetting(const QString& app, const QString& section, const QString& key, const QString& value)
 {
-#ifdef _WIN32
-    QSettings settings(QSettings::UserScope, app, app);
-    settings.setValue(keyPath(section, key), value);
-    settings.sync();
-#else
     const QString path = settingsPath(app);
     const std::optional<QByteArray> text = readSettingsFile(path);
     if (!text || !QDir().mkpath(QFileInfo(path).path()))
@@ -119,5 +104,4 @@ void writeSetting(const QString& app, const QString& section, const QString& key
     }
     if (::rename(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(path).constData()) == 0)
         copy.setAutoRemove(false);
-#endif
 }

@@ -2,17 +2,6 @@
 // Copyright (c) 2026 The Ek developers
 #include "read_only_vfs.h"
 
-#ifdef _WIN32
-
-// Windows has no FIFOs at file paths, and the immutable URI keeps SQLite from
-// locking and from journals.
-const char* readOnlyVfsName()
-{
-    return nullptr;
-}
-
-#else
-
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -234,5 +223,3 @@ const char* readOnlyVfsName()
     }();
     return registered ? kName : nullptr;
 }
-
-#endif
