@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Ek developers
 #include "new_file_vfs.h"
 
+#include "vfs_forward.h"
+
 #include <sqlite3.h>
 #include <string_view>
 
@@ -46,36 +48,6 @@ int vfsAccess(sqlite3_vfs*, const char* name, int flags, int* result)
     return g_default->xAccess(g_default, name, flags, result);
 }
 
-int vfsFullPathname(sqlite3_vfs*, const char* name, int size, char* out)
-{
-    return g_default->xFullPathname(g_default, name, size, out);
-}
-
-int vfsRandomness(sqlite3_vfs*, int size, char* out)
-{
-    return g_default->xRandomness(g_default, size, out);
-}
-
-int vfsSleep(sqlite3_vfs*, int microseconds)
-{
-    return g_default->xSleep(g_default, microseconds);
-}
-
-int vfsCurrentTime(sqlite3_vfs*, double* now)
-{
-    return g_default->xCurrentTime(g_default, now);
-}
-
-int vfsLastError(sqlite3_vfs*, int size, char* text)
-{
-    return g_default->xGetLastError(g_default, size, text);
-}
-
-int vfsCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* now)
-{
-    return g_default->xCurrentTimeInt64(g_default, now);
-}
-
 } // namespace
 
 const char* newFileVfsName()
@@ -84,19 +56,10 @@ const char* newFileVfsName()
         g_default = sqlite3_vfs_find(nullptr);
         if (!g_default || g_default->iVersion < 2)
             return false;
-        g_vfs.iVersion = 2;
-        g_vfs.szOsFile = g_default->szOsFile;
-        g_vfs.mxPathname = g_default->mxPathname;
-        g_vfs.zName = kName;
+        forwardVfs(g_vfs, g_default, kName);
         g_vfs.xOpen = vfsOpen;
         g_vfs.xDelete = vfsDelete;
         g_vfs.xAccess = vfsAccess;
-        g_vfs.xFullPathname = vfsFullPathname;
-        g_vfs.xRandomness = vfsRandomness;
-        g_vfs.xSleep = vfsSleep;
-        g_vfs.xCurrentTime = vfsCurrentTime;
-        g_vfs.xGetLastError = vfsLastError;
-        g_vfs.xCurrentTimeInt64 = vfsCurrentTimeInt64;
         return sqlite3_vfs_register(&g_vfs, 0) == SQLITE_OK;
     }();
     return registered ? kName : nullptr;

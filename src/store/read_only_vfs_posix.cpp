@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Ek developers
 #include "read_only_vfs.h"
+#include "vfs_forward.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -168,34 +169,9 @@ int vfsDelete(sqlite3_vfs*, const char*, int)
     return SQLITE_READONLY;
 }
 
-int vfsFullPathname(sqlite3_vfs*, const char* name, int size, char* out)
-{
-    return g_default->xFullPathname(g_default, name, size, out);
-}
-
-int vfsRandomness(sqlite3_vfs*, int size, char* out)
-{
-    return g_default->xRandomness(g_default, size, out);
-}
-
-int vfsSleep(sqlite3_vfs*, int microseconds)
-{
-    return g_default->xSleep(g_default, microseconds);
-}
-
-int vfsCurrentTime(sqlite3_vfs*, double* now)
-{
-    return g_default->xCurrentTime(g_default, now);
-}
-
 int vfsLastError(sqlite3_vfs*, int, char*)
 {
     return g_lastErrno;
-}
-
-int vfsCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* now)
-{
-    return g_default->xCurrentTimeInt64(g_default, now);
 }
 
 sqlite3_vfs g_vfs;
@@ -206,19 +182,12 @@ const char* readOnlyVfsName()
 {
     static const bool registered = [] {
         g_default = sqlite3_vfs_find(nullptr);
-        g_vfs.iVersion = 2;
+        forwardVfs(g_vfs, g_default, kName);
         g_vfs.szOsFile = std::max<int>(int(sizeof(ReadOnlyFile)), g_default->szOsFile);
-        g_vfs.mxPathname = g_default->mxPathname;
-        g_vfs.zName = kName;
         g_vfs.xOpen = vfsOpen;
         g_vfs.xDelete = vfsDelete;
         g_vfs.xAccess = vfsAccess;
-        g_vfs.xFullPathname = vfsFullPathname;
-        g_vfs.xRandomness = vfsRandomness;
-        g_vfs.xSleep = vfsSleep;
-        g_vfs.xCurrentTime = vfsCurrentTime;
         g_vfs.xGetLastError = vfsLastError;
-        g_vfs.xCurrentTimeInt64 = vfsCurrentTimeInt64;
         return sqlite3_vfs_register(&g_vfs, 0) == SQLITE_OK;
     }();
     return registered ? kName : nullptr;
