@@ -124,7 +124,7 @@ build_qt() { # [core]
         echo "$prefix" >"$build/.ek-prefix"
     fi
     if [[ ${1:-} == core ]]; then
-        nice cmake --build "$build" --parallel "$jobs" --target Core Test >>"$log" 2>&1 ||
+        nice cmake --build "$build" --parallel "$jobs" --target Core Test EntryPointImplementation >>"$log" 2>&1 ||
             { tail -40 "$log" >&2; exit 1; }
         # Only the folders of what was built: Qt's own CMake files, the entry point,
         # the bundled libraries Core takes in, Core and Test.
