@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Ek developers
 #include "ui_fixture.h"
 
+#include "browse_data.h"
 #include "fonts.h"
 #include "test_data.h"
 
@@ -101,4 +102,14 @@ void UiFixture::chooseKind(int index)
 {
     window->cboKind->setCurrentIndex(index);
     emit window->cboKind->activated(index);
+}
+
+Ekf& UiFixture::openBrowseSample(int kind)
+{
+    const QString db = makeDatabase(browseLines());
+    Ekf& w = startActive();
+    if (kind != 1)
+        chooseKind(kind);
+    open(db);
+    return w;
 }

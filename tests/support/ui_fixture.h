@@ -30,6 +30,8 @@ struct UiFixture
     void clickItem(ListBox& list, int row);
     void doubleClickItem(ListBox& list, int row);
     void chooseKind(int index);
+    // The window started active with browseLines() listed under that kind.
+    Ekf& openBrowseSample(int kind = 1);
     QString path(const QString& name) const;
 
     QTemporaryDir dir;

@@ -11,16 +11,6 @@
 
 namespace {
 
-Ekf& openBrowseSample(UiFixture& f, int kind)
-{
-    const QString db = f.makeDatabase(browseLines());
-    Ekf& w = f.startActive();
-    if (kind != 1)
-        f.chooseKind(kind);
-    f.open(db);
-    return w;
-}
-
 QStringList listed(const ListBox& list)
 {
     QStringList names;
@@ -83,7 +73,7 @@ void FilterTest::eachFormNarrowsTheList()
     QFETCH(QString, filter);
     QFETCH(QStringList, expected);
     UiFixture f;
-    Ekf& w = openBrowseSample(f, kind);
+    Ekf& w = f.openBrowseSample(kind);
     const qint64 total = w.lstEk->ListCount();
     QTest::keyClicks(w.txtFlt, filter);
     QCOMPARE(listed(*w.lstEk), expected);
@@ -102,7 +92,7 @@ void FilterTest::eachFormNarrowsTheList()
 void FilterTest::prefixSearchWorksInsideTheNarrowedList()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f, 1);
+    Ekf& w = f.openBrowseSample(1);
     QTest::keyClicks(w.txtFlt, QStringLiteral("window"));
     QCOMPARE(w.lstEk->ListCount(), 6);
     QCOMPARE(w.lstEk->note(1), QStringLiteral("Win64"));
@@ -140,7 +130,7 @@ void FilterTest::prefixSearchWorksInsideTheNarrowedList()
 void FilterTest::prefixWithoutMatchIsShownWithoutABeep()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f, 1);
+    Ekf& w = f.openBrowseSample(1);
     const QColor normal = w.txtInp->palette().color(QPalette::Base);
     QTest::keyClicks(w.txtInp, QStringLiteral("getw"));
     QCOMPARE(w.lstEk->currentRow(), 3);
@@ -170,7 +160,7 @@ void FilterTest::prefixWithoutMatchIsShownWithoutABeep()
 void FilterTest::returnInTheFilterCollectsTheFirstMatch()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f, 1);
+    Ekf& w = f.openBrowseSample(1);
     QTest::keyClick(w.txtInp, Qt::Key_S, Qt::AltModifier);
     QVERIFY(w.txtFlt->hasFocus());
     QTest::keyClicks(w.txtFlt, QStringLiteral("WindowLongP"));

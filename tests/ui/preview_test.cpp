@@ -30,16 +30,6 @@ constexpr int kGetWindowLong = 3;
 constexpr int kPtrWin64 = 4;
 constexpr int kPtrElse = 5;
 
-Ekf& openBrowseSample(UiFixture& f, int kind = 1)
-{
-    const QString db = f.makeDatabase(browseLines());
-    Ekf& w = f.startActive();
-    if (kind != 1)
-        f.chooseKind(kind);
-    f.open(db);
-    return w;
-}
-
 QString shown(const Ekf& w)
 {
     return w.txtPrv->toPlainText();
@@ -68,7 +58,7 @@ private slots:
 void PreviewTest::previewFollowsTheCurrentRowWithEachVariantsFacts()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f);
+    Ekf& w = f.openBrowseSample();
     QVERIFY(shown(w).isEmpty());
     QVERIFY(w.lblFacts->text().isEmpty());
 
@@ -105,7 +95,7 @@ void PreviewTest::previewFollowsTheCurrentRowWithEachVariantsFacts()
 void PreviewTest::previewIsWhatCopyGivesWithTheOptionsAsSet()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f);
+    Ekf& w = f.openBrowseSample();
     f.clickItem(*w.lstEk, 0);
     QTRY_COMPARE(w.previewName(), QStringLiteral("GetCursorPos"));
     QVERIFY(!shown(w).contains(QStringLiteral("Type POINTAPI")));
@@ -130,7 +120,7 @@ void PreviewTest::previewIsWhatCopyGivesWithTheOptionsAsSet()
 void PreviewTest::variantsAreToldApartInTheListOnly()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f);
+    Ekf& w = f.openBrowseSample();
     QCOMPARE(w.lstEk->ListCount(), kBrowseFunctions);
     QCOMPARE(w.lstEk->note(kPtrWin64), QStringLiteral("Win64"));
     QCOMPARE(w.lstEk->note(kPtrElse), QStringLiteral("Else"));
@@ -158,7 +148,7 @@ void PreviewTest::variantsAreToldApartInTheListOnly()
 void PreviewTest::typesShowTheirMembersAndSizesAndTheTableOnDemand()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f, 2);
+    Ekf& w = f.openBrowseSample(2);
     QTest::keyClicks(w.txtInp, QStringLiteral("rect"));
     QTRY_COMPARE(w.previewName(), QStringLiteral("RECT"));
     QCOMPARE(w.lblFacts->text(), QStringLiteral("メンバー: 4 個　32 ビット: LenB 16 / 64 ビット: LenB 16"));
@@ -204,7 +194,7 @@ void PreviewTest::typesShowTheirMembersAndSizesAndTheTableOnDemand()
 void PreviewTest::returnAndDoubleClickCollectAndCtrlCCopiesTheSelection()
 {
     UiFixture f;
-    Ekf& w = openBrowseSample(f);
+    Ekf& w = f.openBrowseSample();
     f.clickItem(*w.lstEk, kPtrElse);
     QTRY_COMPARE(w.previewName(), QStringLiteral("GetWindowLongPtr"));
     QTest::keyClick(w.txtPrv, Qt::Key_Return);
