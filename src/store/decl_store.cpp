@@ -6,9 +6,13 @@
 #include "db_error.h"
 #include "errno_fault.h"
 #include "files.h"
+#include "line_shape.h"
 #include "name_fold.h"
 
+#include <QHash>
 #include <QSet>
+#include <map>
+#include <optional>
 
 namespace {
 
@@ -306,19 +310,28 @@ QStringList DeclStore::members(qint64 typeNumber)
 // The statements over tbCond, prepared when a group is first needed.
 struct DeclStore::Conditionals
 {
+    static constexpr const char* kGroupLines =
+        "SELECT fdID, fdGroup, fdParent, fdFull FROM tbCond WHERE fdGroup = ?1 ORDER BY fdID";
+
     explicit Conditionals(Connection& c)
-        : line(c, "SELECT fdGroup, fdParent FROM tbCond WHERE fdID = ?1")
+        : line(c, "SELECT fdGroup, fdParent, fdFull FROM tbCond WHERE fdID = ?1")
         // A group's lines and those of the groups inside it come one after the other,
         // up to the next group at the top.
-        , group(c,
-                "SELECT fdID, fdGroup, fdParent, fdFull FROM tbCond WHERE fdID >= ?1 AND fdID < "
-                "ifnull((SELECT min(fdID) FROM tbCond WHERE fdID > ?1 AND fdParent = 0 AND fdGroup = fdID), "
-                "9223372036854775807) ORDER BY fdID")
+        , outermost(
+              c, "SELECT fdID, fdGroup, fdParent, fdFull FROM tbCond WHERE fdID >= ?1 AND fdID < "
+                 "ifnull((SELECT min(fdID) FROM tbCond WHERE fdID > ?1 AND fdParent = 0 AND fdGroup = fdID), "
+                 "9223372036854775807) ORDER BY fdID")
+        , groupLines(c, kGroupLines)
+        , byGroup(readsThroughIndex(c, kGroupLines, false))
     {
     }
 
     Statement line;
-    Statement group;
+    Statement outermost;
+    Statement groupLines;
+    // Whether one group's lines can be read alone; without the index they would cost a
+    // pass through the table each.
+    bool byGroup;
 };
 
 DeclStore::Conditionals* DeclStore::conditionals()
@@ -335,38 +348,104 @@ DeclStore::Conditionals* DeclStore::conditionals()
     return m_conditionals.get();
 }
 
-std::vector<StoredConditional> DeclStore::groupAround(qint64 cond)
+namespace {
+
+StoredConditional conditionalOf(Statement& s)
 {
-    Conditionals* conditionals = cond == 0 ? nullptr : this->conditionals();
+    return StoredConditional{s.integer(0), s.integer(1), s.integer(2), s.text(3)};
+}
+
+} // namespace
+
+std::vector<StoredConditional> DeclStore::groupsAround(const std::vector<qint64>& conds)
+{
+    Conditionals* conditionals = conds.empty() || conds.front() == 0 ? nullptr : this->conditionals();
     if (!conditionals)
         return {};
-    // Up from the line through the branches that hold its group, to the top.
-    QSet<qint64> passed;
-    qint64 at = cond;
-    qint64 outermost = 0;
-    for (;;) {
-        Statement& line = conditionals->line;
-        line.bind(1, at);
-        if (!line.step())
-            return {};
-        const qint64 group = line.integer(0);
-        const qint64 parent = line.integer(1);
-        line.reset();
-        if (parent == 0) {
-            outermost = group;
-            break;
+    // Every line passed on the way up, with the outermost group it stands in: a second
+    // cond stops where it meets a line the first went through, so the walks cost no
+    // more than the lines they pass.
+    QHash<qint64, qint64> topOf;
+    std::map<qint64, StoredConditional> lines;
+    QSet<qint64> holding;
+    qint64 top = 0;
+    for (const qint64 cond : conds) {
+        if (cond == 0)
+            continue;
+        std::vector<qint64> passed;
+        QSet<qint64> passedSet;
+        QSet<qint64> groups;
+        std::optional<StoredConditional> own;
+        qint64 at = cond;
+        qint64 reached = 0;
+        bool holdsNothing = false;
+        for (;;) {
+            if (const auto known = topOf.constFind(at); known != topOf.cend()) {
+                reached = *known;
+                break;
+            }
+            // Branches that hold each other, which no conversion writes, hold nothing.
+            if (passedSet.contains(at)) {
+                holdsNothing = true;
+                break;
+            }
+            Statement& line = conditionals->line;
+            line.bind(1, at);
+            if (!line.step()) {
+                holdsNothing = true;
+                break;
+            }
+            const qint64 group = line.integer(0);
+            const qint64 parent = line.integer(1);
+            // After a group's #End If a declaration stands in the branch around that group.
+            if (at == cond)
+                own = StoredConditional{at, group, parent, line.text(2)};
+            if (at != cond || conditionalAt(own->full) != ConditionalKind::EndIf)
+                groups.insert(group);
+            line.reset();
+            passed.push_back(at);
+            passedSet.insert(at);
+            if (parent == 0) {
+                reached = group;
+                break;
+            }
+            at = parent;
         }
-        // Branches that hold each other, which no conversion writes, hold nothing.
-        if (passed.contains(parent))
+        if (holdsNothing && cond == conds.front())
             return {};
-        passed.insert(parent);
-        at = parent;
+        if (holdsNothing || (top != 0 && reached != top))
+            continue;
+        top = reached;
+        for (const qint64 id : passed)
+            topOf.insert(id, reached);
+        holding.unite(groups);
+        if (own)
+            lines.emplace(cond, std::move(*own));
     }
-    Statement& group = conditionals->group;
-    group.bind(1, outermost);
-    std::vector<StoredConditional> lines;
-    while (group.step())
-        lines.push_back(
-            StoredConditional{group.integer(0), group.integer(1), group.integer(2), group.text(3)});
-    return lines;
+    if (holding.isEmpty())
+        return {};
+
+    std::vector<StoredConditional> out;
+    if (!conditionals->byGroup) {
+        Statement& outermost = conditionals->outermost;
+        outermost.bind(1, top);
+        while (outermost.step())
+            out.push_back(conditionalOf(outermost));
+        outermost.reset();
+        return out;
+    }
+    for (const qint64 group : holding) {
+        Statement& groupLines = conditionals->groupLines;
+        groupLines.bind(1, group);
+        while (groupLines.step()) {
+            StoredConditional line = conditionalOf(groupLines);
+            const qint64 id = line.id;
+            lines.insert_or_assign(id, std::move(line));
+        }
+        groupLines.reset();
+    }
+    out.reserve(lines.size());
+    for (auto& [id, line] : lines)
+        out.push_back(std::move(line));
+    return out;
 }

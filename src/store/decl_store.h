@@ -56,11 +56,15 @@ public:
     // Every declaration of that name, in list order, each with its place; none when it
     // is not stored.
     std::vector<StoredDecl> find(DeclKind kind, QStringView name);
-    // The lines of the outermost group around a declaration whose cond this is, with
-    // those of every group inside it, in file order. None for 0, and none when the
-    // database holds no such line or no conditional lines at all: the declaration
-    // then stands alone.
-    std::vector<StoredConditional> groupAround(qint64 cond);
+    // What the places of declarations need of their groups, the first cond's place
+    // deciding: the lines of every group around one of the conds inside the outermost
+    // group around the first, and the line of each such cond, in file order. A group
+    // around none of them is left out however large it is, so what is read follows
+    // what a copy gives. A database made before tbCond had its group index gives the
+    // whole outermost group instead. None when the first cond is 0, when the database
+    // holds no such line or no conditional lines at all: the declaration then stands
+    // alone.
+    std::vector<StoredConditional> groupsAround(const std::vector<qint64>& conds);
     bool contains(DeclKind kind, QStringView name);
     // The first name in list order whose fold is at or after the fold of key.
     std::optional<QString> firstAtOrAfter(DeclKind kind, QStringView key);

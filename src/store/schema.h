@@ -18,7 +18,8 @@
 // of the last conditional line before it while a group is open, 0 outside any group;
 // it has a default so that rows written without it, as earlier databases had them,
 // stand outside any group. Two types of one name may both stand only in different
-// branches, which always have different fdCond.
+// branches, which always have different fdCond. tbCond_ixGroup gives one group's
+// lines without reading the groups inside it.
 inline constexpr const char kDeclarationTables[] =
     "CREATE TABLE tbCnst (fdID INTEGER PRIMARY KEY, fdName TEXT, fdFull TEXT, "
     "fdCond INTEGER NOT NULL DEFAULT 0);"
@@ -32,4 +33,5 @@ inline constexpr const char kDeclarationIndexes[] =
     "CREATE INDEX tbCnst_ixName ON tbCnst (upper(fdName), fdID, fdName);"
     "CREATE INDEX tbProc_ixName ON tbProc (upper(fdName), fdID, fdName);"
     "CREATE UNIQUE INDEX tbType_ixName ON tbType (upper(fdName), fdCond);"
-    "CREATE INDEX tbMenb_ixTypeID ON tbMenb (fdTypeID);";
+    "CREATE INDEX tbMenb_ixTypeID ON tbMenb (fdTypeID);"
+    "CREATE INDEX tbCond_ixGroup ON tbCond (fdGroup);";

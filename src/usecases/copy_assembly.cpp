@@ -101,7 +101,11 @@ Unit unitWithoutNote(DeclStore& store, DeclKind kind, const QString& name, const
     const std::vector<StoredDecl> found = store.find(kind, name);
     if (found.empty())
         return {};
-    const std::vector<StoredConditional> lines = store.groupAround(found.front().cond);
+    std::vector<qint64> conds;
+    conds.reserve(found.size());
+    for (const StoredDecl& decl : found)
+        conds.push_back(decl.cond);
+    const std::vector<StoredConditional> lines = store.groupsAround(conds);
     if (!lines.empty()) {
         QStringList texts;
         for (const StoredDecl& decl : found)

@@ -17,7 +17,7 @@ namespace {
 // The branch lines a declaration whose cond this is stands under, outermost first.
 QStringList conditionsOf(DeclStore& store, qint64 cond)
 {
-    const std::vector<StoredConditional> lines = store.groupAround(cond);
+    const std::vector<StoredConditional> lines = store.groupsAround({cond});
     QHash<qint64, const StoredConditional*> byId;
     for (const StoredConditional& line : lines)
         byId.insert(line.id, &line);

@@ -15,16 +15,14 @@ namespace {
 const QString kEndIf = QStringLiteral("#End If");
 const QString kCrLf = QStringLiteral("\r\n");
 
-// How many of the lines belong to the group the first one opens.
-size_t outermostLength(const std::vector<std::optional<ConditionalKind>>& kinds)
+// How many of the lines belong to the group the first one opens: up to its #End If.
+size_t outermostLength(const std::vector<StoredConditional>& lines,
+                       const std::vector<std::optional<ConditionalKind>>& kinds)
 {
     if (kinds.empty() || kinds.front() != ConditionalKind::If)
         return 0;
-    size_t depth = 0;
-    for (size_t i = 0; i < kinds.size(); ++i) {
-        if (kinds[i] == ConditionalKind::If)
-            ++depth;
-        else if (kinds[i] == ConditionalKind::EndIf && --depth == 0)
+    for (size_t i = 1; i < kinds.size(); ++i) {
+        if (kinds[i] == ConditionalKind::EndIf && lines[i].group == lines.front().id)
             return i + 1;
     }
     return kinds.size();
@@ -112,7 +110,9 @@ QString CopyPiece::render() const
     return out.join(kCrLf);
 }
 
-// Groups may nest as deep as the file is long: both walks keep their own stack.
+// Groups may nest as deep as the file is long: both walks keep their own stack. An
+// #End If closes the open group only when it is that group's: the lines may hold the
+// #End If of a group left out, where a declaration of the name follows it.
 CopyPiece groupPiece(const std::vector<StoredConditional>& lines, const std::vector<StoredDecl>& decls,
                      const QStringList& texts, std::vector<size_t>& given)
 {
@@ -123,10 +123,13 @@ CopyPiece groupPiece(const std::vector<StoredConditional>& lines, const std::vec
     kinds.reserve(lines.size());
     for (const StoredConditional& line : lines)
         kinds.push_back(conditionalAt(line.full));
-    const size_t count = outermostLength(kinds);
+    const size_t count = outermostLength(lines, kinds);
     CopyPiece top;
     if (count == 0)
         return top;
+    const auto closes = [&](size_t i, const std::vector<qint64>& openIds) {
+        return kinds[i] == ConditionalKind::EndIf && !openIds.empty() && lines[i].group == openIds.back();
+    };
 
     // The groups that hold a declaration, however deep.
     QSet<qint64> holding;
@@ -134,7 +137,7 @@ CopyPiece groupPiece(const std::vector<StoredConditional>& lines, const std::vec
     for (size_t i = 0; i < count; ++i) {
         if (kinds[i] == ConditionalKind::If)
             openIds.push_back(lines[i].id);
-        else if (kinds[i] == ConditionalKind::EndIf)
+        else if (closes(i, openIds))
             openIds.pop_back();
         if (!openIds.empty() && following.contains(lines[i].id)) {
             for (qint64 group : openIds)
@@ -145,20 +148,18 @@ CopyPiece groupPiece(const std::vector<StoredConditional>& lines, const std::vec
     // Each open group is the last piece of the current branch of the one around it,
     // and only branches of groups already closed grow behind it: the pointers hold.
     std::vector<CopyPiece*> open;
-    size_t skipping = 0; // the depth inside a group given without its lines
+    openIds.clear();
+    qint64 skipped = 0; // a group given without its lines, until its #End If
     for (size_t i = 0; i < count; ++i) {
         const StoredConditional& line = lines[i];
-        if (skipping > 0) {
-            if (kinds[i] == ConditionalKind::If)
-                ++skipping;
-            else if (kinds[i] == ConditionalKind::EndIf)
-                --skipping;
+        if (skipped != 0) {
             // What follows the end of a group left out belongs to the branch around it.
-            if (skipping > 0)
+            if (kinds[i] != ConditionalKind::EndIf || line.group != skipped)
                 continue;
+            skipped = 0;
         } else if (kinds[i] == ConditionalKind::If) {
             if (!open.empty() && !holding.contains(line.id)) {
-                skipping = 1;
+                skipped = line.id;
                 continue;
             }
             CopyPiece* group = &top;
@@ -168,10 +169,12 @@ CopyPiece groupPiece(const std::vector<StoredConditional>& lines, const std::vec
             }
             group->branches.push_back({line.full, {}});
             open.push_back(group);
-        } else if (kinds[i] == ConditionalKind::EndIf) {
+            openIds.push_back(line.id);
+        } else if (closes(i, openIds)) {
             open.back()->endLine = line.full;
             open.pop_back();
-        } else if (kinds[i]) {
+            openIds.pop_back();
+        } else if (kinds[i] && kinds[i] != ConditionalKind::EndIf && !open.empty()) {
             open.back()->branches.push_back({line.full, {}});
         }
         if (open.empty())

@@ -34,7 +34,8 @@ struct CopyPiece
 // and under each branch line the declarations that follow it there, in file order.
 // A group inside it is given, the same way, where it stands in its branch when it
 // holds one of the declarations; a group never closed is closed. lines are those of
-// the outermost group (DeclStore::groupAround), decls the declarations of one name,
+// the outermost group, or of the groups in it that hold the declarations with the
+// line before each (DeclStore::groupsAround), decls the declarations of one name,
 // texts[i] what decls[i] copies as.
 //
 // The indexes of the declarations given go to given, in the order they are given;

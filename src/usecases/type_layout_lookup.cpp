@@ -40,7 +40,7 @@ qint64 takenBranch(const std::vector<StoredConditional>& lines, qint64 group, Ho
 template <class Found> const StoredDecl* compiledVariant(DeclStore& store, const Found& found, Host host)
 {
     for (const StoredDecl& decl : found) {
-        if (compiledOn(store.groupAround(decl.cond), decl.cond, host))
+        if (compiledOn(store.groupsAround({decl.cond}), decl.cond, host))
             return &decl;
     }
     return nullptr;

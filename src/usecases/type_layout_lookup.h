@@ -30,7 +30,7 @@ private:
 };
 
 // Whether a declaration that records cond among these conditional lines (the group
-// around it, as DeclStore::groupAround gives them) is compiled on the host: every
+// around it, as DeclStore::groupsAround gives them) is compiled on the host: every
 // group around it takes the branch it stands in.
 bool compiledOn(const std::vector<StoredConditional>& lines, qint64 cond, Host host);
 

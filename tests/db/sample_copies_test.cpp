@@ -26,6 +26,8 @@ private slots:
     void checkerRejectsWhatAModuleRefuses();
     void everySampleEntryCopiesAsAModuleAcceptsIt_data();
     void everySampleEntryCopiesAsAModuleAcceptsIt();
+    void copiesReadOnlyTheGroupsAroundAsTheWholeGroupGives_data();
+    void copiesReadOnlyTheGroupsAroundAsTheWholeGroupGives();
 };
 
 void SampleCopiesTest::checkerRejectsWhatAModuleRefuses_data()
@@ -112,6 +114,66 @@ void SampleCopiesTest::everySampleEntryCopiesAsAModuleAcceptsIt()
     const QString all = copyCollection(store.get(), everything, options, CopyEnd::BreakAfterEach).text;
     const QStringList problems = moduleProblems(all);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n') + u'\n' + all));
+}
+
+void SampleCopiesTest::copiesReadOnlyTheGroupsAroundAsTheWholeGroupGives_data()
+{
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<int>("grouped"); // at least so many names copy as a group
+    QTest::newRow("winapi.txt") << sampleFile("winapi.txt") << 0;
+    QTest::newRow("winapi64.txt") << sampleFile("winapi64.txt") << 8;
+    // Names after the #End If of a group around none of them, in branches of groups
+    // beside groups left out, at three depths.
+    QTest::newRow("after groups left out")
+        << QStringLiteral(
+               "#If Win64 Then\r\n#If A Then\r\nConst K = 1\r\n#End If\r\nConst X = 1\r\n"
+               "#If B Then\r\nConst Y = 1\r\n#If C Then\r\nConst Z = 1\r\n#End If\r\nConst Y = 4\r\n"
+               "#Else\r\nConst X = 2\r\n#End If\r\n#ElseIf D Then\r\n#If E Then\r\n#Else\r\n"
+               "Const Y = 2\r\n#End If\r\n#Else\r\nConst X = 3\r\n#End If\r\nConst X = 5\r\n"
+               "#If F Then\r\nConst Y = 3\r\n#End If\r\n")
+        << 3;
+}
+
+// Databases made before tbCond had its group index give the whole outermost group and
+// leave out what holds none of the name; a copy reads the same either way.
+void SampleCopiesTest::copiesReadOnlyTheGroupsAroundAsTheWholeGroupGives()
+{
+    QFETCH(QString, sample);
+    QFETCH(int, grouped);
+    QTemporaryDir dir;
+    QString text = sample;
+    if (!sample.endsWith(QLatin1String(".txt"))) {
+        text = dir.filePath(QStringLiteral("t.txt"));
+        writeBytes(text, sample.toLatin1());
+    }
+    const QString indexed = dir.filePath(QStringLiteral("indexed.mdb"));
+    const QString whole = dir.filePath(QStringLiteral("whole.mdb"));
+    RecordingProgress progress;
+    convertFile(text, indexed, progress);
+    QVERIFY(QFile::copy(indexed, whole));
+    sqlExec(whole, QStringLiteral("DROP INDEX tbCond_ixGroup"));
+    const std::unique_ptr<DeclStore> a = DeclStore::open(indexed);
+    const std::unique_ptr<DeclStore> b = DeclStore::open(whole);
+    const CopyOptions options{true, CopyScope::Private};
+    int groups = 0;
+    for (DeclKind kind : kDeclKinds) {
+        const QStringList names = listNames(*a, kind);
+        for (const QString& name : names) {
+            const QString copy = assembleCopy(a.get(), kind, {name}, options, CopyEnd::BreakAfterEach);
+            QCOMPARE(copy, assembleCopy(b.get(), kind, {name}, options, CopyEnd::BreakAfterEach));
+            groups += copy.startsWith(u'#');
+        }
+        QCOMPARE(assembleCopy(a.get(), kind, names, options, CopyEnd::BreakAfterEach),
+                 assembleCopy(b.get(), kind, names, options, CopyEnd::BreakAfterEach));
+    }
+    QVERIFY2(groups >= grouped, qPrintable(QString::number(groups)));
+    if (text != sample) {
+        QCOMPARE(
+            assembleCopy(a.get(), DeclKind::Constant, {QStringLiteral("X")}, options, CopyEnd::NoFinalBreak),
+            QStringLiteral("#If Win64 Then\r\nPrivate Const X = 1\r\n#If B Then\r\n#Else\r\n"
+                           "Private Const X = 2\r\n#End If\r\n#ElseIf D Then\r\n#Else\r\n"
+                           "Private Const X = 3\r\n#End If"));
+    }
 }
 
 QTEST_GUILESS_MAIN(SampleCopiesTest)

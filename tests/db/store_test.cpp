@@ -229,7 +229,7 @@ void StoreTest::placesAreReadWhereStoredAndAbsentFromEarlierFiles()
     earlier.add("tbCnst", QStringLiteral("A"), QStringLiteral("Const A = 1"));
     const std::unique_ptr<DeclStore> old = earlier.open();
     QCOMPARE(old->find(DeclKind::Constant, QStringLiteral("a")).at(0).cond, 0);
-    QVERIFY(old->groupAround(1).empty());
+    QVERIFY(old->groupsAround({1}).empty());
     QCOMPARE(assembleCopy(old.get(), DeclKind::Constant, {QStringLiteral("A")},
                           CopyOptions{true, CopyScope::Private}, CopyEnd::NoFinalBreak),
              QStringLiteral("Private Const A = 1"));
@@ -249,24 +249,37 @@ void StoreTest::placesAreReadWhereStoredAndAbsentFromEarlierFiles()
     QCOMPARE(found[0].cond, 2);
     QCOMPARE(found[1].cond, 0);
     QCOMPARE(store->find(DeclKind::Type, QStringLiteral("T")).at(0).cond, 0);
+    // Only the groups around the place are read, with the #End If a declaration follows.
     const QList<qint64> outer = {1, 2, 3, 4};
-    for (qint64 cond : {1, 2, 3})
-        QCOMPARE(idsOf(store->groupAround(cond)), outer);
-    QCOMPARE(idsOf(store->groupAround(5)), QList<qint64>({5, 6}));
-    QCOMPARE(store->groupAround(5).at(0).full, QStringLiteral("#If C Then"));
-    QVERIFY(store->groupAround(0).empty());
-    QVERIFY(store->groupAround(99).empty());
+    QCOMPARE(idsOf(store->groupsAround({1})), QList<qint64>({1, 4}));
+    QCOMPARE(idsOf(store->groupsAround({2})), outer);
+    QCOMPARE(idsOf(store->groupsAround({3})), QList<qint64>({1, 3, 4}));
+    QCOMPARE(idsOf(store->groupsAround({3, 0, 2})), outer);
+    // The first place decides the outermost group; a place in another one is not read.
+    QCOMPARE(idsOf(store->groupsAround({1, 5})), QList<qint64>({1, 4}));
+    QCOMPARE(idsOf(store->groupsAround({5, 2})), QList<qint64>({5, 6}));
+    QCOMPARE(store->groupsAround({5}).at(0).full, QStringLiteral("#If C Then"));
+    QCOMPARE(store->groupsAround({2}).at(2).parent, 1);
+    // After the outermost #End If nothing is around.
+    QVERIFY(store->groupsAround({4}).empty());
+    QVERIFY(store->groupsAround({0, 2}).empty());
+    QVERIFY(store->groupsAround({99}).empty());
+    // Without the group index, as databases made before it, the whole outermost group.
+    sqlExec(f.path, QStringLiteral("DROP INDEX tbCond_ixGroup"));
+    store = f.open();
+    QCOMPARE(idsOf(store->groupsAround({1})), outer);
+    QCOMPARE(idsOf(store->groupsAround({5})), QList<qint64>({5, 6}));
 
     // Rows no conversion writes: branches that hold each other hold nothing.
     sqlExec(f.path,
             QStringLiteral("INSERT INTO tbCond VALUES (7, 7, 8, '#If D Then'), (8, 8, 7, '#If E Then');"));
     store = f.open();
-    QVERIFY(store->groupAround(7).empty());
+    QVERIFY(store->groupsAround({7}).empty());
     // A view in the place of the table is never read.
     sqlExec(f.path, QStringLiteral("DROP TABLE tbCond; CREATE VIEW tbCond AS SELECT 1 AS fdID, 1 AS fdGroup, "
                                    "0 AS fdParent, '#If A Then' AS fdFull;"));
     store = f.open();
-    QVERIFY(store->groupAround(1).empty());
+    QVERIFY(store->groupsAround({1}).empty());
     QCOMPARE(store->find(DeclKind::Constant, QStringLiteral("X")).at(0).cond, 2);
 }
 
