@@ -16,6 +16,7 @@ readonly \
     RE_FILES='ファイルが多すぎ|開いているファイル|開けるファイル|ファイル数|ファイルの数|ハンドル' \
     RE_MOVED='移動|移され|動かされ|名前が変|名前を変|見当たら|なくなっ|消え|削除され' \
     RE_CHANGED='変更|変わ' \
+    RE_DISKFULL='空き容量|容量が不足|ディスクがいっぱい|ディスクが一杯' \
     RE_UNSUPPORTED='サポート外|普通のテーブル|テーブルではありません|宣言データベースではありません'
 
 log()
@@ -367,6 +368,7 @@ row_skip()
 #   J_CAUSE     when set, a failure's message must match it ...
 #   J_CAUSE_WHAT  ... (what it names, for the notes)
 #   J_WRONG     ... and must not match this
+#   J_SAY_KEPT  when set, a failure that kept the old database must say so
 judge_conv()
 {
     local st=$STATE new=${J_NEW:-new} fail_ok=${J_FAIL_OK:-old} rc1_ok=${J_RC1_OK:-}
@@ -420,6 +422,10 @@ judge_conv()
             ((KEPT_YES++))
         else
             ((KEPT_NO++))
+            if [[ -n ${J_SAY_KEPT:-} ]]; then
+                tally unsound "status $R_rc, old kept, but the message does not say the old database was kept"
+                return
+            fi
         fi
     fi
     tally sound "status $R_rc with a message, $st kept whole"
@@ -427,7 +433,7 @@ judge_conv()
 
 judge_reset()
 {
-    J_NEW=new J_FAIL_OK=old J_RC1_OK="" J_CAUSE="" J_CAUSE_WHAT="" J_WRONG=""
+    J_NEW=new J_FAIL_OK=old J_RC1_OK="" J_CAUSE="" J_CAUSE_WHAT="" J_WRONG="" J_SAY_KEPT=""
 }
 
 # --- browsing ------------------------------------------------------------------

@@ -16,6 +16,8 @@ row_1()
         rig_mount "$dir" "size=$size"
         target=$dir/Ek.MDB
         judge_reset
+        # The user must learn both what went wrong and that nothing was lost.
+        J_CAUSE=$RE_DISKFULL J_CAUSE_WHAT="a full disk" J_SAY_KEPT=1 J_WRONG=$RE_ACCESS
         for ((i = 0; i < RUNS_FEW; i++)); do
             if ! restore_old "$target"; then
                 tally unsound "the old database no longer fits beside what earlier runs left"
