@@ -81,14 +81,16 @@ fetch_sources() {
 }
 
 # What Qt is built with; a change in it, the toolchain or the compiler builds
-# a new Qt beside the old one instead of mixing the two.
+# a new Qt beside the old one instead of mixing the two. Fonts come from Windows'
+# own GDI database, Qt's default there: Qt 6.4 builds its DirectWrite one only
+# together with Direct2D, which Ek does not need.
 qt_options=(
     -DBUILD_SHARED_LIBS=OFF -DCMAKE_BUILD_TYPE=Release
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
     -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF
     -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF
     -DFEATURE_icu=OFF -DFEATURE_accessibility=OFF -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF
-    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_freetype=OFF
+    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_freetype=OFF -DFEATURE_directwrite3=OFF
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF
 )
 qt_prefix() {
@@ -96,6 +98,15 @@ qt_prefix() {
     id=$( (printf '%s\n' "$qt_orig_sha256" "${qt_options[@]}"; cat "$root/cmake/mingw-w64-x86_64.cmake";
         x86_64-w64-mingw32-g++-posix --version | head -1) | sha256sum | cut -c1-12)
     echo "$cache/qt-6.4.2-mingw-$id"
+}
+
+# Qt 6.4.2's Windows platform plugin asks OpenGL whether it is a software one
+# whenever dynamic OpenGL is on, which it is by default even with OpenGL off; the
+# plugin then does not compile. No Qt of these options completes without this, so
+# it needs no place in the prefix's name.
+patch_qt() { # SOURCE_FOLDER
+    sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+        "$1/src/plugins/platforms/windows/qwindowswindow.cpp"
 }
 
 # Sets EK_WINDOWS_QT to a Qt for Windows: the whole of it, or with "core" only Core
@@ -123,6 +134,7 @@ build_qt() { # [core]
             { tail -40 "$log" >&2; exit 1; }
         echo "$prefix" >"$build/.ek-prefix"
     fi
+    patch_qt "$src"
     if [[ ${1:-} == core ]]; then
         nice cmake --build "$build" --parallel "$jobs" --target Core Test EntryPointImplementation >>"$log" 2>&1 ||
             { tail -40 "$log" >&2; exit 1; }
@@ -205,7 +217,14 @@ you can relink it against a Qt of your own, modified or not:
    SHA-256 $qt_orig_sha256).
 2. On Debian 12 run: EK_WINDOWS_CACHE=/some/folder bash scripts/build-windows.sh qt
    to build that Qt, change or replace it there (the folder qt-6.4.2-mingw-*), and
-   run bash scripts/build-windows.sh to link ek.exe and ek-cli.exe against it.
+   run bash scripts/build-windows.sh to link ek.exe and ek-cli.exe against it; or
+   set EK_WINDOWS_QT to the folder of a static Qt for Windows you built yourself.
+
+The Qt inside Ek differs from that source by one line, which lets Qt's Windows
+platform plugin compile with OpenGL left out: in
+src/plugins/platforms/windows/qwindowswindow.cpp each "#if QT_CONFIG(dynamicgl)"
+reads "#if QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)" (patch_qt in
+scripts/build-windows.sh makes the change).
 EOF2
 (cd "$root/build-windows" && rm -f "$name.zip" && zip -qr -X "$name.zip" "$name")
 say "release: build-windows/$name.zip ($(stat -c %s "$root/build-windows/$name.zip") bytes)"
