@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Runs the Windows build (scripts/build-windows.sh, all or cli) under wine: every
 # core test program built for Windows, then ek-cli.exe's conversion of both samples
-# against the Linux build's, compared as SQL dumps. Prints the time of each part.
+# against the Linux build's, compared as SQL dumps, and, when ek.exe was built, one
+# session at its window (tests/e2e/wine_session.sh). Prints the time of each part.
 #
 #   bash scripts/test-windows.sh
 #
@@ -15,7 +16,7 @@ win=$root/build-windows
 linux_cli=${EK_LINUX_CLI:-$root/build/src/ek-cli}
 say() { printf '== %s\n' "$*"; }
 
-want=(wine wine64 sqlite3)
+want=(wine wine64 sqlite3 xvfb xauth xdotool xclip x11-utils locales fonts-vlgothic)
 missing=()
 for p in "${want[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
@@ -83,4 +84,13 @@ else
     failed=1
 fi
 say "samples under wine in $((SECONDS - start)) s"
+
+if [[ -x $win/src/ek.exe ]]; then
+    start=$SECONDS
+    bash "$root/tests/e2e/wine_session.sh" "$win/src/ek.exe" "$win/src/ek-cli.exe" \
+        "$win/tests/support/clipboard-text.exe" "$root/samples/winapi64.txt" || failed=1
+    say "ek.exe's window under wine in $((SECONDS - start)) s"
+else
+    say "no ek.exe (built by scripts/build-windows.sh without cli): its window was not tried"
+fi
 exit $failed
