@@ -32,7 +32,7 @@ say() { printf '== %s\n' "$*"; }
 
 install_missing() {
     local want=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine cmake ninja-build qt6-base-dev
-        qt6-base-dev-tools xz-utils zip xvfb xdotool locales fonts-vlgothic)
+        qt6-base-dev-tools qt6-translations-l10n xz-utils zip xvfb xdotool locales fonts-vlgothic)
     command -v npm >/dev/null || want+=(npm)
     local missing=()
     for p in "${want[@]}"; do

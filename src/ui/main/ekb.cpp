@@ -21,9 +21,13 @@ void setUpApplication()
     QApplication::setApplicationVersion(kProgramVersion);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/ek.png")));
     QApplication::setDesktopFileName(QStringLiteral("ek"));
+    // A build for Windows carries Qt's translation inside; elsewhere it is the system's.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     auto* qtTranslator = new QTranslator(qApp);
-    if (qtTranslator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTranslator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QStringLiteral(":/translations")) ||
+        qtTranslator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(qtTranslator);
     registerFontSubstitutes();
 }
