@@ -220,7 +220,7 @@ you can relink it against a Qt of your own, modified or not:
    run bash scripts/build-windows.sh to link ek.exe and ek-cli.exe against it; or
    set EK_WINDOWS_QT to the folder of a static Qt for Windows you built yourself.
 
-The Qt inside Ek differs from that source by one line, which lets Qt's Windows
+The Qt inside Ek differs from that source in two lines, which let Qt's Windows
 platform plugin compile with OpenGL left out: in
 src/plugins/platforms/windows/qwindowswindow.cpp each "#if QT_CONFIG(dynamicgl)"
 reads "#if QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)" (patch_qt in
