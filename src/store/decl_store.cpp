@@ -372,8 +372,7 @@ std::vector<StoredConditional> DeclStore::groupsAround(const std::vector<qint64>
     for (const qint64 cond : conds) {
         if (cond == 0)
             continue;
-        std::vector<qint64> passed;
-        QSet<qint64> passedSet;
+        QSet<qint64> passed;
         QSet<qint64> groups;
         std::optional<StoredConditional> own;
         qint64 at = cond;
@@ -385,7 +384,7 @@ std::vector<StoredConditional> DeclStore::groupsAround(const std::vector<qint64>
                 break;
             }
             // Branches that hold each other, which no conversion writes, hold nothing.
-            if (passedSet.contains(at)) {
+            if (passed.contains(at)) {
                 holdsNothing = true;
                 break;
             }
@@ -403,8 +402,7 @@ std::vector<StoredConditional> DeclStore::groupsAround(const std::vector<qint64>
             if (at != cond || conditionalAt(own->full) != ConditionalKind::EndIf)
                 groups.insert(group);
             line.reset();
-            passed.push_back(at);
-            passedSet.insert(at);
+            passed.insert(at);
             if (parent == 0) {
                 reached = group;
                 break;

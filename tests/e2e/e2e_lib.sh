@@ -21,6 +21,8 @@ readonly E2E_TITLE_ERROR='^エラー  : '
 
 # Seconds for one wait; a loaded CI machine can be slow to map a window.
 E2E_WAIT=${E2E_WAIT:-30}
+# What starts the program under test, before its path.
+E2E_LAUNCH=(env QT_QPA_PLATFORM=xcb)
 
 E2E_STEP="start"
 E2E_TMP=""
@@ -228,7 +230,7 @@ e2e_start_ek()
     rm -f "$E2E_TMP/ek.pid" "$E2E_TMP/ek.rc"
     (
         cd "$E2E_TMP/work" || exit 1
-        QT_QPA_PLATFORM=xcb "$ek" >"$E2E_TMP/ek.log" 2>&1 &
+        "${E2E_LAUNCH[@]}" "$ek" >"$E2E_TMP/ek.log" 2>&1 &
         printf '%s\n' $! >"$E2E_TMP/ek.pid"
         # set -e reaches into this subshell: a failing ek must not end it unrecorded.
         rc=0

@@ -68,20 +68,9 @@ e2e_start_xvfb
 # no window driver for the programs it starts later: start it again here.
 wineserver_down
 wine wineboot -i >/dev/null 2>&1 || true
-e2e_step "start ek.exe"
-rm -f "$E2E_TMP/ek.pid" "$E2E_TMP/ek.rc"
-(
-    cd "$E2E_TMP/work" || exit 1
-    wine "$EK" >"$E2E_TMP/ek.log" 2>&1 &
-    printf '%s\n' $! >"$E2E_TMP/ek.pid"
-    rc=0
-    wait $! || rc=$?
-    printf '%s\n' "$rc" >"$E2E_TMP/ek.rc"
-) &
 # Wine's first window on a new display can take a while on a loaded machine.
-e2e_poll "$((E2E_WAIT * 2))" "the main window" e2e_main_window_shown
-EK_PID=$(<"$E2E_TMP/ek.pid")
-EK_MAIN=$WIN
+E2E_LAUNCH=(wine)
+E2E_WAIT=$((E2E_WAIT * 2)) e2e_start_ek "$EK"
 
 e2e_step "1 convert the sample through File > convert"
 e2e_start_convert "$(windows_path "$text")" "$(windows_path "$db")"
